@@ -1,0 +1,117 @@
+#include "app/chat_main_dlg.h"
+
+#include <algorithm>
+
+#include "platform/clock.h"
+#include "platform/main_window_host.h"
+#include "platform/system_facts.h"
+#include "platform/timers.h"
+#include "platform/tray.h"
+
+namespace zc {
+
+CChatMainDlg::CChatMainDlg(Platform platform, std::string programDir)
+    : p_(platform), programDir_(std::move(programDir)), log_(platform.clock, "") {
+    p_.timers.SetHandler([this](int id) { OnTimer(id); });
+}
+
+CChatMainDlg::~CChatMainDlg() { p_.timers.SetHandler(nullptr); }
+
+SystemNames CChatMainDlg::Names() const {
+    return {SystemNameOrFallback(p_.system.UserName()), SystemNameOrFallback(p_.system.ComputerName())};
+}
+
+void CChatMainDlg::SetIdentity(const std::string& ip, const std::string& id) {
+    ownIp_ = ip;
+    ownId_ = id;
+}
+
+void CChatMainDlg::EndDialog() {
+    if (ended_) return;
+    ended_ = true;
+    p_.window.EndDialog();
+}
+
+void CChatMainDlg::ShowSystemLine(const std::string& text, int kind) {
+    if (chat_) chat_->AppendChatLine(text, "", kind, nullptr, false, true);
+}
+
+void CChatMainDlg::OnTimer(int id) {
+    switch (id) {
+        case kLayoutTimer: LayoutTimer(); break;
+        case kPresenceTimer:
+            p_.timers.KillTimer(id);
+            SendPacket(2, user_.nickname, kEveryone);
+            break;
+        case kStartupTimer: StartupTimer(); break;
+        case kFocusInputTimer:
+            p_.window.FocusInput();
+            p_.timers.KillTimer(id);
+            break;
+        default:
+            // Timers of features that are not built in yet must not keep firing.
+            p_.timers.KillTimer(id);
+            break;
+    }
+}
+
+void CChatMainDlg::LayoutTimer() {
+    p_.timers.KillTimer(kLayoutTimer);
+    p_.window.HideWindow();
+    int width = windowParams_.right - windowParams_.left;
+    int height = windowParams_.bottom - windowParams_.top;
+    // A stored rectangle turned inside out would give a window nobody can see.
+    width = std::max(width, std::max(skinMinWidth_, 200));
+    height = std::max(height, std::max(skinMinHeight_, 150));
+    p_.window.MoveWindow(windowParams_.left, windowParams_.top, width, height);
+    p_.window.ShowNormal();
+    laidOut_ = true;
+}
+
+void CChatMainDlg::StartupTimer() {
+    p_.timers.KillTimer(kStartupTimer);
+    const std::string mode = std::to_string(user_.mode) + ":" + user_.CurrentMode().text;
+    SendPacket(4, mode, kEveryone);
+    SendPacket(2, user_.nickname, kEveryone);
+}
+
+bool CChatMainDlg::OnKeyDown(int key) {
+    const HotKeyTable& k = global_.hotKeys;
+    if (key == k.mode1) SetChatMode(1);
+    else if (key == k.mode2) SetChatMode(2);
+    else if (key == k.mode3) SetChatMode(3);
+    else if (key == k.mode4) SetChatMode(4);
+    else if (key == k.refreshList) SendPacket(2, std::to_string(user_.mode) + ":" + user_.CurrentMode().text, kEveryone);
+    else if (key == 27) HideToTray();
+    else return false;
+    return true;
+}
+
+void CChatMainDlg::HideToTray() {
+    if (p_.tray.IsAvailable()) {
+        p_.window.HideWindow();
+        user_.hidden = true;
+    } else {
+        // Without a notification area a hidden window could never come back.
+        p_.window.MinimizeWindow();
+    }
+}
+
+void CChatMainDlg::ShowFromTray() {
+    user_.hidden = false;
+    p_.window.ShowNormal();
+    p_.window.BringToFront();
+    p_.timers.SetTimer(kFocusInputTimer, 200);
+}
+
+void CChatMainDlg::ActivateFromOtherCopy() { ShowFromTray(); }
+
+void CChatMainDlg::SetChatMode(int mode) {
+    if (mode < 1 || mode > 4) mode = 1;
+    if (mode == user_.mode) return;
+    user_.mode = mode;
+    WriteMode(user_.ProfilePath(), mode);
+    SendPacket(7, std::to_string(mode) + ":" + user_.CurrentMode().text, kEveryone);
+}
+
+}  // namespace zc

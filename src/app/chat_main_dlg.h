@@ -1,0 +1,152 @@
+#pragma once
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/debug_log.h"
+#include "app/language.h"
+#include "app/settings.h"
+#include "net/chat_packet.h"
+#include "net/subst_codec.h"
+#include "net/transport_list.h"
+#include "ui/html/chat_document.h"
+
+namespace zc {
+
+class Clock;
+class TimerService;
+class ViewFactory;
+class MainWindowHost;
+class RegistryStore;
+class SingleInstanceLock;
+class SystemFacts;
+class ProcessStarter;
+class TrayIcon;
+class XdgAutostart;
+
+// What the chat needs of the machine it runs on.
+struct Platform {
+    Clock& clock;
+    TimerService& timers;
+    ViewFactory& views;
+    MainWindowHost& window;
+    RegistryStore& registry;
+    SingleInstanceLock& instance;
+    SystemFacts& system;
+    ProcessStarter& processes;
+    TrayIcon& tray;
+    XdgAutostart& autostart;
+};
+
+enum MainTimer {
+    kLayoutTimer = 1,
+    kPresenceTimer = 2,
+    kRefreshTimer = 3,
+    kUserListTimer = 4,
+    kStartupTimer = 5,
+    kOptionsPollTimer = 6,
+    kFocusInputTimer = 10,
+    kSmilesHideTimer = 11,
+};
+
+inline const char kInstanceMutexName[] = "Zelto Chat only one";
+inline constexpr int kProfileCommandBase = 20000;
+inline constexpr int kProfileCommandLast = 20010;
+
+struct FloodGuardState {
+    int limit = 0;
+    int burstWindowSeconds = 0;
+    int penaltySeconds = 0;
+    int counter = 0;
+};
+
+// The running chat: owns every long-lived object and runs start-up and shutdown.
+class CChatMainDlg {
+public:
+    // programDir is the data root (ends in "/"), already the current directory.
+    CChatMainDlg(Platform platform, std::string programDir);
+    ~CChatMainDlg();
+
+    // The whole start-up sequence; false when it ended the dialog.
+    bool OnInitDialog();
+    void ExitMain();
+    void OnTimer(int id);
+    // A key pressed anywhere in the window; true when it was a hot key.
+    bool OnKeyDown(int keyCode);
+    // Close request or Escape: the window goes to the tray, the chat keeps running.
+    void HideToTray();
+    void ShowFromTray();
+    // Another copy asked this one to come to the front.
+    void ActivateFromOtherCopy();
+    void SwitchProfile(int command);
+    bool RestartSelf();
+    void SetChatMode(int mode);
+
+    bool SendPacket(int command, const std::string& body, const std::string& target);
+    void OnPacketText(const std::string& text);
+    void DispatchPacket(const CChatPacket& packet);
+
+    void EndDialog();
+    void CountDispatched(int command) { ++dispatched_; lastCommand_ = command; }
+    int DispatchedCount() const { return dispatched_; }
+    int LastDispatchedCommand() const { return lastCommand_; }
+    bool Ended() const { return ended_; }
+
+    const std::string& VersionText() const { return version_; }
+    std::string WindowTitle() const { return "Zelto Chat v" + version_; }
+    const GlobalSettings& Global() const { return global_; }
+    const LocalUser& User() const { return user_; }
+    LocalUser& MutableUser() { return user_; }
+    const LanguageTable& Language() const { return language_; }
+    const DebugLog& Log() const { return log_; }
+    ChatDocument& Chat() { return *chat_; }
+    CTransportList& Transports() { return transports_; }
+    const CSubstCodec& Codec() const { return codec_; }
+    const std::vector<std::string>& Profiles() const { return profiles_; }
+    const FloodGuardState& Flood() const { return flood_; }
+    const std::string& OwnIp() const { return ownIp_; }
+    const std::string& OwnId() const { return ownId_; }
+    void SetIdentity(const std::string& ip, const std::string& id);
+    const std::string& ProgramDir() const { return programDir_; }
+
+    // Chat lines of the failed network steps and the packets that carry the local user.
+    void ShowSystemLine(const std::string& text, int kind);
+
+private:
+    bool CheckSettingsFile();
+    bool SingleInstanceGuard();
+    void ApplyAutostart();
+    bool ReadParams();
+    bool ApplyTheme();
+    void LayoutTimer();
+    void StartupTimer();
+    SystemNames Names() const;
+
+    Platform p_;
+    std::string programDir_;
+    std::string settingsPath_ = kSettingsFile;
+    std::string version_;
+    DebugLog log_;
+    GlobalSettings global_;
+    LocalUser user_;
+    LanguageTable language_;
+    UserGroupSettings groups_;
+    CSubstCodec codec_;
+    CTransportList transports_;
+    std::unique_ptr<ChatDocument> chat_;
+    std::vector<std::string> profiles_;
+    std::array<std::string, 10> inputHistory_{};
+    int inputHistoryIndex_ = 9;
+    FloodGuardState flood_;
+    std::string ownIp_ = "0.0.0.0";
+    std::string ownId_;
+    WindowParams windowParams_;
+    int skinMinWidth_ = 0, skinMinHeight_ = 0;
+    bool ended_ = false;
+    bool exited_ = false;
+    bool laidOut_ = false;
+    int dispatched_ = 0, lastCommand_ = 0;
+};
+
+}  // namespace zc

@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace zc {
+
+// windows-1251 bytes to UTF-8; the one byte the code page leaves undefined becomes U+FFFD.
+std::string Cp1251ToUtf8(std::string_view bytes);
+
+// UTF-8 to windows-1251; a character the code page cannot hold becomes "&#N;" so pages still
+// show it. Malformed UTF-8 bytes become "?".
+std::string Utf8ToCp1251(std::string_view utf8);
+
+}  // namespace zc

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace zc {
+
+class DebugLog;
+
+inline constexpr int kLanguageTableSize = 128;
+
+// The numbered user-visible texts of the chosen language.
+class LanguageTable {
+public:
+    // Fills the table from language/lang_<name>.cfg; false when that file is missing.
+    bool LoadLanguageFile(const std::string& name, const DebugLog& log, bool showImages = true);
+    // Entry i, or a single blank for a bad index.
+    std::string LangString(int i) const;
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name) { name_ = name; }
+    size_t Size() const { return entries_.size(); }
+    static std::string FilePath(const std::string& name);
+
+private:
+    std::vector<std::string> entries_;
+    std::string name_;
+};
+
+// Reads LANGUAGE and loads it, falling back to english; false when even that fails
+// (the caller ends the program).
+bool ReadLanguage(LanguageTable& table, const DebugLog& log, const std::string& settingsFile, bool showImages = true);
+
+// The labels of the user information dialog, in the order its lines are built.
+std::vector<std::string> InfoDialogLabels(const LanguageTable& table);
+
+}  // namespace zc

@@ -1,0 +1,47 @@
+// Orderly end of the chat, the profile switch and the restart.
+#include "app/chat_main_dlg.h"
+#include "platform/main_window_host.h"
+#include "platform/process_starter.h"
+#include "platform/single_instance.h"
+#include "platform/system_facts.h"
+#include "platform/timers.h"
+#include "platform/tray.h"
+
+namespace zc {
+
+void CChatMainDlg::ExitMain() {
+    if (exited_) return;
+    exited_ = true;
+    p_.tray.Remove();
+    if (!user_.nickname.empty()) SendPacket(3, user_.nickname, kEveryone);
+    if (p_.instance.IsHeld()) p_.instance.Release();
+    log_.Write(":::ExitMain:::");
+    // A window that was never laid out has no rectangle worth keeping.
+    if (laidOut_) {
+        WindowRect r = p_.window.ScreenRect();
+        WriteWindowParams({r.top, r.left, r.bottom, r.right});
+    }
+    p_.tray.Remove();
+    p_.timers.KillTimer(kLayoutTimer);
+    p_.timers.KillTimer(kRefreshTimer);
+    p_.timers.KillTimer(kFocusInputTimer);
+    transports_.Clear();
+    if (chat_) chat_->DestroyViews();
+    user_ = LocalUser{};
+}
+
+bool CChatMainDlg::RestartSelf() {
+    const std::string program = p_.system.ExecutablePath();
+    if (program.empty()) return false;
+    return p_.processes.StartDetached(program, {"--root", programDir_}, programDir_);
+}
+
+void CChatMainDlg::SwitchProfile(int command) {
+    const int index = command - kProfileCommandBase;
+    if (index < 0 || command > kProfileCommandLast || static_cast<size_t>(index) >= profiles_.size()) return;
+    WriteProfileName(profiles_[static_cast<size_t>(index)], settingsPath_);
+    RestartSelf();
+    EndDialog();
+}
+
+}  // namespace zc

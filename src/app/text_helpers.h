@@ -1,0 +1,23 @@
+#pragma once
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace zc {
+
+// Optional "-", then leading decimal digits; the minus counts only when digits run to the end.
+int ParseInt(std::string_view text);
+
+// Text before (mode 0) or after (mode 1) the first delimiter; empty when it is absent.
+std::string ExtractField(std::string_view source, std::string_view delimiter, int mode);
+
+// Every occurrence of from replaced by to, left to right.
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
+std::string RemoveChars(std::string text, std::string_view chars);
+
+bool EqualsNoCase(std::string_view a, std::string_view b);
+std::string FormatInt(long long value);
+// strftime with a format of our own; empty when the result does not fit.
+std::string FormatTime(const std::string& format, const std::tm& tm);
+
+}  // namespace zc

@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+
+namespace zc {
+
+// The network settings of the current profile, as the transports use them.
+struct CNetSettings {
+    int active = 0;
+    int useServer = 0;
+    int port = 9010;
+    int filePort = 9011;
+    std::string interfaceAddr = "0.0.0.0";
+    std::string name;
+    int ttl = 0;            // multicast only
+    std::string group;      // multicast only
+    int serverPort = 0;     // relay only
+    std::string server;     // relay only
+};
+
+CNetSettings ReadNetSettings(const std::string& profilePath);
+
+}  // namespace zc

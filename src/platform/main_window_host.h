@@ -1,0 +1,28 @@
+#pragma once
+#include <string>
+
+namespace zc {
+
+struct WindowRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// What the chat asks of the window that hosts it.
+class MainWindowHost {
+public:
+    virtual ~MainWindowHost() = default;
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual std::string Title() const = 0;
+    virtual void HideWindow() = 0;
+    virtual void ShowNormal() = 0;
+    virtual void MinimizeWindow() = 0;
+    virtual void BringToFront() = 0;
+    virtual bool IsWindowVisible() const = 0;
+    virtual void MoveWindow(int left, int top, int width, int height) = 0;
+    virtual WindowRect ScreenRect() const = 0;
+    virtual void FocusInput() = 0;
+    // The chat is over: the host runs ExitMain and leaves its event loop.
+    virtual void EndDialog() = 0;
+};
+
+}  // namespace zc

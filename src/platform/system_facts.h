@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+
+namespace zc {
+
+// Facts about this machine and process.
+class SystemFacts {
+public:
+    virtual ~SystemFacts() = default;
+    // Empty when unknown.
+    virtual std::string ComputerName() const = 0;
+    virtual std::string UserName() const = 0;
+    // First non-loopback IPv4 address, or interfaceAddr when that is set and present; "" when none.
+    virtual std::string LocalIpv4(const std::string& interfaceAddr) const = 0;
+    virtual std::string ExecutablePath() const = 0;
+    virtual std::string EnvironmentValue(const std::string& name) const = 0;
+};
+
+}  // namespace zc

@@ -1,0 +1,156 @@
+#include "ui/html/chat_document.h"
+
+#include "app/debug_log.h"
+#include "app/ini_file.h"
+#include "app/language.h"
+#include "app/settings.h"
+#include "app/text_helpers.h"
+#include "platform/clock.h"
+#include "platform/main_window_host.h"
+#include "ui/html/markup.h"
+
+namespace zc {
+
+ChatDocument::ChatDocument(ChatDocumentContext context, ViewFactory& factory, MainWindowHost* host)
+    : ctx_(std::move(context)), factory_(factory), host_(host) {}
+
+void ChatDocument::SetTheme(const std::string& theme, const std::string& textStyle) {
+    ctx_.theme = theme;
+    ctx_.textStyle = textStyle;
+}
+
+void ChatDocument::SetSmileSubstitution(std::function<std::string(const std::string&)> substitute) {
+    substitute_ = std::move(substitute);
+}
+
+bool ChatDocument::CreateViews() {
+    chatText_ = factory_.CreateView(ViewRole::ChatText);
+    secondText_ = factory_.CreateView(ViewRole::SecondText);
+    chatLines_ = secondLines_ = 0;
+    secondPrepared_ = false;
+    bool ok = chatText_ && PrepareText(chatText_.get(), true);
+    if (secondText_) PrepareText(secondText_.get(), false);
+    return ok;
+}
+
+void ChatDocument::DestroyViews() {
+    chatText_.reset();
+    secondText_.reset();
+}
+
+std::string ChatDocument::PageShell(bool withGreeting) const {
+    std::string page =
+        "<html><head>\n"
+        "<meta name=\"vs_targetSchema\" content=\"http://schemas.microsoft.com/intellisense/ie5\">\n"
+        "<title>Zelto Chat</title>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">";
+    page += "<LINK href=\"" + ctx_.programFolder + "skins/skinthemes/" + ctx_.theme + "/" + ctx_.textStyle +
+            "\" type=text/css rel=stylesheet>";
+    page += "</head>\n<body id=\"BODY_TEXT\">\n";
+    if (withGreeting) {
+        page += "<span class=\"copyright\">" + ctx_.language.LangString(72) + " Zelto Chat " + ctx_.version +
+                ", </span><span class=\"myname\">" + ctx_.user.nickname +
+                "</span><br><hr align=\"left\" width=\"300\" size=\"1\" noshade><span class=\"system\">&gt;&gt; "
+                "<a class=\"urllink\" href=\"http://" +
+                std::string(kProductSiteHost) + "\">" + kProductSiteHost + "</a></span>\n<br><Br>";
+        page += "\n<span id=\"ENDOFTEXT\"></span>\n";
+    }
+    page += "\n</body></html>";
+    return page;
+}
+
+bool ChatDocument::PrepareText(HtmlView* view, bool withGreeting) {
+    bool ok = view && view->WritePage(PageShell(withGreeting));
+    ctx_.log.Write(ok ? ":::PrepareText...OK" : ":::PrepareText...FALSE");
+    if (ok && !withGreeting && view == secondText_.get()) secondPrepared_ = true;
+    return ok;
+}
+
+std::string ChatDocument::ColourOverride(const std::string& name, int which) const {
+    const std::string key = name + (which == 0 ? "MESSAGECOLOR" : "NAMECOLOR");
+    std::string value = ReadIniValue(ctx_.user.ProfilePath(), "OVERRIDE", key);
+    if (value.size() >= 4) return MessageTextSanitizer(value, true);
+    return name;
+}
+
+std::string ChatDocument::UserNameSpan(const std::string& name) const {
+    const std::string k = ColourOverride(name, 1);
+    if (k == name)
+        return "<span OnMouseOver=\"this.className='usernameover'\" OnMouseOut=\"this.className='username'\" "
+               "class=\"username\">&lt;" +
+               name + "&gt;</span>";
+    return "<span OnMouseOver=\"this.className='usernameover';this.style.color=''\" "
+           "OnMouseOut=\"this.className='username';this.style.color='" +
+           k + "'\" style=\"color='" + k + "'\" class=\"username\">&lt;" + name + "&gt;</span>";
+}
+
+std::string ChatDocument::TimeStampSpan() const {
+    if (!ctx_.user.showTime) return {};
+    std::string format = ValueOrDefault(ctx_.user.timeStampFormat, "[%H:%M:%S] ");
+    return "<span class=\"time\">" + FormatTime(format, ctx_.clock.LocalTime(ctx_.clock.Now())) + "</span>";
+}
+
+std::string ChatDocument::LineBody(const std::string& body, const std::string& name, int kind) const {
+    auto wrap = [&](const char* cls) { return "<span class=\"" + std::string(cls) + "\">" + body + "</span>"; };
+    switch (kind) {
+        case Message: {
+            const std::string k = ColourOverride(name, 0);
+            if (k == name) return "<span>" + body + "</span>";
+            return "<span style=\"color:" + k + "\">" + body + "</span>";
+        }
+        case ExitUser: return wrap("exituser");
+        case EnterUser: return wrap("enteruser");
+        case Private: return wrap("private");
+        case ChangeMode: return wrap("changemode");
+        case Alert: return wrap("alert");
+        case AlertRead: return wrap("alertread");
+        case AlertExist: return wrap("alertexist");
+        case Sound: return wrap("sound");
+        case Notify:
+        case TransferNotify: return wrap("notify");
+        case OwnMessage:
+            return "<span class=\"mymessage\"><span class=\"myname\">&lt" + ctx_.user.nickname + "&gt</span> " + body +
+                   "</span>";
+        default: return {};
+    }
+}
+
+void ChatDocument::AppendChatLine(const std::string& text, const std::string& name, int kind, HtmlView* view,
+                                  bool withTime, bool withBreak) {
+    if (!view) view = chatText_.get();
+    if (!view) return;
+    std::string body = ReplaceAll(text, "\n", "<br>");
+    if (!ctx_.user.disableSmiles && substitute_) body = substitute_(body);
+    std::string line = LineBody(body, name, kind);
+    if (!name.empty()) line = UserNameSpan(name) + ":&nbsp;" + line;
+    if (withTime) line = TimeStampSpan() + line;
+    if (withBreak) line += "<br>";
+    line = ChatUrlLinker(line);
+    view->AppendToBody(line);
+    if (ctx_.user.lookMode) view->ScrollToEnd();
+    if (host_ && host_->IsWindowVisible()) host_->FocusInput();
+
+    int* counter = view == chatText_.get() ? &chatLines_ : view == secondText_.get() ? &secondLines_ : nullptr;
+    if (counter && ++*counter > ctx_.user.lineLimit) ClearPage();
+}
+
+void ChatDocument::ClearPage() {
+    // The page of the current page mode is cleared, whichever view passed its limit.
+    if (ctx_.user.pageMode == 0) {
+        chatText_ = factory_.CreateView(ViewRole::ChatText);
+        chatLines_ = 0;
+        PrepareText(chatText_.get(), true);
+    } else if (ctx_.user.pageMode == 2 && secondText_) {
+        secondText_ = factory_.CreateView(ViewRole::SecondText);
+        secondLines_ = 0;
+        PrepareText(secondText_.get(), false);
+        if (secondText_) secondText_->SetVisible(true);
+    }
+}
+
+int ChatDocument::LineCount(const HtmlView* view) const {
+    if (view == chatText_.get()) return chatLines_;
+    if (view == secondText_.get()) return secondLines_;
+    return 0;
+}
+
+}  // namespace zc

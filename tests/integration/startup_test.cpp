@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include "app/ini_file.h"
+#include "app/registry_keys.h"
+#include "app/version.h"
+#include "support/chat_fixture.h"
+
+namespace zc {
+using namespace zc::test;
+
+namespace {
+// Positions of the lines in the log, which must rise.
+void ExpectInOrder(const std::string& log, const std::vector<std::string>& lines) {
+    size_t at = 0;
+    for (const std::string& line : lines) {
+        size_t found = log.find(line, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\n--- log ---\n" << log;
+        at = found + line.size();
+    }
+}
+}  // namespace
+
+TEST(Startup, RunsTheSequenceInOrderAndShowsTheWindow) {
+    TempRoot root;
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    EXPECT_EQ(chat.clock.SleptMs(), 1000);
+    const std::string version = GetVersionText(ProgramFileVersion());
+    EXPECT_EQ(chat.window.Title(), "Zelto Chat v" + version);
+    EXPECT_EQ(chat.tray.Tip(), "Zelto Chat v" + version);
+    ExpectInOrder(chat.LogText(), {"\n\n\r\n", "**********************\nZelto Chat " + version + "\n[08-12-2025 10:00:00]\n"
+                                               "**********************\r\n",
+                                   ":::Check zeltochat.ini...\r\n", ":::Check zeltochat.ini...OK", ":::ReadParams:::",
+                                   ":::ReadLanguage from english.cfg", ":::ReadProfileParams from default.cfg",
+                                   ":::ReadSmilesAlias...", ":::PrepareText...OK"});
+    EXPECT_EQ(chat.LogText().find(":::Missing string"), std::string::npos);
+    EXPECT_EQ(ReadAppRegValue(chat.registry, "System\\", "Exec"), chat.system.exe);
+    EXPECT_EQ(ReadAppRegValue(chat.registry, "Profile\\", "AlertFrom"), " ");
+    EXPECT_EQ(chat.dlg->Flood().limit, 15);
+    EXPECT_EQ(chat.dlg->Flood().penaltySeconds, 15);
+    EXPECT_EQ(chat.dlg->Profiles(), std::vector<std::string>{"default"});
+
+    // Hidden until the layout timer, which places the window from main.ini.
+    EXPECT_FALSE(chat.window.IsWindowVisible());
+    EXPECT_EQ(chat.timers.PeriodOf(kLayoutTimer), 50);
+    EXPECT_EQ(chat.timers.PeriodOf(kStartupTimer), 2000);
+    chat.timers.Advance(50);
+    EXPECT_TRUE(chat.window.IsWindowVisible());
+    EXPECT_FALSE(chat.timers.IsArmed(kLayoutTimer));
+    WindowRect r = chat.window.ScreenRect();
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 10);
+    EXPECT_EQ(r.right, 400);
+    EXPECT_EQ(r.bottom, 600);
+
+    const std::string page = chat.ChatView()->Page();
+    EXPECT_NE(page.find("charset=windows-1251"), std::string::npos);
+    EXPECT_NE(page.find("Zelto Chat " + version + ", </span><span class=\"myname\">"), std::string::npos);
+    EXPECT_NE(page.find(root.Path() + "skins/skinthemes/def/text.css"), std::string::npos);
+}
+
+TEST(Startup, StartupTimerAnnouncesModeThenPresence) {
+    TempRoot root;
+    root.Write("profiles/default.cfg", "[INFO]\r\nCHATNAME=Ann\r\n[CHATMODE]\r\nCHATMODE1MSG=Here\r\n");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    RecordingTransport lan;
+    chat.dlg->Transports().Add(&lan, CNetSettings{});
+    chat.dlg->SetIdentity("10.0.0.5", "AABBCCDDEEFF");
+    chat.timers.Advance(1999);
+    EXPECT_TRUE(lan.Sent().empty());
+    chat.timers.Advance(1);
+    ASSERT_EQ(lan.Sent().size(), 2u);
+    const CSubstCodec& codec = chat.dlg->Codec();
+    std::string first = lan.Sent()[0];
+    ASSERT_EQ(first.back(), '\0');
+    first.pop_back();
+    EXPECT_EQ(codec.DecodeText(first), "10.0.0.5(AABBCCDDEEFF)||Ann||||0.0||0||4||1:Here//end");
+    std::string second = lan.Sent()[1];
+    second.pop_back();
+    EXPECT_EQ(codec.DecodeText(second), "10.0.0.5(AABBCCDDEEFF)||Ann||||0.0||0||2||Ann//end");
+    EXPECT_FALSE(chat.timers.IsArmed(kStartupTimer));
+}
+
+TEST(Startup, MissingSettingsFileEndsSilently) {
+    TempRoot root;
+    root.Remove("system/zeltochat.ini");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    EXPECT_FALSE(chat.dlg->OnInitDialog());
+    EXPECT_EQ(chat.window.ended(), 1);
+    EXPECT_NE(chat.LogText().find(":::Check zeltochat.ini...FAILED"), std::string::npos);
+    EXPECT_EQ(chat.LogText().find(":::ReadParams:::"), std::string::npos);
+    chat.dlg->ExitMain();
+    EXPECT_FALSE(root.Exists("system/main.ini"));  // a window never laid out keeps the stored one
+}
+
+TEST(Startup, MissingLanguageFilesEndTheProgram) {
+    TempRoot root;
+    root.Remove("language");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    EXPECT_FALSE(chat.dlg->OnInitDialog());
+    EXPECT_EQ(chat.window.ended(), 1);
+    EXPECT_NE(chat.LogText().find("Closing programm."), std::string::npos);
+    EXPECT_EQ(chat.LogText().find(":::ReadProfileParams"), std::string::npos);
+}
+
+TEST(Startup, BadInputTakesDefaults) {
+    TempRoot root;
+    root.Write("system/zeltochat.ini", "[GLOBAL]\r\nPROFILE=nosuchprofile\r\nREFRESHLIST=zz\r\nAPPEAL=" +
+                                           std::string(400, ';') + "\r\n");
+    root.Write("system/main.ini", "\x01\x02garbage[[[==\r\n");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    EXPECT_EQ(chat.dlg->User().profileFile, "nosuchprofile.cfg");
+    EXPECT_EQ(chat.dlg->User().mode, 1);
+    EXPECT_EQ(chat.dlg->User().nickname, "alice (deskpc)");
+    EXPECT_EQ(chat.dlg->Global().appeal, ":");
+    EXPECT_EQ(chat.dlg->Global().refreshList, 5);
+    chat.timers.Advance(50);
+    EXPECT_EQ(chat.window.ScreenRect().right, 400);
+}
+
+TEST(SingleInstance, SecondCopyRaisesTheFirstAndEnds) {
+    TempRoot root;
+    FakeLockBoard board;
+    FakeChat first(board);
+    ASSERT_TRUE(first.dlg->OnInitDialog());
+    first.timers.Advance(50);
+    first.dlg->HideToTray();
+    EXPECT_FALSE(first.window.IsWindowVisible());
+
+    FakeChat second(board);
+    EXPECT_FALSE(second.dlg->OnInitDialog());
+    EXPECT_EQ(second.window.ended(), 1);
+    EXPECT_EQ(second.window.Title(), "Zelto Chat");
+    EXPECT_TRUE(first.window.IsWindowVisible());
+    EXPECT_GE(first.window.raised(), 1);
+    second.dlg->ExitMain();
+    EXPECT_EQ(board.holders.size(), 1u);  // the first copy still holds the lock
+}
+
+TEST(SingleInstance, OneCharacterKeepsTheGuardTwoSwitchItOff) {
+    for (const char* value : {"1", "ON"}) {
+        TempRoot root;
+        WriteIniValue("system/zeltochat.ini", "GLOBAL", "ALLOWMULTIAPP", value);
+        FakeLockBoard board;
+        FakeChat first(board);
+        ASSERT_TRUE(first.dlg->OnInitDialog());
+        FakeChat second(board);
+        const bool both = std::string(value).size() >= 2;
+        EXPECT_EQ(second.dlg->OnInitDialog(), both) << value;
+        EXPECT_EQ(second.window.ended(), both ? 0 : 1) << value;
+    }
+}
+
+TEST(Shutdown, ExitMainAnnouncesStoresAndReleases) {
+    TempRoot root;
+    root.Write("profiles/default.cfg", "[INFO]\r\nCHATNAME=Ann\r\n");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    chat.timers.Advance(50);
+    chat.window.MoveWindow(40, 50, 500, 620);
+    RecordingTransport lan;
+    chat.dlg->Transports().Add(&lan, CNetSettings{});
+    chat.dlg->ExitMain();
+    ASSERT_EQ(lan.Sent().size(), 1u);
+    std::string sent = lan.Sent()[0];
+    sent.pop_back();
+    EXPECT_NE(chat.dlg->Codec().DecodeText(sent).find("||3||Ann//end"), std::string::npos);
+    EXPECT_TRUE(lan.closed());
+    EXPECT_EQ(lan.left(), 1);
+    EXPECT_FALSE(chat.tray.Shown());
+    EXPECT_TRUE(board.holders.empty());
+    EXPECT_NE(chat.LogText().find(":::ExitMain:::"), std::string::npos);
+    EXPECT_EQ(ReadIniValue("system/main.ini", "PARAM", "L"), "40");
+    EXPECT_EQ(ReadIniValue("system/main.ini", "PARAM", "T"), "50");
+    EXPECT_EQ(ReadIniValue("system/main.ini", "PARAM", "R"), "540");
+    EXPECT_EQ(ReadIniValue("system/main.ini", "PARAM", "B"), "670");
+    EXPECT_EQ(chat.views.Live(ViewRole::ChatText), nullptr);
+    EXPECT_FALSE(chat.timers.IsArmed(kLayoutTimer));
+}
+
+TEST(Window, EscapeHidesToTrayOrMinimisesWithoutOne) {
+    for (bool tray : {true, false}) {
+        TempRoot root;
+        FakeLockBoard board;
+        FakeChat chat(board, "/tmp/zc-no-autostart", tray);
+        ASSERT_TRUE(chat.dlg->OnInitDialog());
+        chat.timers.Advance(50);
+        EXPECT_TRUE(chat.dlg->OnKeyDown(27));
+        EXPECT_EQ(chat.window.IsWindowVisible(), !tray);
+        EXPECT_EQ(chat.window.minimized(), !tray);
+        EXPECT_EQ(chat.dlg->User().hidden, tray);
+        EXPECT_EQ(chat.window.ended(), 0);
+        EXPECT_FALSE(chat.dlg->OnKeyDown('A'));
+    }
+}
+
+TEST(HotKeys, ModeKeysWriteTheModeAndAnnounceIt) {
+    TempRoot root;
+    WriteIniValue("system/zeltochat.ini", "GLOBAL", "HK_MODE3", "77");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    RecordingTransport lan;
+    chat.dlg->Transports().Add(&lan, CNetSettings{});
+    EXPECT_TRUE(chat.dlg->OnKeyDown(113));
+    EXPECT_EQ(chat.dlg->User().mode, 2);
+    EXPECT_EQ(ReadIniValue("profiles/default.cfg", "GLOBAL", "MODE"), "2");
+    EXPECT_TRUE(chat.dlg->OnKeyDown(77));
+    EXPECT_EQ(chat.dlg->User().mode, 3);
+    EXPECT_FALSE(chat.dlg->OnKeyDown(114));  // F3 was moved away
+    EXPECT_TRUE(chat.dlg->OnKeyDown(77));    // same mode again: nothing sent
+    ASSERT_EQ(lan.Sent().size(), 2u);
+    std::string last = lan.Sent()[1];
+    last.pop_back();
+    EXPECT_NE(chat.dlg->Codec().DecodeText(last).find("||7||3:Busy//end"), std::string::npos);
+}
+
+TEST(ProfileSwitch, WritesTheProfileStartsANewCopyAndEnds) {
+    TempRoot root;
+    root.Write("profiles/work.cfg", "[INFO]\r\nCHATNAME=Worker\r\n");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    chat.dlg->SwitchProfile(kProfileCommandBase + 5);  // no such profile
+    EXPECT_EQ(chat.window.ended(), 0);
+    EXPECT_TRUE(chat.processes.starts.empty());
+    chat.dlg->SwitchProfile(kProfileCommandBase + 1);
+    EXPECT_EQ(ReadIniValue("system/zeltochat.ini", "GLOBAL", "PROFILE"), "work");
+    ASSERT_EQ(chat.processes.starts.size(), 1u);
+    EXPECT_EQ(chat.processes.starts[0].program, chat.system.exe);
+    EXPECT_EQ(chat.processes.starts[0].args, (std::vector<std::string>{"--root", root.Path()}));
+    EXPECT_EQ(chat.window.ended(), 1);
+    EXPECT_EQ(ReadIniValue("system/zeltochat.ini", "GLOBAL", "LANGUAGE"), "english");
+}
+
+TEST(Autostart, FollowsTheSettingAndTheStoredProgramPath) {
+    TempRoot root;
+    const std::string dir = root.Path() + "autostart";
+    {
+        WriteIniValue("system/zeltochat.ini", "GLOBAL", "AUTOSTART", "1");
+        FakeLockBoard board;
+        FakeChat chat(board, dir);
+        ASSERT_TRUE(chat.dlg->OnInitDialog());
+        const std::string entry = root.Read("autostart/ZeltoChat.desktop");
+        EXPECT_NE(entry.find("Exec=\"/opt/zeltochat/zeltochat\" --root \"" + root.Path() + "\""), std::string::npos);
+        chat.dlg->ExitMain();
+    }
+    {
+        WriteIniValue("system/zeltochat.ini", "GLOBAL", "AUTOSTART", "0");
+        FakeLockBoard board;
+        FakeChat chat(board, dir);
+        ASSERT_TRUE(chat.dlg->OnInitDialog());
+        EXPECT_FALSE(root.Exists("autostart/ZeltoChat.desktop"));
+        chat.dlg->ExitMain();
+    }
+    {
+        WriteIniValue("system/zeltochat.ini", "GLOBAL", "AUTOSTART", "1");
+        FakeLockBoard board;
+        FakeChat chat(board, dir);
+        chat.system.exe = "";  // the stored path is empty: nothing is written
+        ASSERT_TRUE(chat.dlg->OnInitDialog());
+        EXPECT_FALSE(root.Exists("autostart/ZeltoChat.desktop"));
+    }
+}
+
+TEST(Version, TextFromTheFourParts) {
+    EXPECT_EQ(GetVersionText({1, 2, 3, 4, true}), "1.2.3.4");
+    EXPECT_EQ(GetVersionText({1, 2, 0, 1, true}), "1.2.0.1");
+    EXPECT_EQ(GetVersionText({1, 2, 0, 0, true}), "1.2");
+    EXPECT_EQ(GetVersionText({0, 0, 0, 0, true}), "");
+    EXPECT_EQ(GetVersionText({1, 2, 3, 4, false}), "");
+}
+
+}  // namespace zc

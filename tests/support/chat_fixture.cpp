@@ -1,0 +1,16 @@
+#include "support/chat_fixture.h"
+
+#include <filesystem>
+
+namespace zc::test {
+
+FakeChat::FakeChat(FakeLockBoard& board, const std::string& autostartDir, bool trayAvailable)
+    : lock(board, [this] { dlg->ActivateFromOtherCopy(); }), tray(trayAvailable), autostart(autostartDir) {
+    dlg = std::make_unique<CChatMainDlg>(
+        Platform{clock, timers, views, window, registry, lock, system, processes, tray, autostart},
+        std::filesystem::current_path().string() + "/");
+}
+
+std::string FakeChat::LogText() const { return ReadFileBytes(dlg->Log().CurrentFilePath()); }
+
+}  // namespace zc::test

@@ -1,0 +1,31 @@
+#pragma once
+#include <memory>
+
+#include "app/chat_main_dlg.h"
+#include "app/xdg_autostart.h"
+#include "support/fakes.h"
+#include "support/temp_root.h"
+
+namespace zc::test {
+
+// One chat on fakes, in its own program folder.
+struct FakeChat {
+    explicit FakeChat(FakeLockBoard& board, const std::string& autostartDir = "/tmp/zc-no-autostart",
+                      bool trayAvailable = true);
+    FakeClock clock;
+    FakeTimers timers{clock};
+    FakeViewFactory views;
+    FakeWindow window;
+    FakeRegistry registry;
+    FakeInstanceLock lock;
+    FakeSystem system;
+    FakeProcesses processes;
+    FakeTray tray;
+    XdgAutostart autostart;
+    std::unique_ptr<CChatMainDlg> dlg;
+
+    std::string LogText() const;
+    FakeView* ChatView() const { return views.Live(ViewRole::ChatText); }
+};
+
+}  // namespace zc::test

@@ -1,0 +1,160 @@
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace zc::test {
+
+std::tm FakeClock::LocalTime(std::time_t t) const {
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    return tm;
+}
+
+void FakeClock::AdvanceMs(std::int64_t ms) {
+    monoMs_ += ms;
+    subSecondMs_ += ms;
+    now_ += static_cast<std::time_t>(subSecondMs_ / 1000);
+    subSecondMs_ %= 1000;
+}
+
+void FakeTimers::SetTimer(int id, int periodMs) {
+    ASSERT_GT(periodMs, 0) << "timer " << id << " armed without a period";
+    armed_[id] = {periodMs, now_ + periodMs};
+}
+
+int FakeTimers::PeriodOf(int id) const {
+    auto it = armed_.find(id);
+    return it == armed_.end() ? 0 : it->second.period;
+}
+
+void FakeTimers::Advance(std::int64_t ms) {
+    const std::int64_t end = now_ + ms;
+    for (;;) {
+        int next = 0;
+        std::int64_t due = LLONG_MAX;
+        for (const auto& [id, a] : armed_)
+            if (a.due < due) {
+                due = a.due;
+                next = id;
+            }
+        if (due > end) break;
+        clock_.AdvanceMs(due - now_);
+        now_ = due;
+        armed_[next].due = due + armed_[next].period;
+        fired_.push_back(next);
+        ASSERT_TRUE(handler_) << "timer " << next << " fired with no handler";
+        handler_(next);
+    }
+    clock_.AdvanceMs(end - now_);
+    now_ = end;
+}
+
+FakeView::~FakeView() {
+    if (live_) {
+        auto it = live_->find(role_);
+        if (it != live_->end() && it->second == this) live_->erase(it);
+    }
+}
+
+bool FakeView::WritePage(const std::string& html) {
+    if (failWrites) return false;
+    page_ = html;
+    return true;
+}
+
+static size_t FindBodyEnd(const std::string& page) {
+    size_t at = page.rfind("</body>");
+    return at == std::string::npos ? page.rfind("</BODY>") : at;
+}
+
+bool FakeView::AppendToBody(const std::string& html) {
+    size_t at = FindBodyEnd(page_);
+    if (at == std::string::npos) return false;
+    page_.insert(at, html);
+    return true;
+}
+
+std::string FakeView::Body() const {
+    size_t open = page_.find("<body");
+    if (open == std::string::npos) return {};
+    open = page_.find('>', open);
+    size_t close = FindBodyEnd(page_);
+    if (open == std::string::npos || close == std::string::npos || close < open) return {};
+    return page_.substr(open + 1, close - open - 1);
+}
+
+std::string FakeView::InnerHtmlById(const std::string& id) const {
+    size_t at = page_.find("id=\"" + id + "\"");
+    if (at == std::string::npos) return {};
+    size_t open = page_.find('>', at);
+    size_t tagStart = page_.rfind('<', at);
+    if (open == std::string::npos || tagStart == std::string::npos) return {};
+    std::string tag = page_.substr(tagStart + 1, page_.find_first_of(" >", tagStart) - tagStart - 1);
+    size_t close = page_.find("</" + tag, open);
+    return close == std::string::npos ? std::string() : page_.substr(open + 1, close - open - 1);
+}
+
+std::unique_ptr<HtmlView> FakeViewFactory::CreateView(ViewRole role) {
+    auto view = std::make_unique<FakeView>(role, live_);
+    if (failChatWrites && role == ViewRole::ChatText) view->failWrites = true;
+    (*live_)[role] = view.get();
+    ++created_[role];
+    return view;
+}
+
+FakeView* FakeViewFactory::Live(ViewRole role) const {
+    auto it = live_->find(role);
+    return it == live_->end() ? nullptr : it->second;
+}
+
+int FakeViewFactory::Created(ViewRole role) const {
+    auto it = created_.find(role);
+    return it == created_.end() ? 0 : it->second;
+}
+
+std::string FakeRegistry::ReadValue(const std::string& key, const std::string& name) const {
+    auto it = values_.find(key + "|" + name);
+    return it == values_.end() ? std::string() : it->second;
+}
+
+bool FakeInstanceLock::ActivateHolder(const std::string& name) {
+    auto it = board_.holders.find(name);
+    if (it == board_.holders.end()) return false;
+    it->second();
+    return true;
+}
+
+bool FakeInstanceLock::Acquire(const std::string& name) {
+    if (board_.holders.count(name)) return false;  // another copy keeps it
+    board_.holders[name] = onActivate_;
+    name_ = name;
+    held_ = true;
+    return true;
+}
+
+void FakeInstanceLock::Release() {
+    if (held_) board_.holders.erase(name_);
+    held_ = false;
+}
+
+std::string FakeSystem::EnvironmentValue(const std::string& n) const {
+    auto it = env.find(n);
+    return it == env.end() ? std::string() : it->second;
+}
+
+bool FakeTray::Create(const std::string& tip) {
+    tip_ = tip;
+    shown_ = available_;
+    return available_;
+}
+
+bool RecordingTransport::Send(const std::string& bytes) {
+    if (failSends) return false;
+    sent_.push_back(bytes);
+    return true;
+}
+
+}  // namespace zc::test

@@ -1,0 +1,235 @@
+#pragma once
+// Fakes of every platform service: deterministic, inspectable, loud when misused.
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/html_view.h"
+#include "platform/main_window_host.h"
+#include "platform/process_starter.h"
+#include "platform/registry_store.h"
+#include "platform/single_instance.h"
+#include "platform/system_facts.h"
+#include "platform/timers.h"
+#include "platform/transport.h"
+#include "platform/tray.h"
+
+namespace zc::test {
+
+// Local time is UTC so tests do not depend on the machine's zone.
+class FakeClock : public Clock {
+public:
+    explicit FakeClock(std::time_t start = 1765188000) : now_(start) {}
+    std::time_t Now() const override { return now_; }
+    std::tm LocalTime(std::time_t t) const override;
+    std::int64_t MonotonicMs() const override { return monoMs_; }
+    void SleepMs(int ms) override { slept_ += ms; }
+    void Set(std::time_t t) { now_ = t; }
+    void AdvanceMs(std::int64_t ms);
+    int SleptMs() const { return slept_; }
+
+private:
+    std::time_t now_;
+    std::int64_t monoMs_ = 0, subSecondMs_ = 0;
+    int slept_ = 0;
+};
+
+// Timers that fire only when the test moves time on.
+class FakeTimers : public TimerService {
+public:
+    explicit FakeTimers(FakeClock& clock) : clock_(clock) {}
+    void SetTimer(int id, int periodMs) override;
+    void KillTimer(int id) override { armed_.erase(id); }
+    bool IsArmed(int id) const override { return armed_.count(id) > 0; }
+    void SetHandler(std::function<void(int)> onTimer) override { handler_ = std::move(onTimer); }
+    int PeriodOf(int id) const;
+    // Moves the clock and fires every expiry on the way, earliest first.
+    void Advance(std::int64_t ms);
+    const std::vector<int>& Fired() const { return fired_; }
+
+private:
+    struct Armed {
+        int period;
+        std::int64_t due;
+    };
+    FakeClock& clock_;
+    std::map<int, Armed> armed_;
+    std::function<void(int)> handler_;
+    std::vector<int> fired_;
+    std::int64_t now_ = 0;
+};
+
+// A view that keeps its page text.
+class FakeView : public HtmlView {
+public:
+    explicit FakeView(ViewRole role, std::shared_ptr<std::map<ViewRole, FakeView*>> live = nullptr)
+        : role_(role), live_(std::move(live)) {}
+    ~FakeView() override;
+    ViewRole Role() const override { return role_; }
+    bool WritePage(const std::string& html) override;
+    bool AppendToBody(const std::string& html) override;
+    void ScrollToEnd() override { ++scrolls_; }
+    std::string InnerHtmlById(const std::string& id) const override;
+    void SetVisible(bool visible) override { visible_ = visible; }
+    const std::string& Page() const { return page_; }
+    std::string Body() const;
+    int Scrolls() const { return scrolls_; }
+    bool failWrites = false;
+
+private:
+    ViewRole role_;
+    std::shared_ptr<std::map<ViewRole, FakeView*>> live_;
+    std::string page_;
+    int scrolls_ = 0;
+    bool visible_ = true;
+};
+
+class FakeViewFactory : public ViewFactory {
+public:
+    std::unique_ptr<HtmlView> CreateView(ViewRole role) override;
+    // The live view of a role (the most recent one created), or null.
+    FakeView* Live(ViewRole role) const;
+    int Created(ViewRole role) const;
+    bool failChatWrites = false;
+
+private:
+    std::shared_ptr<std::map<ViewRole, FakeView*>> live_ = std::make_shared<std::map<ViewRole, FakeView*>>();
+    std::map<ViewRole, int> created_;
+};
+
+class FakeWindow : public MainWindowHost {
+public:
+    void SetTitle(const std::string& title) override { title_ = title; }
+    std::string Title() const override { return title_; }
+    void HideWindow() override { visible_ = false; }
+    void ShowNormal() override { visible_ = true; minimized_ = false; }
+    void MinimizeWindow() override { minimized_ = true; }
+    void BringToFront() override { ++raised_; }
+    bool IsWindowVisible() const override { return visible_; }
+    void MoveWindow(int l, int t, int w, int h) override { rect_ = {l, t, l + w, t + h}; }
+    WindowRect ScreenRect() const override { return rect_; }
+    void FocusInput() override { ++focused_; }
+    void EndDialog() override { ++ended_; }
+    bool minimized() const { return minimized_; }
+    int raised() const { return raised_; }
+    int ended() const { return ended_; }
+
+private:
+    std::string title_;
+    bool visible_ = false, minimized_ = false;
+    int raised_ = 0, focused_ = 0, ended_ = 0;
+    WindowRect rect_;
+};
+
+class FakeRegistry : public RegistryStore {
+public:
+    void WriteValue(const std::string& key, const std::string& name, const std::string& value) override {
+        values_[key + "|" + name] = value;
+    }
+    std::string ReadValue(const std::string& key, const std::string& name) const override;
+    void DeleteValue(const std::string& key, const std::string& name) override { values_.erase(key + "|" + name); }
+    bool Has(const std::string& key, const std::string& name) const { return values_.count(key + "|" + name) > 0; }
+
+private:
+    std::map<std::string, std::string> values_;
+};
+
+// Locks shared between the copies of one test, like the names of one desktop session.
+struct FakeLockBoard {
+    std::map<std::string, std::function<void()>> holders;  // name -> how to activate its holder
+};
+
+class FakeInstanceLock : public SingleInstanceLock {
+public:
+    FakeInstanceLock(FakeLockBoard& board, std::function<void()> onActivate)
+        : board_(board), onActivate_(std::move(onActivate)) {}
+    bool IsHeldElsewhere(const std::string& name) override { return !held_ && board_.holders.count(name) > 0; }
+    bool ActivateHolder(const std::string& name) override;
+    bool Acquire(const std::string& name) override;
+    void Release() override;
+    bool IsHeld() const override { return held_; }
+
+private:
+    FakeLockBoard& board_;
+    std::function<void()> onActivate_;
+    std::string name_;
+    bool held_ = false;
+};
+
+class FakeSystem : public SystemFacts {
+public:
+    std::string computer = "deskpc", user = "alice", ip = "192.168.5.20", exe = "/opt/zeltochat/zeltochat";
+    std::map<std::string, std::string> env;
+    std::string ComputerName() const override { return computer; }
+    std::string UserName() const override { return user; }
+    std::string LocalIpv4(const std::string&) const override { return ip; }
+    std::string ExecutablePath() const override { return exe; }
+    std::string EnvironmentValue(const std::string& n) const override;
+};
+
+class FakeProcesses : public ProcessStarter {
+public:
+    struct Start {
+        std::string program;
+        std::vector<std::string> args;
+        std::string workDir;
+    };
+    bool StartDetached(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& workDir) override {
+        starts.push_back({program, args, workDir});
+        return true;
+    }
+    std::vector<Start> starts;
+};
+
+class FakeTray : public TrayIcon {
+public:
+    explicit FakeTray(bool available = true) : available_(available) {}
+    bool Create(const std::string& tip) override;
+    void Remove() override { shown_ = false; ++removed_; }
+    bool IsAvailable() const override { return available_; }
+    bool Shown() const { return shown_; }
+    const std::string& Tip() const { return tip_; }
+    int Removed() const { return removed_; }
+
+private:
+    bool available_, shown_ = false;
+    std::string tip_;
+    int removed_ = 0;
+};
+
+// A transport that records every packet handed to it.
+class RecordingTransport : public Transport {
+public:
+    explicit RecordingTransport(bool multicast = true) : multicast_(multicast) {}
+    bool Send(const std::string& bytes) override;
+    bool IsMulticast() const override { return multicast_; }
+    void LeaveGroup() override { ++left_; }
+    void ShutdownAndClose() override { closed_ = true; }
+    const std::vector<std::string>& Sent() const { return sent_; }
+    bool failSends = false;
+    int left() const { return left_; }
+    bool closed() const { return closed_; }
+
+private:
+    bool multicast_;
+    std::vector<std::string> sent_;
+    int left_ = 0;
+    bool closed_ = false;
+};
+
+// Carries packets between several chats in one process. Filled in by the network layer.
+class FakeLan {
+public:
+    void Attach(RecordingTransport* t) { hosts_.push_back(t); }
+    size_t Hosts() const { return hosts_.size(); }
+
+private:
+    std::vector<RecordingTransport*> hosts_;
+};
+
+}  // namespace zc::test
