@@ -18,22 +18,36 @@ bool HasValidTerminator(const std::string& text) {
     return n >= 9 && text.compare(n - 9, 5, "//end") == 0;
 }
 
+namespace {
+// The text before the first delimiter; rest moves past it. Both empty when it is absent.
+std::string_view Before(std::string_view& rest, std::string_view delimiter) {
+    size_t at = rest.find(delimiter);
+    if (at == std::string_view::npos) {
+        rest = {};
+        return {};
+    }
+    std::string_view field = rest.substr(0, at);
+    rest.remove_prefix(at + delimiter.size());
+    return field;
+}
+}  // namespace
+
 CChatPacket ParsePacketText(const std::string& text) {
     CChatPacket p;
-    std::string rest = ExtractField(text, "//end", 0);
-    p.senderIp = ExtractField(rest, "(", 0);
-    p.senderId = ExtractField(ExtractField(rest, ")||", 0), "(", 1);
-    rest = ExtractField(rest, "||", 1);
-    auto next = [&rest]() {
-        std::string field = ExtractField(rest, "||", 0);
-        rest = ExtractField(rest, "||", 1);
-        return field;
-    };
-    p.senderName = next();
-    p.senderAvatar = next();
-    p.target = next();
-    p.senderPage = ParseInt(next());
-    p.command = ParseInt(next());
+    std::string_view whole(text);
+    std::string_view rest = Before(whole, "//end");
+    const size_t paren = rest.find('(');
+    p.senderIp = paren == std::string_view::npos ? std::string() : std::string(rest.substr(0, paren));
+    std::string_view head = rest.substr(0, rest.find(")||"));
+    if (rest.find(")||") == std::string_view::npos) head = {};
+    const size_t idParen = head.find('(');
+    p.senderId = idParen == std::string_view::npos ? std::string() : std::string(head.substr(idParen + 1));
+    Before(rest, "||");
+    p.senderName = Before(rest, "||");
+    p.senderAvatar = Before(rest, "||");
+    p.target = Before(rest, "||");
+    p.senderPage = ParseInt(Before(rest, "||"));
+    p.command = ParseInt(Before(rest, "||"));
     p.body = rest;
     return p;
 }
