@@ -11,7 +11,7 @@
 namespace zc {
 
 CChatMainDlg::CChatMainDlg(Platform platform, std::string programDir)
-    : p_(platform), programDir_(std::move(programDir)), log_(platform.clock, "") {
+    : p_(platform), programDir_(std::move(programDir)), log_(platform.clock, ""), history_(platform.clock) {
     p_.timers.SetHandler([this](int id) { OnTimer(id); });
 }
 
@@ -44,6 +44,12 @@ void CChatMainDlg::OnTimer(int id) {
             SendPacket(2, user_.nickname, kEveryone);
             break;
         case kStartupTimer: StartupTimer(); break;
+        case kRefreshTimer: RefreshPresence(); break;
+        case kUserListTimer:
+            p_.timers.KillTimer(id);
+            ++userListRebuilds_;
+            break;
+        case kGroupSendTimer: SendNextGroupPacket(); break;
         case kFocusInputTimer:
             p_.window.FocusInput();
             p_.timers.KillTimer(id);
@@ -70,9 +76,10 @@ void CChatMainDlg::LayoutTimer() {
 
 void CChatMainDlg::StartupTimer() {
     p_.timers.KillTimer(kStartupTimer);
-    const std::string mode = std::to_string(user_.mode) + ":" + user_.CurrentMode().text;
-    SendPacket(4, mode, kEveryone);
+    RefreshPresence();
+    SendPacket(4, ModeBody(), kEveryone);
     SendPacket(2, user_.nickname, kEveryone);
+    ++userListRebuilds_;
 }
 
 bool CChatMainDlg::OnKeyDown(int key) {
@@ -81,7 +88,7 @@ bool CChatMainDlg::OnKeyDown(int key) {
     else if (key == k.mode2) SetChatMode(2);
     else if (key == k.mode3) SetChatMode(3);
     else if (key == k.mode4) SetChatMode(4);
-    else if (key == k.refreshList) SendPacket(2, std::to_string(user_.mode) + ":" + user_.CurrentMode().text, kEveryone);
+    else if (key == k.refreshList) RefreshPresence();
     else if (key == 27) HideToTray();
     else return false;
     return true;
@@ -91,6 +98,7 @@ void CChatMainDlg::HideToTray() {
     if (p_.tray.IsAvailable()) {
         p_.window.HideWindow();
         user_.hidden = true;
+        AnnounceActivity();
     } else {
         // Without a notification area a hidden window could never come back.
         p_.window.MinimizeWindow();
@@ -98,7 +106,9 @@ void CChatMainDlg::HideToTray() {
 }
 
 void CChatMainDlg::ShowFromTray() {
+    const bool wasHidden = user_.hidden;
     user_.hidden = false;
+    if (wasHidden) AnnounceActivity();
     p_.window.ShowNormal();
     p_.window.BringToFront();
     p_.timers.SetTimer(kFocusInputTimer, 200);
@@ -111,7 +121,14 @@ void CChatMainDlg::SetChatMode(int mode) {
     if (mode == user_.mode) return;
     user_.mode = mode;
     WriteMode(user_.ProfilePath(), mode);
-    SendPacket(7, std::to_string(mode) + ":" + user_.CurrentMode().text, kEveryone);
+    roster_.SetMode(ownId_, mode, user_.CurrentMode().text, user_.avatarFile);
+    ++userListRebuilds_;
+    if (!FloodGuardAllows()) return;
+    SendPacket(7, ModeBody(), kEveryone);
+    ShowSystemLine(language_.LangString(92) + " " + NameSpan(user_.nickname) + " " + user_.CurrentMode().text,
+                   ChatLineKind::ChangeMode);
 }
+
+std::string CChatMainDlg::ModeBody() const { return std::to_string(user_.mode) + ":" + user_.CurrentMode().text; }
 
 }  // namespace zc

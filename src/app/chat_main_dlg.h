@@ -8,6 +8,11 @@
 #include "app/language.h"
 #include "app/settings.h"
 #include "net/chat_packet.h"
+#include "net/flood_guard.h"
+#include "net/notify_event.h"
+#include "net/user_roster.h"
+#include "services/history.h"
+#include "platform/network.h"
 #include "net/subst_codec.h"
 #include "net/transport_list.h"
 #include "ui/html/chat_document.h"
@@ -24,6 +29,8 @@ class SystemFacts;
 class ProcessStarter;
 class TrayIcon;
 class XdgAutostart;
+class DialogService;
+class ShellService;
 
 // What the chat needs of the machine it runs on.
 struct Platform {
@@ -37,6 +44,9 @@ struct Platform {
     ProcessStarter& processes;
     TrayIcon& tray;
     XdgAutostart& autostart;
+    TransportFactory* network = nullptr;  // none: the chat runs without a network
+    DialogService* dialogs = nullptr;
+    ShellService* shell = nullptr;
 };
 
 enum MainTimer {
@@ -48,18 +58,12 @@ enum MainTimer {
     kOptionsPollTimer = 6,
     kFocusInputTimer = 10,
     kSmilesHideTimer = 11,
+    kGroupSendTimer = 12,  // paces the packets to a user group
 };
 
 inline const char kInstanceMutexName[] = "Zelto Chat only one";
 inline constexpr int kProfileCommandBase = 20000;
 inline constexpr int kProfileCommandLast = 20010;
-
-struct FloodGuardState {
-    int limit = 0;
-    int burstWindowSeconds = 0;
-    int penaltySeconds = 0;
-    int counter = 0;
-};
 
 // The running chat: owns every long-lived object and runs start-up and shutdown.
 class CChatMainDlg {
@@ -104,7 +108,37 @@ public:
     CTransportList& Transports() { return transports_; }
     const CSubstCodec& Codec() const { return codec_; }
     const std::vector<std::string>& Profiles() const { return profiles_; }
-    const FloodGuardState& Flood() const { return flood_; }
+    FloodGuard& Flood() { return flood_; }
+    CUserRoster& Roster() { return roster_; }
+    const ChatHistory& History() const { return history_; }
+    const UserGroupSettings& Groups() const { return groups_; }
+    Platform& Services() { return p_; }
+
+    // Network start, identity and the presence refresh.
+    bool InitNetwork();
+    void StartNetwork();
+    void RefreshPresence();
+    void ComputeIdentity();
+    void InitUsersGroup();
+
+    // Outgoing traffic.
+    void SendChatMessage(const std::string& input);
+    bool FloodGuardAllows();
+    void SendToConference(const std::string& text);
+    void SendToUserGroup(int kind, const std::string& text, int group);
+    void ChangeName();
+    void AnnounceActivity();
+    std::string ModeBody() const;
+    const std::array<std::string, 10>& InputHistory() const { return inputHistory_; }
+
+    // What incoming handlers share.
+    bool IsIgnored(const std::string& ip) const;
+    void Notify(NotifyEvent event, const std::string& userName, const std::string& caption, const std::string& text);
+    void ArmUserListTimer(int ms);
+    std::string NameSpan(const std::string& name);
+    HtmlView* PageForPrivate(const std::string& senderId);
+    void OpenSecondPage();
+    int UserListRebuilds() const { return userListRebuilds_; }
     const std::string& OwnIp() const { return ownIp_; }
     const std::string& OwnId() const { return ownId_; }
     void SetIdentity(const std::string& ip, const std::string& id);
@@ -138,7 +172,19 @@ private:
     std::vector<std::string> profiles_;
     std::array<std::string, 10> inputHistory_{};
     int inputHistoryIndex_ = 9;
-    FloodGuardState flood_;
+    FloodGuard flood_;
+    CUserRoster roster_;
+    ChatHistory history_;
+    std::unique_ptr<MulticastTransport> multicast_;
+    std::unique_ptr<RelayTransport> relay_;
+    struct GroupSend {
+        std::string target;
+        int command;
+        std::string body;
+    };
+    std::vector<GroupSend> groupQueue_;
+    int userListRebuilds_ = 0;
+    void SendNextGroupPacket();
     std::string ownIp_ = "0.0.0.0";
     std::string ownId_;
     WindowParams windowParams_;

@@ -57,7 +57,7 @@ bool CChatMainDlg::OnInitDialog() {
     profiles_ = ListProfiles();
     global_.hotKeys = ReadHotKeys(settingsPath_);
 
-    flood_ = {15, 5, 15, 0};
+    flood_.Reset(15, 5, 15);
 
     p_.tray.Create(WindowTitle());
     p_.window.HideWindow();
@@ -87,9 +87,7 @@ bool CChatMainDlg::ReadParams() {
         EndDialog();
         return false;
     }
-    groups_ = ReadUserGroups(user_.ProfilePath());
-    user_.groupsOn = groups_.groupsOn;
-    if (groups_.groupsOn) log_.Write(":::InitUsersGroup:::");
+    InitUsersGroup();
     return true;
 }
 

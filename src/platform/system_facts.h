@@ -13,6 +13,8 @@ public:
     // First non-loopback IPv4 address, or interfaceAddr when that is set and present; "" when none.
     virtual std::string LocalIpv4(const std::string& interfaceAddr) const = 0;
     virtual std::string ExecutablePath() const = 0;
+    // Hardware address of the interface that holds ip, as raw bytes; empty when none.
+    virtual std::string HardwareAddressOf(const std::string& /*ip*/) const { return {}; }
     virtual std::string EnvironmentValue(const std::string& name) const = 0;
 };
 

@@ -37,8 +37,8 @@ TEST(Startup, RunsTheSequenceInOrderAndShowsTheWindow) {
     EXPECT_EQ(chat.LogText().find(":::Missing string"), std::string::npos);
     EXPECT_EQ(ReadAppRegValue(chat.registry, "System\\", "Exec"), chat.system.exe);
     EXPECT_EQ(ReadAppRegValue(chat.registry, "Profile\\", "AlertFrom"), " ");
-    EXPECT_EQ(chat.dlg->Flood().limit, 15);
-    EXPECT_EQ(chat.dlg->Flood().penaltySeconds, 15);
+    EXPECT_EQ(chat.dlg->Flood().Limit(), 15);
+    EXPECT_EQ(chat.dlg->Flood().Penalty(), 15);
     EXPECT_EQ(chat.dlg->Profiles(), std::vector<std::string>{"default"});
 
     // Hidden until the layout timer, which places the window from main.ini.
@@ -60,28 +60,33 @@ TEST(Startup, RunsTheSequenceInOrderAndShowsTheWindow) {
     EXPECT_NE(page.find(root.Path() + "skins/skinthemes/def/text.css"), std::string::npos);
 }
 
-TEST(Startup, StartupTimerAnnouncesModeThenPresence) {
+TEST(Startup, StartupTimerRefreshesThenAnnouncesModeAndPresence) {
     TempRoot root;
     root.Write("profiles/default.cfg", "[INFO]\r\nCHATNAME=Ann\r\n[CHATMODE]\r\nCHATMODE1MSG=Here\r\n");
     FakeLockBoard board;
     FakeChat chat(board);
     ASSERT_TRUE(chat.dlg->OnInitDialog());
     RecordingTransport lan;
-    chat.dlg->Transports().Add(&lan, CNetSettings{});
+    CNetSettings up;
+    up.active = 1;
+    chat.dlg->Transports().Add(&lan, up);
     chat.dlg->SetIdentity("10.0.0.5", "AABBCCDDEEFF");
     chat.timers.Advance(1999);
     EXPECT_TRUE(lan.Sent().empty());
     chat.timers.Advance(1);
-    ASSERT_EQ(lan.Sent().size(), 2u);
-    const CSubstCodec& codec = chat.dlg->Codec();
-    std::string first = lan.Sent()[0];
-    ASSERT_EQ(first.back(), '\0');
-    first.pop_back();
-    EXPECT_EQ(codec.DecodeText(first), "10.0.0.5(AABBCCDDEEFF)||Ann||||0.0||0||4||1:Here//end");
-    std::string second = lan.Sent()[1];
-    second.pop_back();
-    EXPECT_EQ(codec.DecodeText(second), "10.0.0.5(AABBCCDDEEFF)||Ann||||0.0||0||2||Ann//end");
+    std::vector<std::string> plain;
+    for (std::string bytes : lan.Sent()) {
+        ASSERT_EQ(bytes.back(), '\0');
+        bytes.pop_back();
+        plain.push_back(chat.dlg->Codec().DecodeText(bytes));
+    }
+    EXPECT_EQ(plain, (std::vector<std::string>{"10.0.0.5(AABBCCDDEEFF)||Ann||||0.0||0||2||1:Here//end",
+                                               "10.0.0.5(AABBCCDDEEFF)||Ann||||0.0||0||4||1:Here//end",
+                                               "10.0.0.5(AABBCCDDEEFF)||Ann||||0.0||0||2||Ann//end"}));
     EXPECT_FALSE(chat.timers.IsArmed(kStartupTimer));
+    EXPECT_EQ(chat.timers.PeriodOf(kRefreshTimer), 60000);  // REFRESHLIST 6 in the shipped settings
+    ASSERT_EQ(chat.dlg->Roster().Entries().size(), 1u);
+    EXPECT_EQ(chat.dlg->Roster().Entries()[0].nickname, "Ann");
 }
 
 TEST(Startup, MissingSettingsFileEndsSilently) {

@@ -11,7 +11,7 @@ namespace zc::test {
 // One chat on fakes, in its own program folder.
 struct FakeChat {
     explicit FakeChat(FakeLockBoard& board, const std::string& autostartDir = "/tmp/zc-no-autostart",
-                      bool trayAvailable = true);
+                      bool trayAvailable = true, FakeLan* lan = nullptr);
     FakeClock clock;
     FakeTimers timers{clock};
     FakeViewFactory views;
@@ -22,9 +22,14 @@ struct FakeChat {
     FakeProcesses processes;
     FakeTray tray;
     XdgAutostart autostart;
+    FakeDialogs dialogs;
+    FakeShell shell;
     std::unique_ptr<CChatMainDlg> dlg;
 
     std::string LogText() const;
+    // Makes this chat's folder current, for calls the test makes itself.
+    CChatMainDlg& Use() const;
+    std::string home;
     FakeView* ChatView() const { return views.Live(ViewRole::ChatText); }
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 
 namespace zc::test {
 
@@ -19,6 +20,14 @@ void FakeClock::AdvanceMs(std::int64_t ms) {
     now_ += static_cast<std::time_t>(subSecondMs_ / 1000);
     subSecondMs_ %= 1000;
 }
+
+void EnterFolder(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::current_path(dir, ec);
+    ASSERT_FALSE(ec) << "cannot enter " << dir;
+}
+
+FakeTimers::FakeTimers(FakeClock& clock) : clock_(clock), home_(std::filesystem::current_path().string()) {}
 
 void FakeTimers::SetTimer(int id, int periodMs) {
     ASSERT_GT(periodMs, 0) << "timer " << id << " armed without a period";
@@ -46,6 +55,7 @@ void FakeTimers::Advance(std::int64_t ms) {
         armed_[next].due = due + armed_[next].period;
         fired_.push_back(next);
         ASSERT_TRUE(handler_) << "timer " << next << " fired with no handler";
+        EnterFolder(home_);
         handler_(next);
     }
     clock_.AdvanceMs(end - now_);
@@ -154,6 +164,83 @@ bool FakeTray::Create(const std::string& tip) {
 bool RecordingTransport::Send(const std::string& bytes) {
     if (failSends) return false;
     sent_.push_back(bytes);
+    return true;
+}
+
+}  // namespace zc::test
+
+namespace zc::test {
+
+struct FakeLan::Socket : MulticastTransport {
+    Socket(FakeLan& lan, PacketTextHandler onText)
+        : lan_(lan), onText_(std::move(onText)), home_(std::filesystem::current_path().string()) {}
+    ~Socket() override { lan_.Detach(this); }
+    bool JoinGroup(const std::string&, int, int ttl, const std::string&) override {
+        if (lan_.failJoin) return false;
+        lan_.ttlSeen = ttl;
+        lan_.Detach(this);
+        lan_.joined_.push_back(this);
+        joined_ = true;
+        return true;
+    }
+    void LeaveGroup() override {
+        lan_.Detach(this);
+        joined_ = false;
+    }
+    void ShutdownAndClose() override { LeaveGroup(); }
+    bool Send(const std::string& bytes) override {
+        if (!joined_) return false;
+        lan_.Send(this, bytes);
+        return true;
+    }
+    void Receive(const std::string& bytes) {
+        // Like a datagram read: the text ends at the first zero byte.
+        EnterFolder(home_);
+        onText_(bytes.substr(0, bytes.find('\0')));
+    }
+    FakeLan& lan_;
+    PacketTextHandler onText_;
+    std::string home_;
+    bool joined_ = false;
+};
+
+std::unique_ptr<MulticastTransport> FakeLan::CreateMulticast(PacketTextHandler onText) {
+    return std::make_unique<Socket>(*this, std::move(onText));
+}
+
+std::unique_ptr<RelayTransport> FakeLan::CreateRelay(PacketTextHandler) {
+    ADD_FAILURE() << "the fake LAN has no relay server";
+    return nullptr;
+}
+
+void FakeLan::Send(Socket*, const std::string& bytes) {
+    queue_.push_back(bytes);
+    wire_.push_back(bytes);
+}
+
+void FakeLan::Detach(Socket* s) { joined_.erase(std::remove(joined_.begin(), joined_.end(), s), joined_.end()); }
+
+int FakeLan::Pump(int maxRounds) {
+    int delivered = 0;
+    for (int round = 0; round < maxRounds && !queue_.empty(); ++round) {
+        std::vector<std::string> batch;
+        batch.swap(queue_);
+        for (const std::string& bytes : batch) {
+            std::vector<Socket*> receivers = joined_;
+            for (Socket* s : receivers) s->Receive(bytes);
+            ++delivered;
+        }
+    }
+    EXPECT_TRUE(queue_.empty()) << "packets still bouncing after " << maxRounds << " rounds";
+    return delivered;
+}
+
+bool FakeDialogs::Answer(bool yes) {
+    if (open.empty()) return false;
+    Open d = open.front();
+    open.erase(open.begin());
+    if (d.onRead) d.onRead();
+    if (d.onAnswer) d.onAnswer(yes);
     return true;
 }
 

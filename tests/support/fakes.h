@@ -9,7 +9,10 @@
 
 #include "platform/clock.h"
 #include "platform/html_view.h"
+#include "platform/dialogs.h"
 #include "platform/main_window_host.h"
+#include "platform/network.h"
+#include "platform/shell.h"
 #include "platform/process_starter.h"
 #include "platform/registry_store.h"
 #include "platform/single_instance.h"
@@ -38,10 +41,14 @@ private:
     int slept_ = 0;
 };
 
+// Several chats of one test each live in their own folder; this makes one of them current.
+void EnterFolder(const std::string& dir);
+
 // Timers that fire only when the test moves time on.
 class FakeTimers : public TimerService {
 public:
-    explicit FakeTimers(FakeClock& clock) : clock_(clock) {}
+    // The current directory at construction is the chat's program folder; timers fire there.
+    explicit FakeTimers(FakeClock& clock);
     void SetTimer(int id, int periodMs) override;
     void KillTimer(int id) override { armed_.erase(id); }
     bool IsArmed(int id) const override { return armed_.count(id) > 0; }
@@ -57,6 +64,7 @@ private:
         std::int64_t due;
     };
     FakeClock& clock_;
+    std::string home_;
     std::map<int, Armed> armed_;
     std::function<void(int)> handler_;
     std::vector<int> fired_;
@@ -168,6 +176,8 @@ public:
     std::string UserName() const override { return user; }
     std::string LocalIpv4(const std::string&) const override { return ip; }
     std::string ExecutablePath() const override { return exe; }
+    std::string hardware;  // raw bytes
+    std::string HardwareAddressOf(const std::string&) const override { return hardware; }
     std::string EnvironmentValue(const std::string& n) const override;
 };
 
@@ -222,14 +232,54 @@ private:
     bool closed_ = false;
 };
 
-// Carries packets between several chats in one process. Filled in by the network layer.
-class FakeLan {
+// Carries packets between several chats in one process, like one multicast group: every
+// datagram reaches every joined socket, its sender's included. Delivery waits for Pump().
+class FakeLan : public TransportFactory {
 public:
-    void Attach(RecordingTransport* t) { hosts_.push_back(t); }
-    size_t Hosts() const { return hosts_.size(); }
+    std::unique_ptr<MulticastTransport> CreateMulticast(PacketTextHandler onText) override;
+    std::unique_ptr<RelayTransport> CreateRelay(PacketTextHandler onText) override;
+    // Delivers queued datagrams (and what handlers send meanwhile); returns how many.
+    int Pump(int maxRounds = 100);
+    const std::vector<std::string>& Wire() const { return wire_; }
+    int ttlSeen = 0;
+    bool failJoin = false;
+
+    struct Socket;
+    void Send(Socket* from, const std::string& bytes);
+    void Detach(Socket* s);
 
 private:
-    std::vector<RecordingTransport*> hosts_;
+    std::vector<Socket*> joined_;
+    std::vector<std::string> queue_, wire_;
+};
+
+// Dialogs that remember what is open; the test answers them.
+class FakeDialogs : public DialogService {
+public:
+    struct Open {
+        std::string caption, text;
+        std::function<void()> onRead;
+        std::function<void(bool)> onAnswer;
+    };
+    void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) override {
+        open.push_back({caption, text, std::move(onRead), nullptr});
+    }
+    void AskQuestion(const std::string& caption, const std::string& text, std::function<void(bool)> onAnswer) override {
+        open.push_back({caption, text, nullptr, std::move(onAnswer)});
+    }
+    // Confirms the oldest open dialog (yes for a question).
+    bool Answer(bool yes = true);
+    std::vector<Open> open;
+};
+
+class FakeShell : public ShellService {
+public:
+    void PlaySound(const std::string& path) override { sounds.push_back(path); }
+    bool OpenDocument(const std::string& path) override {
+        opened.push_back(path);
+        return true;
+    }
+    std::vector<std::string> sounds, opened;
 };
 
 }  // namespace zc::test

@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+
+#include "app/settings.h"
+
+namespace zc {
+
+enum class NotifyEvent {
+    Default = 0, Board, Alert, ChangeMode, ChangeName, Conference, Enter, Exit,
+    LeaveConference, Warning, InvConference, Sound, Private, FRequest,
+};
+
+// The per-mode switches of an event; events without mode keys (WARNING) only sound.
+ChatModeEventFlags EventFlags(const LocalUser& user, NotifyEvent event);
+
+// The sound file of an event for a user: the user's override, else the profile's; empty for none.
+std::string EventSoundFile(const std::string& profilePath, NotifyEvent event, const std::string& userName);
+
+}  // namespace zc

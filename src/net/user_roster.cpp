@@ -1,0 +1,98 @@
+#include "net/user_roster.h"
+
+#include <algorithm>
+
+namespace zc {
+
+void CUserRoster::AddOrUpdate(const std::string& id, const std::string& ip, const std::string& nickname, int mode,
+                              const std::string& avatar) {
+    std::string displayName = nickname;
+    for (const CUserRecord& e : entries_) {
+        if (e.id == id && e.ip == ip) return;  // known entries are never changed here
+        if (e.nickname == nickname) displayName = nickname + "(" + id + ")";
+    }
+    CUserRecord r;
+    r.displayName = displayName;
+    r.ip = ip;
+    r.id = id;
+    r.nickname = nickname;
+    r.avatar = avatar;
+    r.mode = mode;
+    entries_.push_back(r);
+}
+
+bool CUserRoster::Remove(const std::string& id) {
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const CUserRecord& e) { return e.id == id; });
+    if (it == entries_.end()) return false;
+    entries_.erase(it);
+    return true;
+}
+
+const CUserRecord* CUserRoster::Find(const std::string& id) const {
+    for (const CUserRecord& e : entries_)
+        if (e.id == id) return &e;
+    return nullptr;
+}
+
+CUserRecord* CUserRoster::FindMutable(const std::string& id) { return const_cast<CUserRecord*>(Find(id)); }
+
+std::string CUserRoster::NameOf(const std::string& id) const {
+    const CUserRecord* e = Find(id);
+    if (!e) return id;
+    return e->displayName.empty() ? e->nickname : e->displayName;
+}
+
+std::string CUserRoster::IpOfName(const std::string& name) const {
+    for (const CUserRecord& e : entries_)
+        if (e.displayName == name || e.nickname == name) return e.ip;
+    return {};
+}
+
+std::string CUserRoster::IdOfName(const std::string& name) const {
+    for (const CUserRecord& e : entries_)
+        if (e.displayName == name || e.nickname == name) return e.id;
+    return {};
+}
+
+void CUserRoster::SetMode(const std::string& id, int mode, const std::string& modeText, const std::string& avatar) {
+    if (CUserRecord* e = FindMutable(id)) {
+        e->mode = mode;
+        e->avatar = avatar;
+        e->active = 0;
+        e->modeText = modeText + " ";
+    }
+}
+
+void CUserRoster::SetActive(const std::string& id, int active) {
+    if (CUserRecord* e = FindMutable(id)) e->active = active;
+}
+
+void CUserRoster::SetAvatar(const std::string& id, const std::string& avatar) {
+    if (CUserRecord* e = FindMutable(id)) e->avatar = avatar;
+}
+
+void CUserRoster::SetGroup(const std::string& id, int group) {
+    if (CUserRecord* e = FindMutable(id)) e->group = group;
+}
+
+int CUserRoster::GroupOf(size_t index) const {
+    if (index >= entries_.size()) return 0;
+    int g = entries_[index].group;
+    return (g >= 0 && static_cast<size_t>(g) < groupNames_.size()) ? g : 0;
+}
+
+int CUserRoster::GroupIndex(const std::string& name) const {
+    for (size_t i = 0; i < groupNames_.size(); ++i)
+        if (groupNames_[i] == name) return static_cast<int>(i);
+    return kNoGroup;
+}
+
+void CUserRoster::RemoveMember(const std::string& id) {
+    members_.erase(std::remove(members_.begin(), members_.end(), id), members_.end());
+}
+
+bool CUserRoster::IsMember(const std::string& id) const {
+    return std::find(members_.begin(), members_.end(), id) != members_.end();
+}
+
+}  // namespace zc

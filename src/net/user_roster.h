@@ -1,0 +1,56 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace zc {
+
+struct CUserRecord {
+    std::string displayName;
+    std::string modeText;  // the mode text followed by one blank
+    std::string ip;
+    std::string id;
+    std::string nickname;
+    std::string avatar;
+    int group = 0;
+    int active = 0;
+    int mode = 1;
+};
+
+inline constexpr int kNoGroup = 10000;
+
+// The users seen on the network since the last refresh, the local user included.
+class CUserRoster {
+public:
+    void AddOrUpdate(const std::string& id, const std::string& ip, const std::string& nickname, int mode,
+                     const std::string& avatar);
+    bool Remove(const std::string& id);
+    void Clear() { entries_.clear(); }
+    std::string NameOf(const std::string& id) const;
+    std::string IpOfName(const std::string& name) const;
+    // Identity of the first entry shown or known under that name; empty when none.
+    std::string IdOfName(const std::string& name) const;
+    void SetMode(const std::string& id, int mode, const std::string& modeText, const std::string& avatar);
+    void SetActive(const std::string& id, int active);
+    void SetAvatar(const std::string& id, const std::string& avatar);
+    void SetGroup(const std::string& id, int group);
+    int GroupOf(size_t index) const;
+    int GroupIndex(const std::string& name) const;
+    const CUserRecord* Find(const std::string& id) const;
+
+    void AddMember(const std::string& id) { members_.push_back(id); }
+    void RemoveMember(const std::string& id);
+    bool IsMember(const std::string& id) const;
+    const std::vector<std::string>& Members() const { return members_; }
+
+    void SetGroupNames(std::vector<std::string> names) { groupNames_ = std::move(names); }
+    const std::vector<std::string>& GroupNames() const { return groupNames_; }
+    const std::vector<CUserRecord>& Entries() const { return entries_; }
+
+private:
+    CUserRecord* FindMutable(const std::string& id);
+    std::vector<CUserRecord> entries_;
+    std::vector<std::string> groupNames_;
+    std::vector<std::string> members_;
+};
+
+}  // namespace zc

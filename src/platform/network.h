@@ -1,0 +1,35 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/transport.h"
+
+namespace zc {
+
+// Each received text (up to its first zero byte) goes to this callback.
+using PacketTextHandler = std::function<void(const std::string&)>;
+
+// The multicast group socket pair; one for the life of the chat, closed and re-joined.
+class MulticastTransport : public Transport {
+public:
+    bool IsMulticast() const override { return true; }
+    virtual bool JoinGroup(const std::string& group, int port, int ttl, const std::string& interfaceAddr) = 0;
+};
+
+// One connection to the relay server.
+class RelayTransport : public Transport {
+public:
+    bool IsMulticast() const override { return false; }
+    // Blocks until connected or failed.
+    virtual bool Connect(const std::string& server, int port) = 0;
+};
+
+class TransportFactory {
+public:
+    virtual ~TransportFactory() = default;
+    virtual std::unique_ptr<MulticastTransport> CreateMulticast(PacketTextHandler onText) = 0;
+    virtual std::unique_ptr<RelayTransport> CreateRelay(PacketTextHandler onText) = 0;
+};
+
+}  // namespace zc
