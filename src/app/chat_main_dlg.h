@@ -127,6 +127,8 @@ public:
     void SendToConference(const std::string& text);
     void SendToUserGroup(int kind, const std::string& text, int group);
     void ChangeName();
+    bool InviteToConference(const std::string& name);
+    void LeaveConference();
     void AnnounceActivity();
     std::string ModeBody() const;
     const std::array<std::string, 10>& InputHistory() const { return inputHistory_; }

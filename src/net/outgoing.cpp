@@ -145,6 +145,20 @@ void CChatMainDlg::SendNextGroupPacket() {
     else if (!p_.timers.IsArmed(kGroupSendTimer)) p_.timers.SetTimer(kGroupSendTimer, 300);
 }
 
+bool CChatMainDlg::InviteToConference(const std::string& name) {
+    const std::string id = roster_.IdOfName(name);
+    if (id.empty() || id == ownId_ || !FloodGuardAllows()) return false;
+    SendPacket(18, ownId_, id);
+    ShowSystemLine(language_.LangString(74) + " " + language_.LangString(76) + " " + NameSpan(name), ChatLineKind::Private);
+    return true;
+}
+
+void CChatMainDlg::LeaveConference() {
+    SendPacket(23, "", kEveryone);
+    while (!roster_.Members().empty()) roster_.RemoveMember(roster_.Members().front());
+    user_.pageMode = 0;
+}
+
 void CChatMainDlg::ChangeName() {
     const std::string oldName = user_.nickname;
     ReadProfileParams(user_.ProfilePath(), Names(), user_);
