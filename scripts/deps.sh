@@ -20,7 +20,7 @@ zc_install_missing() {
 }
 
 zc_build() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZC_BUILD_GUI=ON -DZC_BUILD_TESTS=ON >/dev/null
   cmake --build build -j"$(nproc)"
 }
 

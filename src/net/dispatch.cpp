@@ -63,7 +63,7 @@ void DispatchPacket(CChatMainDlg& dlg, const CChatPacket& raw) {
 
     const bool showImages = dlg.Global().showImages;
     IncomingPacket in{raw, MessageTextSanitizer(raw.senderName, true, showImages),
-                      MessageTextSanitizer(raw.senderAvatar, true, showImages), ""};
+                      MessageTextSanitizer(raw.senderAvatar, true, showImages), "", ""};
 
     std::string rosterName;
     if (raw.senderPage != 777) {

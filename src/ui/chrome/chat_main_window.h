@@ -1,0 +1,57 @@
+#pragma once
+#include <QTimer>
+#include <QWidget>
+#include <string>
+
+#include "platform/main_window_host.h"
+#include "qt/memory_html_view.h"
+
+class QLineEdit;
+class QTextBrowser;
+
+namespace zc {
+
+class CChatMainDlg;
+
+// The top-level window that hosts the chat: its text page and the input line.
+class ChatMainWindow : public QWidget, public MainWindowHost {
+public:
+    ChatMainWindow();
+    ~ChatMainWindow() override;
+
+    void AttachChat(CChatMainDlg* chat);
+    // Wired to the views: the public chat page is shown as it changes.
+    void OnViewChanged(const MemoryHtmlView& view, MemoryHtmlView::Change change);
+    // The tray icon's click: hide a window that is on screen, else bring it back.
+    void ToggleFromTray();
+    bool IsOnScreen() const;
+
+    void SetTitle(const std::string& title) override;
+    std::string Title() const override { return title_; }
+    void HideWindow() override;
+    void ShowNormal() override;
+    void MinimizeWindow() override;
+    void BringToFront() override;
+    bool IsWindowVisible() const override;
+    void MoveWindow(int left, int top, int width, int height) override;
+    WindowRect ScreenRect() const override;
+    void FocusInput() override;
+    void EndDialog() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void RenderChatPage();
+
+    CChatMainDlg* chat_ = nullptr;
+    QTextBrowser* text_ = nullptr;
+    QLineEdit* input_ = nullptr;
+    std::string title_;
+    std::string chatPage_;
+    bool pageDirty_ = false, scrollPending_ = false;
+    QTimer render_;
+};
+
+}  // namespace zc
