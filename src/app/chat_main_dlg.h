@@ -122,7 +122,8 @@ public:
     void InitUsersGroup();
 
     // Outgoing traffic.
-    void SendChatMessage(const std::string& input);
+    // False when nothing was taken: empty input, or refused for sending too fast.
+    bool SendChatMessage(const std::string& input);
     bool FloodGuardAllows();
     void SendToConference(const std::string& text);
     void SendToUserGroup(int kind, const std::string& text, int group);

@@ -48,9 +48,9 @@ void CChatMainDlg::OpenSecondPage() {
     if (!chat_->SecondPagePrepared() && chat_->SecondTextView()) chat_->PrepareText(chat_->SecondTextView(), false);
 }
 
-void CChatMainDlg::SendChatMessage(const std::string& input) {
-    if (input.empty() || input == " ") return;
-    if (!FloodGuardAllows()) return;
+bool CChatMainDlg::SendChatMessage(const std::string& input) {
+    if (input.empty() || input == " ") return false;
+    if (!FloodGuardAllows()) return false;
     inputHistoryIndex_ = (inputHistoryIndex_ + 1) % 10;
     inputHistory_[static_cast<size_t>(inputHistoryIndex_)] = input;
     const bool showImages = global_.showImages;
@@ -62,10 +62,10 @@ void CChatMainDlg::SendChatMessage(const std::string& input) {
         if (keyword == "MSG" || keyword == "ALERT") {
             const std::string clean = MessageTextSanitizer(rest, true, showImages);
             const std::string recipient = ExtractField(clean, ":", 0);
-            if (recipient.empty()) return;
+            if (recipient.empty()) return true;
             const std::string id = roster_.IdOfName(recipient);
             const bool alert = keyword == "ALERT";
-            if (id.size() <= 1) return;  // nobody of that name
+            if (id.size() <= 1) return true;  // nobody of that name
             SendPacket(alert ? 8 : 5, clean, id);
             const std::string line = lang.LangString(74) + " " + lang.LangString(alert ? 42 : 61) + " " +
                                      NameSpan(recipient) + ": " + ExtractField(clean, ":", 1);
@@ -73,40 +73,41 @@ void CChatMainDlg::SendChatMessage(const std::string& input) {
                                                                                               : nullptr;
             if (chat_) chat_->AppendChatLine(line, "", alert ? ChatLineKind::Alert : ChatLineKind::Private, page);
             history_.AppendHistory(line, false, true);
-            return;
+            return true;
         }
         if (keyword == "MSGGROUP" || keyword == "ALERTGROUP") {
             const std::string clean = MessageTextSanitizer(rest, true, showImages);
             const std::string group = ExtractField(clean, ":", 0);
             SendToUserGroup(keyword == "MSGGROUP" ? 1 : 2, group + ":" + ExtractField(clean, ":", 1),
                             roster_.GroupIndex(group));
-            return;
+            return true;
         }
         if (keyword == "SOUND") {
             const std::string name = MessageTextSanitizer(rest, true, showImages);
             const std::string id = roster_.IdOfName(name);
-            if (name.empty() || id.empty()) return;
+            if (name.empty() || id.empty()) return true;
             SendPacket(11, id, id);
             if (chat_) chat_->AppendChatLine(lang.LangString(74) + " " + lang.LangString(66) + " " + NameSpan(name), "",
                                              ChatLineKind::Sound);
-            return;
+            return true;
         }
         if (keyword == "MODE") {
             const int mode = ParseInt(rest);
             if (mode >= 1 && mode <= 4) SetChatMode(mode);
-            return;
+            return true;
         }
     }
-    if (user_.pageMode == 1) return;  // board posting comes with the board
+    if (user_.pageMode == 1) return false;  // board posting comes with the board; keep the text
     if (user_.pageMode == 2) {
         SendToConference(MessageTextSanitizer(input, true, showImages));
         Notify(NotifyEvent::Default, user_.nickname, "", "");
-        return;
+        return true;
     }
     SendPacket(6, std::to_string(user_.mode) + ":" + input, kEveryone);
     if (chat_) chat_->AppendChatLine(MessageTextSanitizer(input, true, showImages), "", ChatLineKind::OwnMessage);
     history_.AppendHistory(NameSpan(user_.nickname) + ": " + MessageTextSanitizer(input, true, showImages), true, true);
     Notify(NotifyEvent::Default, user_.nickname, "", "");
+    return true;
 }
 
 void CChatMainDlg::SendToConference(const std::string& text) {

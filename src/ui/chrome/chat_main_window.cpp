@@ -8,7 +8,6 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <QWindow>
-#include <algorithm>
 
 #include "app/chat_main_dlg.h"
 #include "app/cp1251.h"
@@ -58,6 +57,11 @@ ChatMainWindow::ChatMainWindow() {
 
     input_ = new QLineEdit(this);
     input_->setObjectName("InputLine");
+    QObject::connect(input_, &QLineEdit::returnPressed, this, [this] {
+        if (!chat_) return;
+        // A refused send (too fast) keeps the text for another try.
+        if (chat_->SendChatMessage(Utf8ToCp1251(input_->text().toStdString()))) input_->clear();
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);

@@ -21,6 +21,8 @@
 #include "qt/qt_single_instance_lock.h"
 #include "qt/qt_timer_service.h"
 #include "qt/qt_transport_factory.h"
+#include "ui/chrome/qt_dialog_service.h"
+#include "ui/chrome/qt_shell_service.h"
 #include "qt/unix_signal_quit.h"
 #include "ui/chrome/chat_main_window.h"
 #include "ui/chrome/command_line.h"
@@ -85,9 +87,12 @@ int RunDesktop(int argc, char** argv, const std::string& root, zc::PosixSystemFa
     const std::string config = HomeSubdir(facts, "XDG_CONFIG_HOME", ".config");
     zc::XdgAutostart autostart(config.empty() ? std::string() : config + "/autostart");
     zc::QtTransportFactory network;
+    zc::QtDialogService dialogs(&window);
+    zc::QtShellService shell;
 
     zc::CChatMainDlg chat(
-        {clock, timers, views, window, registry, instance, facts, processes, tray, autostart, &network}, root);
+        {clock, timers, views, window, registry, instance, facts, processes, tray, autostart, &network, &dialogs, &shell},
+        root);
     window.AttachChat(&chat);
     tray.SetActions([&window] { window.ToggleFromTray(); }, [&chat] { chat.EndDialog(); });
     instance.SetActivateHandler([&chat] { chat.ActivateFromOtherCopy(); });

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+namespace zc {
+
+struct CliOptions {
+    std::string root;          // --root DIR
+    std::string dumpPagesDir;  // --dump-pages DIR
+    bool noInput = false;      // --no-input
+    bool help = false;
+    bool version = false;
+    std::string error;  // set when the line could not be understood
+};
+
+CliOptions ParseCliOptions(int argc, char** argv);
+std::string CliUsageText();
+
+}  // namespace zc

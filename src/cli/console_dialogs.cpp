@@ -1,0 +1,43 @@
+#include "cli/console_dialogs.h"
+
+#include "cli/chat_line_text.h"
+#include "cli/console.h"
+
+namespace zc {
+
+void ConsoleDialogs::Print(const Dialog& d, bool reminder) {
+    std::string line = d.question ? "[question] " : "[alert] ";
+    line += ChatLineText(d.caption);
+    const std::string text = ChatLineText(d.text);
+    if (!text.empty()) line += ": " + text;
+    line += d.question ? "  (/yes or /no)" : "  (/yes to confirm)";
+    if (!reminder && open_.size() > 1) line += "  [" + std::to_string(open_.size() - 1) + " more waiting]";
+    console_.Line(line, d.question ? LineStyle::Notice : LineStyle::Alert);
+}
+
+void ConsoleDialogs::ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) {
+    open_.push_back({false, caption, text, std::move(onRead), nullptr});
+    Print(open_.back(), false);
+}
+
+void ConsoleDialogs::AskQuestion(const std::string& caption, const std::string& text,
+                                 std::function<void(bool)> onAnswer) {
+    open_.push_back({true, caption, text, nullptr, std::move(onAnswer)});
+    Print(open_.back(), false);
+}
+
+bool ConsoleDialogs::Answer(bool yes) {
+    if (open_.empty()) return false;
+    // Taken out first: the answer may open the next dialog.
+    Dialog d = std::move(open_.front());
+    open_.pop_front();
+    if (d.question) {
+        if (d.onAnswer) d.onAnswer(yes);
+    } else if (d.onRead) {
+        d.onRead();
+    }
+    if (!open_.empty()) Print(open_.front(), true);
+    return true;
+}
+
+}  // namespace zc

@@ -1,0 +1,175 @@
+// zeltochat-cli: the chat on a terminal, for servers, scripts and tests.
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/chat_main_dlg.h"
+#include "app/data_root.h"
+#include "app/version.h"
+#include "app/xdg_autostart.h"
+#include "cli/chat_line_text.h"
+#include "cli/cli_options.h"
+#include "cli/console.h"
+#include "cli/console_dialogs.h"
+#include "cli/headless_host.h"
+#include "cli/stdin_reader.h"
+#include "cli/terminal_session.h"
+#include "cli/terminal_views.h"
+#include "cli/timer_watch.h"
+#include "qt/posix_system_facts.h"
+#include "qt/qt_clock.h"
+#include "qt/qt_process_starter.h"
+#include "qt/qt_registry_store.h"
+#include "qt/qt_single_instance_lock.h"
+#include "qt/qt_timer_service.h"
+#include "qt/qt_transport_factory.h"
+#include "qt/unix_signal_quit.h"
+
+#ifndef ZC_INSTALLED_DATA
+#define ZC_INSTALLED_DATA ""
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Lines typed before the network came up wait this long more, so the first answers to the
+// presence request are in and "MSG->Name" finds Name.
+constexpr int kSettleMs = 1000;
+
+std::string HomeSubdir(const zc::SystemFacts& facts, const char* variable, const char* underHome) {
+    const std::string set = facts.EnvironmentValue(variable);
+    if (!set.empty()) return set;
+    const std::string home = facts.EnvironmentValue("HOME");
+    return home.empty() ? std::string() : home + "/" + underHome;
+}
+
+zc::DataRootInputs RootInputs(const zc::CliOptions& o, const zc::SystemFacts& facts) {
+    zc::DataRootInputs in;
+    in.rootArgument = o.root;
+    in.rootVariable = facts.EnvironmentValue("ZELTOCHAT_ROOT");
+    const fs::path exe = facts.ExecutablePath();
+    in.executableDir = exe.parent_path().string();
+    in.xdgDataHome = HomeSubdir(facts, "XDG_DATA_HOME", ".local/share");
+    std::error_code ec;
+    const fs::path beside = exe.parent_path() / "../share/zeltochat/data";
+    in.installedData = fs::is_directory(beside, ec) ? beside.lexically_normal().string() : ZC_INSTALLED_DATA;
+    return in;
+}
+
+int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::string& root,
+            zc::PosixSystemFacts& facts) {
+    QCoreApplication app(argc, argv);
+    app.setOrganizationName("Zelto group");
+    app.setApplicationName("ZeltoChat");
+
+    zc::Console console(STDOUT_FILENO, zc::Console::WantsColour(STDOUT_FILENO));
+    zc::PageStore pages;
+    zc::TerminalViewFactory views(pages, [&console](zc::ViewRole role, const std::string& html) {
+        const std::string text = zc::ChatLineText(html);
+        if (text.empty()) return;
+        console.Line(role == zc::ViewRole::SecondText ? "[conference] " + text : text, zc::ChatLineStyle(html));
+    });
+
+    zc::QtClock clock;
+    zc::QtTimerService qtTimers;
+    zc::TerminalSession* session = nullptr;
+    zc::TimerWatch timers(qtTimers, zc::kStartupTimer, [&session] {
+        QTimer::singleShot(kSettleMs, [&session] {
+            if (session) session->SetReady();
+        });
+    });
+    zc::HeadlessWindow window;
+    zc::QtRegistryStore registry;
+    zc::QtSingleInstanceLock instance;
+    zc::QtProcessStarter processes;
+    zc::NoTrayIcon tray;
+    // A terminal program is no desktop session's autostart entry.
+    zc::XdgAutostart autostart("");
+    zc::QtTransportFactory network;
+    zc::ConsoleDialogs dialogs(console);
+    zc::ConsoleShell shell(console);
+
+    zc::CChatMainDlg chat({clock, timers, views, window, registry, instance, facts, processes, tray, autostart,
+                           &network, &dialogs, &shell},
+                          root);
+    zc::TerminalSession terminal(chat, dialogs, console);
+    session = &terminal;
+    // Someone who runs a second copy here sees it in the first one's output.
+    instance.SetActivateHandler([&console] { console.Note("another copy was started and ended"); });
+    zc::UnixSignalQuit quitOnSignal([&chat](int) {
+        chat.EndDialog();
+        QCoreApplication::exit(0);
+    });
+
+    zc::InputReader input(
+        STDIN_FILENO, [&terminal](const std::string& line) { terminal.OnLine(line); },
+        [&terminal] { terminal.OnInputEnd(); });
+
+    int status = 0;
+    if (chat.OnInitDialog() && !chat.Ended()) {
+        if (::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO))
+            console.Note(chat.WindowTitle() + " in " + root + "; /help lists the commands");
+        if (!options.noInput) input.Start();
+        app.exec();
+    } else {
+        std::fprintf(stderr, "zeltochat-cli: the chat did not start; see %s%s\n", root.c_str(),
+                     chat.Log().CurrentFilePath().c_str());
+        status = 1;
+    }
+    session = nullptr;
+    dialogs.DropAll();
+    chat.ExitMain();
+
+    if (!options.dumpPagesDir.empty()) {
+        std::string error;
+        if (!pages.DumpTo(options.dumpPagesDir, error)) {
+            std::fprintf(stderr, "zeltochat-cli: %s\n", error.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const zc::CliOptions options = zc::ParseCliOptions(argc, argv);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "zeltochat-cli: %s\n\n%s", options.error.c_str(), zc::CliUsageText().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(zc::CliUsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("zeltochat-cli %s\n", zc::GetVersionText(zc::ProgramFileVersion()).c_str());
+        return 0;
+    }
+    // A reader that went away must not take the chat down; writes to it just fail.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    zc::PosixSystemFacts facts;
+    const zc::DataRoot root = zc::ResolveDataRoot(RootInputs(options, facts));
+    if (!root.error.empty()) {
+        std::fprintf(stderr, "zeltochat-cli: %s\n", root.error.c_str());
+        return 1;
+    }
+    // --dump-pages names a folder as seen from where we were started.
+    zc::CliOptions resolved = options;
+    if (!resolved.dumpPagesDir.empty()) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(resolved.dumpPagesDir, ec);
+        if (!ec) resolved.dumpPagesDir = absolute.string();
+    }
+    if (::chdir(root.path.c_str()) != 0) {
+        std::fprintf(stderr, "zeltochat-cli: cannot enter %s\n", root.path.c_str());
+        return 1;
+    }
+    return RunChat(argc, argv, resolved, root.path, facts);
+}

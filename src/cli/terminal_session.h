@@ -1,0 +1,42 @@
+#pragma once
+#include <deque>
+#include <string>
+
+namespace zc {
+
+class CChatMainDlg;
+class ConsoleDialogs;
+class Console;
+
+// What the user types: chat text and command forms go to the chat as if typed into its input
+// box; lines starting with "/" are the terminal's own commands.
+class TerminalSession {
+public:
+    TerminalSession(CChatMainDlg& chat, ConsoleDialogs& dialogs, Console& console);
+
+    // One typed line, UTF-8. Lines wait until the network is up, in order.
+    void OnLine(const std::string& utf8);
+    // End of input: the chat ends once the waiting lines are done.
+    void OnInputEnd();
+    // The network is up and the first answers are in.
+    void SetReady();
+    bool Ready() const { return ready_; }
+    size_t Waiting() const { return waiting_.size(); }
+
+    static std::string CommandHelp();
+
+private:
+    void Run(const std::string& utf8);
+    void RunCommand(const std::string& line);
+    void SendTyped(const std::string& utf8);
+    void PrintUsers();
+    void Quit();
+
+    CChatMainDlg& chat_;
+    ConsoleDialogs& dialogs_;
+    Console& console_;
+    std::deque<std::string> waiting_;
+    bool ready_ = false, inputEnded_ = false, quitting_ = false;
+};
+
+}  // namespace zc
