@@ -136,6 +136,11 @@ public:
 
     // What incoming handlers share.
     bool IsIgnored(const std::string& ip) const;
+    // The ignore list, by the user's name as the roster shows it.
+    bool Ignore(const std::string& name);
+    bool Unignore(const std::string& name);
+    bool ToggleIgnore(const std::string& name);
+    bool OpenHistory(bool isMain);
     void Notify(NotifyEvent event, const std::string& userName, const std::string& caption, const std::string& text);
     void ArmUserListTimer(int ms);
     std::string NameSpan(const std::string& name);

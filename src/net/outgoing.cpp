@@ -24,6 +24,30 @@ bool CChatMainDlg::IsIgnored(const std::string& ip) const {
     return !ReadIniValue(user_.ProfilePath(), "IGNORELIST", RemoveChars(ip, ".")).empty();
 }
 
+bool CChatMainDlg::Ignore(const std::string& name) {
+    const std::string ip = roster_.IpOfName(name);
+    if (ip.empty()) return false;
+    WriteIniValue(user_.ProfilePath(), "IGNORELIST", RemoveChars(ip, "."), "1");
+    ShowSystemLine(language_.LangString(50) + " \"" + name + "\"", ChatLineKind::Alert);
+    return true;
+}
+
+bool CChatMainDlg::Unignore(const std::string& name) {
+    const std::string ip = roster_.IpOfName(name);
+    if (ip.empty()) return false;
+    WriteIniValue(user_.ProfilePath(), "IGNORELIST", RemoveChars(ip, "."), "");
+    ShowSystemLine(language_.LangString(51) + " \"" + name + "\"", ChatLineKind::Alert);
+    return true;
+}
+
+bool CChatMainDlg::ToggleIgnore(const std::string& name) {
+    return IsIgnored(roster_.IpOfName(name)) ? Unignore(name) : Ignore(name);
+}
+
+bool CChatMainDlg::OpenHistory(bool isMain) {
+    return p_.shell && p_.shell->OpenDocument(programDir_ + history_.PathFor(isMain));
+}
+
 void CChatMainDlg::ArmUserListTimer(int ms) { p_.timers.SetTimer(kUserListTimer, ms); }
 
 void CChatMainDlg::AnnounceActivity() { SendPacket(user_.hidden ? 34 : 25, ModeBody(), kEveryone); }

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "services/history.h"
+#include "services/user_groups.h"
+#include "support/fakes.h"
+#include "support/temp_root.h"
+
+namespace zc {
+using namespace zc::test;
+
+TEST(History, MonthsAndYearsSplitTheFiles) {
+    TempRoot root(false);
+    FakeClock clock(1767225599);  // 2025-12-31 23:59:59
+    ChatHistory history(clock);
+    history.AppendHistory("<b>last</b>", true, true);
+    history.AppendHistory("secret", false, false);
+    clock.AdvanceMs(1000);
+    history.AppendHistory("first", true, true);
+    history.AppendHistory("new year", false, true);
+    EXPECT_EQ(root.Read("history/2025_12/12-2025_Main.htm"), "[31/12/2025] [23:59:59] <b>last</b>\n<br>");
+    EXPECT_EQ(root.Read("history/2025_12/2025_private_alert.htm"), "secret\n<br>");
+    EXPECT_EQ(root.Read("history/2026_01/01-2026_Main.htm"), "[01/01/2026] [00:00:00] first\n<br>");
+    EXPECT_EQ(root.Read("history/2026_01/2026_private_alert.htm"), "[01/01/2026] [00:00:00] new year\n<br>");
+}
+
+TEST(UserGroups, MemberKeysAndAddressRanges) {
+    TempRoot root(false);
+    EXPECT_EQ(MemberKey("a b=c"), "abc");
+    root.Write("p.cfg", "[GROUPS]\r\nGROUP1MASK=192.168.0.1-192.168.0.2\r\nGROUP2MASK=10.0.0.1-10.0.0.9\r\n"
+                        "[GROUPMEMBER]\r\nabc=2\r\nbig=7\r\nblank= \r\n");
+    EXPECT_EQ(GroupOfMember("p.cfg", "a b=c", 3), 2);
+    EXPECT_EQ(GroupOfMember("p.cfg", "big", 3), 0);
+    EXPECT_EQ(GroupOfMember("p.cfg", "blank", 3), 0);
+    EXPECT_EQ(GroupOfAddress("p.cfg", "192.168.0.10", 3), 0);  // inside range 1, which is group 0
+    EXPECT_EQ(GroupOfAddress("p.cfg", "10.0.0.5", 3), 1);
+    EXPECT_EQ(GroupOfAddress("p.cfg", "10.0.0.1", 3), 0);  // a bound is outside
+    EXPECT_EQ(WriteMemberGroup("p.cfg", "New One", 9, 3), 1);
+    EXPECT_EQ(GroupOfMember("p.cfg", "NewOne", 3), 1);
+}
+
+}  // namespace zc
