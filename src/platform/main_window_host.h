@@ -21,6 +21,9 @@ public:
     virtual void MoveWindow(int left, int top, int width, int height) = 0;
     virtual WindowRect ScreenRect() const = 0;
     virtual void FocusInput() = 0;
+    // The message input box.
+    virtual std::string InputText() const { return {}; }
+    virtual void SetInputText(const std::string& /*text*/) {}
     // The chat is over: the host runs ExitMain and leaves its event loop.
     virtual void EndDialog() = 0;
 };

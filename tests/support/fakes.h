@@ -121,13 +121,15 @@ public:
     void MoveWindow(int l, int t, int w, int h) override { rect_ = {l, t, l + w, t + h}; }
     WindowRect ScreenRect() const override { return rect_; }
     void FocusInput() override { ++focused_; }
+    std::string InputText() const override { return input_; }
+    void SetInputText(const std::string& text) override { input_ = text; }
     void EndDialog() override { ++ended_; }
     bool minimized() const { return minimized_; }
     int raised() const { return raised_; }
     int ended() const { return ended_; }
 
 private:
-    std::string title_;
+    std::string title_, input_;
     bool visible_ = false, minimized_ = false;
     int raised_ = 0, focused_ = 0, ended_ = 0;
     WindowRect rect_;

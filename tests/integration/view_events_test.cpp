@@ -1,0 +1,69 @@
+#include "ui/html/view_events.h"
+
+#include <gtest/gtest.h>
+
+#include "app/ini_file.h"
+#include "support/chat_fixture.h"
+
+namespace zc {
+using namespace zc::test;
+
+namespace {
+struct Started {
+    Started() { EXPECT_TRUE(chat.dlg->OnInitDialog()); }
+    ViewEventResult Fire(ViewRole role, ViewEventKind kind, const std::string& cls, const std::string& text,
+                         const std::string& parent = "", const std::string& outer = "") {
+        ViewEvent e;
+        e.kind = kind;
+        e.className = cls;
+        e.innerText = text;
+        e.parentClass = parent;
+        e.outerHtml = outer;
+        return HandleViewEvent(*chat.dlg, role, e);
+    }
+    FakeLockBoard board;
+    FakeChat chat{board};
+};
+}  // namespace
+
+TEST(ViewEvents, NameClicksAddressOrReply) {
+    TempRoot root;
+    WriteIniValue("profiles/default.cfg", "OVERRIDE", "Boss_APPEAL", " -- ");
+    Started s;
+    s.chat.window.SetInputText("hello");
+    s.Fire(ViewRole::ChatText, ViewEventKind::Click, "username", "<Bob>");
+    EXPECT_EQ(s.chat.window.InputText(), "Bob: hello");
+    s.chat.window.SetInputText("");
+    s.Fire(ViewRole::ChatText, ViewEventKind::Click, "usernameover", "<Boss>");
+    EXPECT_EQ(s.chat.window.InputText(), "Boss --  ");
+    s.Fire(ViewRole::ChatText, ViewEventKind::Click, "username", "<Bob>", "alert");
+    EXPECT_EQ(s.chat.window.InputText(), "ALERT->Bob:");
+    s.Fire(ViewRole::ChatText, ViewEventKind::Click, "username", "<Bob>", "private");
+    EXPECT_EQ(s.chat.window.InputText(), "MSG->Bob:");
+}
+
+TEST(ViewEvents, LinksOpenOnlyWithARealTarget) {
+    TempRoot root;
+    Started s;
+    s.Fire(ViewRole::ChatText, ViewEventKind::Click, "urllink", "x", "", "<a class=\"urllink\" href=\"http:\">x</a>");
+    EXPECT_TRUE(s.chat.shell.opened.empty());
+    s.Fire(ViewRole::ChatText, ViewEventKind::Click, "urllink", "x", "",
+           "<a class=\"urllink\" href=\"http://www.example.org\" title=\"www.example.org\">www.example.org</a>");
+    s.Fire(ViewRole::ChatText, ViewEventKind::DoubleClick, "image", "", "",
+           "<img class=\"image\" src=\"file:///srv/pics/cat.png\" title=\"/srv/pics/cat.png\">");
+    EXPECT_EQ(s.chat.shell.opened, (std::vector<std::string>{"http://www.example.org", "file:///srv/pics/cat.png"}));
+}
+
+TEST(ViewEvents, MenusByViewAndClass) {
+    TempRoot root;
+    Started s;
+    EXPECT_EQ(s.Fire(ViewRole::ChatText, ViewEventKind::ContextMenu, "username", "<Bob>").action, ViewAction::None);
+    ViewEventResult r = s.Fire(ViewRole::UserList, ViewEventKind::ContextMenu, "username", "Bob");
+    EXPECT_EQ(r.action, ViewAction::UserMenu);
+    EXPECT_EQ(r.picked, "Bob");
+    EXPECT_EQ(s.Fire(ViewRole::UserList, ViewEventKind::ContextMenu, "groupname", "Nobody").action, ViewAction::None);
+    EXPECT_EQ(s.Fire(ViewRole::Smiles, ViewEventKind::ContextMenu, "category", "").action, ViewAction::HideSmiles);
+    EXPECT_EQ(s.Fire(ViewRole::ChatText, ViewEventKind::ContextMenu, "myname", "Me").action, ViewAction::OwnMenu);
+}
+
+}  // namespace zc
