@@ -101,7 +101,14 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     session = &terminal;
     // Someone who runs a second copy here sees it in the first one's output.
     instance.SetActivateHandler([&console] { console.Note("another copy was started and ended"); });
-    zc::UnixSignalQuit quitOnSignal([&chat](int) {
+    // SIGUSR1 writes the pages as they are now, for whoever watches a running chat.
+    zc::UnixSignalQuit quitOnSignal([&chat, &pages, &options](int signal) {
+        if (signal == SIGUSR1) {
+            std::string error;
+            if (!options.dumpPagesDir.empty() && !pages.DumpTo(options.dumpPagesDir, error))
+                std::fprintf(stderr, "zeltochat-cli: %s\n", error.c_str());
+            return;
+        }
         chat.EndDialog();
         QCoreApplication::exit(0);
     });

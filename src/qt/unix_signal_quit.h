@@ -6,7 +6,7 @@ class QSocketNotifier;
 
 namespace zc {
 
-// SIGTERM and SIGINT reach the event loop as a call, so the chat can end in order.
+// SIGTERM, SIGINT and SIGUSR1 reach the event loop as a call, so the chat can end in order.
 class UnixSignalQuit {
 public:
     explicit UnixSignalQuit(std::function<void(int signal)> onSignal);

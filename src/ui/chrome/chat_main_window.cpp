@@ -64,6 +64,7 @@ ChatMainWindow::ChatMainWindow() {
     });
 
     auto* layout = new QVBoxLayout(this);
+    layout_ = layout;
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(6);
     layout->addWidget(text_, 1);
@@ -107,6 +108,23 @@ void ChatMainWindow::RenderChatPage() {
     }
     if (scrollPending_) bar->setValue(bar->maximum());
     scrollPending_ = false;
+}
+
+void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
+    if (role != ViewRole::ChatText) {
+        view->hide();
+        return;
+    }
+    text_->hide();
+    layout_->insertWidget(0, view, 1);
+    view->show();
+}
+
+std::string ChatMainWindow::InputText() const { return Utf8ToCp1251(input_->text().toStdString()); }
+
+void ChatMainWindow::SetInputText(const std::string& text) {
+    input_->setText(FromCp1251(text));
+    input_->setCursorPosition(input_->text().size());
 }
 
 void ChatMainWindow::SetTitle(const std::string& title) {

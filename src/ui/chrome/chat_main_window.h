@@ -8,6 +8,7 @@
 
 class QLineEdit;
 class QTextBrowser;
+class QVBoxLayout;
 
 namespace zc {
 
@@ -22,6 +23,10 @@ public:
     void AttachChat(CChatMainDlg* chat);
     // Wired to the views: the public chat page is shown as it changes.
     void OnViewChanged(const MemoryHtmlView& view, MemoryHtmlView::Change change);
+    // A web view made for the chat: the public page takes the text area, the others wait hidden.
+    void PlaceView(QWidget* view, ViewRole role);
+    std::string InputText() const override;
+    void SetInputText(const std::string& text) override;
     // The tray icon's click: hide a window that is on screen, else bring it back.
     void ToggleFromTray();
     bool IsOnScreen() const;
@@ -47,6 +52,7 @@ private:
 
     CChatMainDlg* chat_ = nullptr;
     QTextBrowser* text_ = nullptr;
+    QVBoxLayout* layout_ = nullptr;
     QLineEdit* input_ = nullptr;
     std::string title_;
     std::string chatPage_;

@@ -1,4 +1,5 @@
 // The desktop program: finds its folder, then hosts the chat in a Qt window.
+#include <csignal>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -22,6 +23,9 @@
 #include "qt/qt_timer_service.h"
 #include "qt/qt_transport_factory.h"
 #include "ui/chrome/qt_dialog_service.h"
+#include "ui/chrome/web/page_dump.h"
+#include "ui/chrome/web/page_scheme.h"
+#include "ui/chrome/web/web_view_factory.h"
 #include "ui/chrome/qt_shell_service.h"
 #include "qt/unix_signal_quit.h"
 #include "ui/chrome/chat_main_window.h"
@@ -66,7 +70,14 @@ zc::DataRootInputs RootInputs(const zc::CommandLine& cl, const zc::SystemFacts& 
     return in;
 }
 
-int RunDesktop(int argc, char** argv, const std::string& root, zc::PosixSystemFacts& facts) {
+int RunDesktop(int argc, char** argv, const std::string& root, const std::string& dumpDir,
+               zc::PosixSystemFacts& facts) {
+    // The browser's sandbox cannot start as root; everything it shows is our own page anyway.
+    if (::geteuid() == 0 && !std::getenv("QTWEBENGINE_DISABLE_SANDBOX")) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    // One renderer process for all views keeps the memory down.
+    if (!std::getenv("QTWEBENGINE_CHROMIUM_FLAGS"))
+        ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--renderer-process-limit=1 --disable-background-networking", 0);
+    zc::PageSchemeHandler::RegisterScheme();
     QApplication app(argc, argv);
     app.setOrganizationName("Zelto group");
     app.setApplicationName("ZeltoChat");
@@ -78,8 +89,16 @@ int RunDesktop(int argc, char** argv, const std::string& root, zc::PosixSystemFa
     zc::QtClock clock;
     zc::QtTimerService timers;
     zc::ChatMainWindow window;
-    zc::MemoryViewFactory views(
-        [&window](const zc::MemoryHtmlView& view, zc::MemoryHtmlView::Change change) { window.OnViewChanged(view, change); });
+    zc::CChatMainDlg* chatPtr = nullptr;
+    zc::WebViewFactory views(
+        root, &window,
+        [&chatPtr, &window](zc::ViewRole role, const zc::ViewEvent& event) {
+            if (!chatPtr) return;
+            const zc::ViewEventResult result = zc::HandleViewEvent(*chatPtr, role, event);
+            if (result.action == zc::ViewAction::InsertSmile && !result.picked.empty())
+                window.SetInputText(window.InputText() + result.picked);
+        },
+        [&window](zc::CZeltoChatText* view) { window.PlaceView(view, view->Role()); });
     zc::QtRegistryStore registry;
     zc::QtSingleInstanceLock instance;
     zc::QtProcessStarter processes;
@@ -93,13 +112,22 @@ int RunDesktop(int argc, char** argv, const std::string& root, zc::PosixSystemFa
     zc::CChatMainDlg chat(
         {clock, timers, views, window, registry, instance, facts, processes, tray, autostart, &network, &dialogs, &shell},
         root);
+    chatPtr = &chat;
     window.AttachChat(&chat);
     tray.SetActions([&window] { window.ToggleFromTray(); }, [&chat] { chat.EndDialog(); });
     instance.SetActivateHandler([&chat] { chat.ActivateFromOtherCopy(); });
-    zc::UnixSignalQuit quitOnSignal([](int) { QCoreApplication::exit(0); });
+    auto dumpPages = [&views, &dumpDir] {
+        if (!dumpDir.empty()) zc::DumpPages(views, dumpDir);
+    };
+    zc::UnixSignalQuit quitOnSignal([&dumpPages](int signal) {
+        if (signal == SIGUSR1) dumpPages();
+        else QCoreApplication::exit(0);
+    });
 
     if (chat.OnInitDialog() && !chat.Ended()) app.exec();
+    dumpPages();
     chat.ExitMain();
+    chatPtr = nullptr;
     window.AttachChat(nullptr);
     return 0;
 }
@@ -138,5 +166,5 @@ int main(int argc, char** argv) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         return 0;
     }
-    return RunDesktop(argc, argv, root.path, facts);
+    return RunDesktop(argc, argv, root.path, cl.dumpPagesDir, facts);
 }

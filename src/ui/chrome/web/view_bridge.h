@@ -1,0 +1,23 @@
+#pragma once
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+namespace zc {
+
+// The one object pages can reach through the web channel of the program's own world.
+class ViewBridge : public QObject {
+    Q_OBJECT
+public:
+    explicit ViewBridge(std::function<void(const QStringList&)> onEvent, QObject* parent)
+        : QObject(parent), onEvent_(std::move(onEvent)) {}
+    // kind, class, id, inner text, parent class, outer html, title, left button down
+    Q_INVOKABLE void onEvent(const QStringList& fields) {
+        if (onEvent_ && fields.size() == 8) onEvent_(fields);
+    }
+
+private:
+    std::function<void(const QStringList&)> onEvent_;
+};
+
+}  // namespace zc
