@@ -1,4 +1,5 @@
 // zeltochat-cli: the chat on a terminal, for servers, scripts and tests.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -124,6 +125,10 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
         if (!options.noInput) input.Start();
         app.exec();
     } else {
+        if (!instance.IsHeld() && instance.IsHeldElsewhere(zc::kInstanceMutexName))
+            std::fprintf(stderr,
+                         "zeltochat-cli: another copy is running; ALLOWMULTIAPP=ON in [GLOBAL] of "
+                         "system/zeltochat.ini allows several\n");
         std::fprintf(stderr, "zeltochat-cli: the chat did not start; see %s%s\n", root.c_str(),
                      chat.Log().CurrentFilePath().c_str());
         status = 1;
@@ -144,10 +149,24 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
 
 }  // namespace
 
+// Started with a standard descriptor closed, the first socket we open would take its number
+// and be read as typed input or written with chat lines.
+static void KeepStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0) continue;
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
+}
+
 int main(int argc, char** argv) {
+    KeepStandardDescriptors();
     const zc::CliOptions options = zc::ParseCliOptions(argc, argv);
     if (!options.error.empty()) {
-        std::fprintf(stderr, "zeltochat-cli: %s\n\n%s", options.error.c_str(), zc::CliUsageText().c_str());
+        std::fprintf(stderr, "zeltochat-cli: %s\nTry 'zeltochat-cli --help'.\n", options.error.c_str());
         return 2;
     }
     if (options.help) {

@@ -66,6 +66,13 @@ lan_check "Carol sees the next public message" lan_wait_output 3 'after the secr
 lan_check "Carol does not see the private message" bash -c "! grep -q 'secret for Bob' '$LAN_WORK/h3/out'"
 lan_check "Alice sees her own copy of the private message" lan_wait_output 1 'Bob.*secret for Bob' 5
 
+# An alert waits on Carol's terminal until she confirms it; then Alice learns it was read.
+lan_type 1 "ALERT->Carol: server down"
+lan_check "Carol's terminal shows the alert and waits" lan_wait_output 3 '^\[alert\] Alert from Alice: server down' 10
+lan_check "Alice hears nothing back before Carol answers" bash -c "! grep -q 'Alert was read by' '$LAN_WORK/h1/out'"
+lan_type 3 /yes
+lan_check "Alice learns that Carol read the alert" lan_wait_output 1 'Alert was read by <Carol>' 10
+
 lan_type 3 "MSG->Nobody: lost"
 lan_check "a message to an unknown name is refused with a remark" lan_wait_output 3 '^-- nobody called Nobody' 5
 

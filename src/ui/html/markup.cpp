@@ -74,10 +74,13 @@ std::string ChatUrlLinker(const std::string& text) {
         std::string a = "<a class=\"urllink\" href=\"http://" + u + "\">http://" + u + "</a>";
         if (ContainsPrefix(u, "www."))
             a = "<a class=\"urllink\" href=\"http://" + u + "\" title=\"" + u + "\">" + u + "</a>";
-        if (ContainsPrefix(u, "mailto:")) a = "<a class=\"urllink\" href=\"" + u + "\">" + u + "</a>";
+        // Addresses used as they stand must begin with their own scheme: "javascript:...mailto:x"
+        // would otherwise become a script link.
+        if (ContainsPrefix(u, "mailto:") && u.rfind("mailto:", 0) == 0)
+            a = "<a class=\"urllink\" href=\"" + u + "\">" + u + "</a>";
         if (ContainsPrefix(u, "ftp."))
             a = "<a class=\"urllink\" href=\"ftp://" + u + "\" title=\"" + u + "\">" + u + "</a>";
-        if (ContainsPrefix(u, "\\\\"))
+        if (ContainsPrefix(u, "\\\\") && u.rfind("\\\\", 0) == 0)
             a = "<a class=\"urllink\" href=\"" + u + "\" title=\"" + u + "\">" + u + "</a>";
         out = ReplaceAll(out, "[URL]" + u + "[/URL]", a);
     }

@@ -18,6 +18,12 @@ TEST(Markup, BareAddressesBecomeLinks) {
               "<a class=\"urllink\" href=\"http://host/x\">http://host/x</a>");
     EXPECT_EQ(ChatUrlLinker("[URL]mailto:a@b[/URL]"), "<a class=\"urllink\" href=\"mailto:a@b\">mailto:a@b</a>");
     EXPECT_EQ(ChatUrlLinker("[URL]unclosed"), "[URL]unclosed");
+    // A scheme hidden before "mailto:" or a network path never becomes the link target.
+    EXPECT_EQ(ChatUrlLinker("[URL]javascript:x()//mailto:a@b[/URL]"),
+              "<a class=\"urllink\" href=\"http://javascript:x()//mailto:a@b\">http://javascript:x()//mailto:a@b</a>");
+    EXPECT_EQ(ChatUrlLinker("[URL]javascript:x()\\\\host[/URL]").find("href=\"javascript"), std::string::npos);
+    EXPECT_EQ(ChatUrlLinker("[URL]\\\\srv\\share[/URL]"),
+              "<a class=\"urllink\" href=\"\\\\srv\\share\" title=\"\\\\srv\\share\">\\\\srv\\share</a>");
 }
 
 TEST(Markup, PicturesByExistenceAndSetting) {

@@ -23,6 +23,11 @@ const char kBridgeScript[] = R"JS(
 (function () {
   var known = {urllink:1, image:1, username:1, usernameover:1, smilesalias:1, myimage:1, myname:1,
                userimage:1, groupname:1, catname:1, catnamefocus:1, deletemessage:1, smiles:1, category:1};
+  // Links are followed by the program, never by the browser.
+  function blockLinks(ev) {
+    for (var a = ev.target; a; a = a.parentNode) if (a.tagName === 'A' || a.tagName === 'a') { ev.preventDefault(); return; }
+  }
+  ['click', 'dblclick', 'auxclick'].forEach(function (k) { window.addEventListener(k, blockLinks, true); });
   function start(bridge) {
     function send(kind, ev) {
       var t = ev.target;
@@ -30,7 +35,6 @@ const char kBridgeScript[] = R"JS(
       if (kind === 'contextmenu') ev.preventDefault();
       if (!t || t.nodeType !== 1) return;
       if (kind === 'mousemove' && !(ev.buttons & 1)) return;
-      if (kind === 'click' && t.tagName === 'A') ev.preventDefault();
       bridge.onEvent([kind, t.className, t.id || '', t.innerText || '',
                       t.parentElement ? (t.parentElement.className || '') : '', t.outerHTML,
                       t.getAttribute('title') || '', (ev.buttons & 1) ? '1' : '0']);
@@ -98,6 +102,10 @@ CZeltoChatText::CZeltoChatText(ViewRole role, PageSchemeHandler& pages, QWebEngi
     channel_ = new QWebChannel(this);
     channel_->registerObject("zcBridge", new ViewBridge([this](const QStringList& f) { OnBridgeEvent(f); }, this));
     page_->setWebChannel(channel_, QWebEngineScript::ApplicationWorld);
+    // Should anything still take the page away, put our own page back, lines and all.
+    connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+        if (url != page_->Allowed() && !shadow_.empty()) WritePage(shadow_);
+    });
     connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         loaded_ = ok;
         if (!ok) return;

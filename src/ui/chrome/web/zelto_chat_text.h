@@ -20,6 +20,7 @@ class ChatPage : public QWebEnginePage {
 public:
     ChatPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
     void AllowNext(const QUrl& url) { allowed_ = url; }
+    const QUrl& Allowed() const { return allowed_; }
     int refusedNavigations = 0;
 
 protected:

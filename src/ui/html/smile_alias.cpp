@@ -1,0 +1,104 @@
+#include "ui/html/smile_alias.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/debug_log.h"
+#include "ui/html/markup.h"
+
+namespace zc {
+
+namespace {
+
+bool StartsWith(const std::string& line, const char* prefix, std::string& rest) {
+    const std::string p(prefix);
+    if (line.compare(0, p.size(), p) != 0) return false;
+    rest = line.substr(p.size());
+    return true;
+}
+
+// Names only lose their angle brackets and quotes; linking a file name would break it.
+std::string Clean(const std::string& text) { return MessageTextSanitizer(text, false); }
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+bool IsBlankOrEdge(const std::string& text, size_t at) { return at >= text.size() || text[at] == ' '; }
+
+bool Usable(const std::string& text, size_t at, const std::string& alias) {
+    if (alias.empty() || text.compare(at, alias.size(), alias) != 0) return false;
+    const size_t end = at + alias.size();
+    if (at > 0 && text[at - 1] != ' ') return false;
+    if (!IsBlankOrEdge(text, end)) return false;
+    // Four characters from just before the alias; at the very start they run into the alias itself.
+    const std::string before = text.substr(at >= 4 ? at - 4 : 0, 4);
+    if (before == "http" || before == "file" || before == "lsid") return false;
+    if (at > 0 && end < text.size() && text[at - 1] == '"' && text[end] == '"') return false;
+    return true;
+}
+
+}  // namespace
+
+void ParseSmilesAlias(const std::string& bytes, SmileAliasTable& table) {
+    std::vector<std::string> pending;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        start = end + 1;
+
+        std::string rest;
+        if (StartsWith(line, "alias_pr=", rest) || StartsWith(line, "alias=", rest)) {
+            pending.push_back(Clean(rest));
+        } else if (StartsWith(line, "file=", rest)) {
+            const std::string file = Clean(rest);
+            for (const std::string& alias : pending) table.AddSmile(alias, file);
+            pending.clear();
+        } else if (StartsWith(line, "category=", rest)) {
+            table.AddCategory(Clean(rest));
+        }
+    }
+}
+
+bool ReadSmilesAlias(SmileAliasTable& table, const DebugLog& log, const std::string& file) {
+    table.Clear();
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        log.Write(":::ReadSmilesAlias...FAILED");
+        return false;
+    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ParseSmilesAlias(bytes, table);
+    log.Write(":::ReadSmilesAlias...OK");
+    return true;
+}
+
+std::string SmilePictureUrl(const std::string& programFolder, const std::string& file) {
+    return "file://" + programFolder + "smiles/" + file;
+}
+
+std::string SmileSubstitution(const SmileAliasTable& table, const std::string& text, const std::string& programFolder) {
+    if (table.Empty()) return text;
+    std::string out = text;
+    // Backwards, so a replacement never moves a position still to be examined and inserted
+    // markup is never examined again.
+    for (size_t at = out.size() + 1; at-- > 0;) {
+        for (const SmileAliasTable::Pair& pair : table.Pairs()) {
+            if (pair.IsCategory() || !Usable(out, at, pair.first)) continue;
+            if (FileExists(programFolder + "smiles/" + pair.second)) {
+                const std::string img = "<img src=\"" + SmilePictureUrl(programFolder, pair.second) +
+                                        "\" align=\"baseline\" class=\"smilesalias\" title=\"" + pair.first + "\">";
+                out.replace(at, pair.first.size(), img);
+            }
+            break;
+        }
+    }
+    return out;
+}
+
+}  // namespace zc

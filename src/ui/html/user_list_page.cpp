@@ -1,0 +1,173 @@
+#include "ui/html/user_list_page.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "app/settings.h"
+#include "net/user_roster.h"
+#include "platform/html_view.h"
+#include "services/user_groups.h"
+
+namespace zc {
+
+const char kListPageScript[] =
+    "<body onload=\"onLoad();\">"
+    "<script language=\"JavaScript\">"
+    "function onLoad()"
+    "{"
+    "var Objs = document.all;"
+    "for (i = 0; i < Objs.length; i++)"
+    "if (Objs(i).tagName != 'INPUT' && Objs(i).tagName != 'A')"
+    "Objs(i).style.cursor = 'default';"
+    "document.onselectstart = onSelect1;"
+    "}"
+    "function onSelect1()"
+    "{"
+    "if (window.event.srcElement.tagName !='INPUT')"
+    "{"
+    "window.event.returnValue = false;\n"
+    "window.event.cancelBubble = true;"
+    "}}"
+    "</script>";
+
+std::string ShortenText(const std::string& text, bool cut) {
+    if (!cut || text.size() <= 17) return text;
+    return text.substr(0, 17) + "...";
+}
+
+std::string UserListShell(const std::string& programFolder, const std::string& theme, const std::string& listStyle) {
+    std::string page = "<html><head><title>Zelto Chat</title>";
+    page += kTargetSchemaMeta;
+    page += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">";
+    page += "<LINK href=\"" + programFolder + "skins/skinthemes/" + theme + "/" + listStyle +
+            "\" type=text/css rel=stylesheet>";
+    page += "</head>";
+    page += kListPageScript;
+    page += "\n<span id=\"LIST_TEXT\"></span>\n";
+    page += "</body></html>";
+    return page;
+}
+
+bool PrepareUserList(HtmlView* view, const std::string& programFolder, const std::string& theme,
+                     const std::string& listStyle) {
+    return view && view->WritePage(UserListShell(programFolder, theme, listStyle));
+}
+
+namespace {
+
+// Letter case does not decide the order: Latin and Cyrillic (windows-1251) letters fold to lower case.
+unsigned char FoldCase(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+    if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
+    if (c == 0xA8) return 0xB8;  // Yo
+    return c;
+}
+
+bool NameLess(const std::string& a, const std::string& b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char x = FoldCase(static_cast<unsigned char>(a[i]));
+        const unsigned char y = FoldCase(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
+}
+
+const std::string& ShownName(const CUserRecord& r) { return r.displayName.empty() ? r.nickname : r.displayName; }
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+std::string RecordRows(const CUserRecord& r, const UserListContext& ctx, bool grouped) {
+    const std::string s = std::to_string(ctx.user.maxAvatarSize);
+    const std::string avatars = ctx.programFolder + "avatars/";
+    const bool own = r.id == ctx.ownId;
+
+    std::string html = "<tr><td rowspan=2 width=" + s + ">";
+    if (r.avatar.size() < 2) {
+        html += "&nbsp;";
+    } else if (FileExists(avatars + r.avatar)) {
+        if (own) {
+            html += "<img class=\"myimage\" width=\"" + s + "\" height=\"" + s + "\" src=\"" + avatars + r.avatar +
+                    "\" title=\"" + r.avatar + "\" id=\"" + r.nickname + "\">";
+        } else {
+            html += grouped ? "<img class=\"userimage\" width=" + s + " height=" + s
+                            : "<img class=userimage width=" + s + " height=" + s;
+            html += " src=\"" + avatars + r.avatar + "\" id=\"" + r.id + "\" title=\"IP " + r.ip + "\n" +
+                    ctx.avatarLabel + " " + r.avatar + "\">";
+        }
+    }
+    html += "&nbsp;</td>";
+
+    if (own)
+        html += "<td valign=\"middle\" class=myname title=\"" + r.modeText + "\">" + r.nickname + "</td>";
+    else if (grouped)
+        html += "<td valign=\"middle\" class=username id=\"" + r.id + "\">" + r.displayName + "</td>";
+    else
+        html += "<td class=username id=\"" + r.id + "\" title=\"" + r.modeText + "\">" + r.nickname + "</td>";
+
+    html += "<tr><td height=1 title=\"" + r.modeText + " \">";
+    html += r.active ? "<font class=chatmodefocus>" : "<font class=chatmode>";
+    html += ShortenText(r.modeText, true) + "&nbsp;</font>";
+    html += "</td></tr>";
+    return html;
+}
+
+}  // namespace
+
+std::string UserListTable(const UserListContext& ctx) {
+    const std::vector<CUserRecord>& entries = ctx.roster.Entries();
+    std::vector<const CUserRecord*> shown;
+    shown.reserve(entries.size());
+    for (const CUserRecord& r : entries) shown.push_back(&r);
+    if (!ctx.user.doNotSortByName)
+        std::stable_sort(shown.begin(), shown.end(),
+                         [](const CUserRecord* a, const CUserRecord* b) { return NameLess(ShownName(*a), ShownName(*b)); });
+
+    std::string html = "<table width=100% height=1 border=0 cellpadding=0 cellspacing=0>";
+    const std::vector<std::string>& groups = ctx.roster.GroupNames();
+    if (ctx.user.pageMode == 2 || !ctx.user.groupsOn) {
+        for (const CUserRecord* r : shown) html += RecordRows(*r, ctx, false);
+    } else {
+        for (size_t g = 0; g < groups.size(); ++g) {
+            html += "<tr><td colspan=\"2\" class=\"groupname\">" + groups[g] + "</td></tr>";
+            for (const CUserRecord* r : shown) {
+                const bool valid = r->group >= 0 && static_cast<size_t>(r->group) < groups.size();
+                if (static_cast<size_t>(valid ? r->group : 0) == g) html += RecordRows(*r, ctx, true);
+            }
+        }
+    }
+    html += "</table>";
+    return html;
+}
+
+bool RefreshUserList(const SetElementHtml& setInner, const UserListContext& ctx) {
+    if (!setInner) return false;
+    return setInner("LIST_TEXT", UserListTable(ctx));
+}
+
+bool AssignGroup(CUserRoster& roster, const std::string& profilePath, const std::string& picked, int n) {
+    if (picked.size() <= 1) return false;
+    const size_t count = roster.GroupNames().size();
+    if (n > static_cast<int>(count)) n = 1;
+    // A list page picks the identity (the element id), a chat page the shown name; the member
+    // key is made of the nickname either way, which is what the group lookups read.
+    const CUserRecord* record = roster.Find(picked);
+    if (!record) {
+        const std::string id = roster.IdOfName(picked);
+        if (!id.empty()) record = roster.Find(id);
+    }
+    std::string nickname = picked;
+    if (record) {
+        nickname = record->nickname;
+        roster.SetGroup(record->id, n);
+    }
+    WriteMemberGroup(profilePath, nickname, n, count);
+    return true;
+}
+
+}  // namespace zc

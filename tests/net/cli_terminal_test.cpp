@@ -1,0 +1,344 @@
+// The terminal client's parts: chat lines as text, kept pages, typed input, dialogs and the
+// session that turns typed lines into chat actions.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/debug_log.h"
+#include "app/ini_file.h"
+#include "app/language.h"
+#include "app/settings.h"
+#include "cli/chat_line_text.h"
+#include "cli/console.h"
+#include "cli/console_dialogs.h"
+#include "cli/stdin_reader.h"
+#include "cli/terminal_session.h"
+#include "cli/terminal_views.h"
+#include "cli/timer_watch.h"
+#include "qt/qt_test_env.h"
+#include "support/chat_fixture.h"
+#include "ui/html/chat_document.h"
+
+namespace zc {
+using namespace zc::test;
+
+namespace {
+
+// Console output into a file the test reads back.
+struct CapturedConsole {
+    CapturedConsole() : file(std::tmpfile()), console(fileno(file), false) {}
+    ~CapturedConsole() { std::fclose(file); }
+    std::string Text() const {
+        std::string out;
+        std::rewind(file);
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, n);
+        std::fseek(file, 0, SEEK_END);
+        return out;
+    }
+    FILE* file;
+    Console console;
+};
+
+// A chat document on terminal views: what the chat appends is what the terminal prints.
+struct TerminalPage : ::testing::Test {
+    TempRoot root;
+    FakeClock clock;
+    DebugLog log{clock, ""};
+    LocalUser user;
+    LanguageTable language;
+    PageStore store;
+    std::vector<std::string> printed;
+    TerminalViewFactory views{store, [this](ViewRole role, const std::string& html) {
+                                  printed.push_back((role == ViewRole::SecondText ? "2|" : "") + ChatLineText(html));
+                              }};
+    std::unique_ptr<ChatDocument> doc;
+    void SetUp() override {
+        user.nickname = "Alice";
+        doc = std::make_unique<ChatDocument>(ChatDocumentContext{clock, log, user, language, root.Path(), "1.0"}, views,
+                                             nullptr);
+        ASSERT_TRUE(doc->CreateViews());
+    }
+};
+
+}  // namespace
+
+TEST_F(TerminalPage, EachChatLineBecomesOneReadableLine) {
+    doc->AppendChatLine("hello &amp; &quot;all&quot;", "Bob", ChatLineKind::Message);
+    doc->AppendChatLine("mine", "", ChatLineKind::OwnMessage);
+    doc->AppendChatLine("first\nsecond\n", "", ChatLineKind::Notify);
+    // windows-1251 "Привет" and a character outside the code page as the chat sends it.
+    doc->AppendChatLine("\xCF\xF0\xE8\xE2\xE5\xF2 &#128512;", "Bob", ChatLineKind::Message);
+    doc->AppendChatLine("hi", "", ChatLineKind::Private, doc->SecondTextView());
+    ASSERT_EQ(printed.size(), 5u);
+    EXPECT_EQ(printed[0], "<Bob>: hello & \"all\"");
+    EXPECT_EQ(printed[1], "<Alice> mine");
+    EXPECT_EQ(printed[2], "first / second");
+    EXPECT_EQ(printed[3], "<Bob>: Привет 😀");
+    EXPECT_EQ(printed[4], "2|hi");
+    // Nothing else reaches the terminal: writing a page shell prints nothing.
+    doc->PrepareText(doc->ChatTextView(), true);
+    EXPECT_EQ(printed.size(), 5u);
+}
+
+TEST_F(TerminalPage, TimeStampLeadsTheLine) {
+    user.showTime = true;
+    doc->AppendChatLine("stamped", "Bob", ChatLineKind::Message);
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0], doc->TimeStampSpan().substr(19, 11) + "<Bob>: stamped");
+}
+
+TEST_F(TerminalPage, PagesSurviveTheirViewsAndAreDumped) {
+    doc->AppendChatLine("before the clear", "", ChatLineKind::Message);
+    // Past the line limit the chat replaces the view with a fresh page.
+    user.lineLimit = 1;
+    doc->AppendChatLine("overflow", "", ChatLineKind::Message);
+    EXPECT_EQ(store.PageOf(ViewRole::ChatText).find("before the clear"), std::string::npos);
+    EXPECT_NE(store.PageOf(ViewRole::ChatText).find("BODY_TEXT"), std::string::npos);
+    user.lineLimit = 750;
+    doc->AppendChatLine("after the clear", "", ChatLineKind::Message);
+    const std::string live = store.PageOf(ViewRole::ChatText);
+
+    doc->DestroyViews();
+    EXPECT_EQ(store.PageOf(ViewRole::ChatText), live);
+    EXPECT_NE(live.find("after the clear"), std::string::npos);
+
+    const std::string dir = root.Path() + "dump/nested";
+    std::string error;
+    ASSERT_TRUE(store.DumpTo(dir, error)) << error;
+    EXPECT_EQ(ReadFileBytes(dir + "/chat.html"), live);
+    EXPECT_TRUE(std::filesystem::exists(dir + "/second.html"));
+    // Pages the chat never made get no file.
+    EXPECT_FALSE(std::filesystem::exists(dir + "/board.html"));
+
+    root.Write("blocker", "x");
+    EXPECT_FALSE(store.DumpTo(root.Path() + "blocker/dir", error));
+    EXPECT_NE(error.find("blocker"), std::string::npos);
+}
+
+TEST(ChatLineText, PeerTextCannotSteerTheTerminal) {
+    EXPECT_EQ(ChatLineText("red\x1b[31m &#27;[2J&#x1B;]0;title\x07 &#155;x\x7f"), "red[31m [2J]0;title x");
+    // Bytes 0x80..0x9F are letters in windows-1251 ("Ђ" is 0x80), not C1 controls.
+    EXPECT_EQ(ChatLineText("\x80"), "Ђ");
+    EXPECT_EQ(ChatLineText("&#0; &#xD800; &#99999999;"), "\xEF\xBF\xBD \xEF\xBF\xBD \xEF\xBF\xBD");
+}
+
+TEST(ChatLineText, TagsEntitiesAndBlanks) {
+    EXPECT_EQ(ChatLineText("<span class=\"a>b\">x</span>  \n\t<b>y</b>"), "x y");
+    EXPECT_EQ(ChatLineText("&ltAlice&gt and &lt;b&gt; &amp;amp; &nbsp;x &unknown; a & b"),
+              "<Alice> and <b> &amp; x &unknown; a & b");
+    EXPECT_EQ(ChatLineText("&mdashx &mdash; &hellip;"), "&mdashx — …");
+    EXPECT_EQ(ChatLineText("2 < 3 <br><br> next<!-- <br> hidden --><script>alert(1)</script>"), "2 < 3 / next");
+    EXPECT_EQ(ChatLineText("<img class=\"image\" src=\"file://a.png\" title=\"pics/a.png\"> look"), "[pics/a.png] look");
+    EXPECT_EQ(ChatLineText("<br>only<br>"), "only");
+    EXPECT_EQ(ChatLineText("<a href=\"x\""), "<a href=\"x\"");
+}
+
+TEST(ChatLineText, StyleComesFromTheFirstKindOfSpan) {
+    EXPECT_EQ(ChatLineStyle("<span class=\"time\">[1]</span><span class=\"private\">x</span>"), LineStyle::Private);
+    EXPECT_EQ(ChatLineStyle("<span class=\"alertread\">x <span class=\"alert\">"), LineStyle::Notice);
+    EXPECT_EQ(ChatLineStyle("<span class=\"mymessage\"><span class=\"myname\">"), LineStyle::Own);
+    EXPECT_EQ(ChatLineStyle("<span class=\"username\">&lt;Bob&gt;</span>:&nbsp;<span>hi</span>"), LineStyle::Plain);
+}
+
+TEST(LineSplitter, LinesAcrossReadsAndTheLastWithoutNewline) {
+    LineSplitter s;
+    EXPECT_TRUE(s.Feed("par").empty());
+    EXPECT_EQ(s.Feed("tial\r\n\nnext\nla"), (std::vector<std::string>{"partial", "", "next"}));
+    EXPECT_EQ(s.Finish(), std::optional<std::string>("la"));
+    EXPECT_EQ(s.Finish(), std::nullopt);
+    s.Feed("cr only\r");
+    EXPECT_EQ(s.Finish(), std::optional<std::string>("cr only"));
+}
+
+TEST(InputReader, ReadsLinesWhileTheLoopRunsAndEndsAtEof) {
+    QtApp();
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::vector<std::string> lines;
+    int ends = 0;
+    InputReader reader(fds[0], [&](const std::string& l) { lines.push_back(l); }, [&] { ++ends; });
+    ASSERT_TRUE(reader.Start());
+    ASSERT_EQ(::write(fds[1], "one\ntw", 6), 6);
+    ASSERT_TRUE(PumpUntil([&] { return lines.size() == 1; }));
+    ASSERT_EQ(::write(fds[1], "o\nlast", 6), 6);
+    ::close(fds[1]);
+    ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "last"}));
+    PumpFor(50);
+    EXPECT_EQ(ends, 1);
+    ::close(fds[0]);
+
+    InputReader closed(-1, [](const std::string&) {}, [&] { ++ends; });
+    EXPECT_FALSE(closed.Start());
+    EXPECT_EQ(ends, 2);
+}
+
+TEST(ConsoleDialogs, OldestFirstAndAnAlertIsConfirmedEitherWay) {
+    CapturedConsole out;
+    ConsoleDialogs dialogs(out.console);
+    std::vector<std::string> log;
+    dialogs.ShowAlert("Alert from Bob", "disk &quot;full&quot;", [&] { log.push_back("read"); });
+    dialogs.AskQuestion("Invitation from Carol", "Join?", [&](bool yes) { log.push_back(yes ? "yes" : "no"); });
+    EXPECT_NE(out.Text().find("[alert] Alert from Bob: disk \"full\""), std::string::npos);
+    EXPECT_NE(out.Text().find("[question] Invitation from Carol: Join?"), std::string::npos);
+    EXPECT_NE(out.Text().find("[1 more waiting]"), std::string::npos);
+
+    EXPECT_TRUE(dialogs.Answer(false));
+    EXPECT_EQ(log, (std::vector<std::string>{"read"}));
+    EXPECT_TRUE(dialogs.Answer(false));
+    EXPECT_EQ(log, (std::vector<std::string>{"read", "no"}));
+    EXPECT_FALSE(dialogs.Answer(true));
+
+    // An answer that opens the next dialog finds the queue in order.
+    dialogs.AskQuestion("q1", "", [&](bool) { dialogs.ShowAlert("a2", "", [&] { log.push_back("a2"); }); });
+    EXPECT_TRUE(dialogs.Answer(true));
+    EXPECT_EQ(dialogs.Open(), 1u);
+    EXPECT_TRUE(dialogs.Answer(true));
+    EXPECT_EQ(log.back(), "a2");
+}
+
+TEST(TimerWatch, TellsOnceAfterTheWatchedTimerWasHandled) {
+    TempRoot root;
+    FakeClock clock;
+    FakeTimers inner(clock);
+    int told = 0;
+    std::vector<int> handled;
+    TimerWatch watch(inner, 5, [&] {
+        ++told;
+        EXPECT_FALSE(handled.empty());
+        EXPECT_EQ(handled.back(), 5);
+    });
+    watch.SetHandler([&](int id) { handled.push_back(id); });
+    watch.SetTimer(3, 100);
+    watch.SetTimer(5, 250);
+    inner.Advance(240);
+    EXPECT_EQ(told, 0);
+    inner.Advance(300);
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(watch.IsArmed(5));  // periodic until the chat kills it
+    inner.Advance(500);
+    EXPECT_EQ(told, 1);
+    // A handler set anew (the chat's own start-up again) is not news either.
+    watch.SetHandler([&](int id) { handled.push_back(id); });
+    inner.Advance(500);
+    EXPECT_EQ(told, 1);
+    watch.KillTimer(3);
+    watch.KillTimer(5);
+    watch.SetHandler(nullptr);
+}
+
+namespace {
+
+FakeLockBoard& Prepared(FakeLockBoard& board, const std::string& name) {
+    WriteIniValue("profiles/default.cfg", "INFO", "CHATNAME", name);
+    return board;
+}
+
+struct LanHost {
+    LanHost(FakeLan& lan, const std::string& name, const std::string& ip, char last)
+        : chat(Prepared(board, name), "/tmp/zc-no-autostart", true, &lan) {
+        chat.system.ip = ip;
+        chat.system.hardware = std::string("\x02\x00\x00\x00\x00", 5) + last;
+    }
+    std::string Body() const { return chat.ChatView() ? chat.ChatView()->Body() : ""; }
+    TempRoot root;
+    FakeLockBoard board;
+    FakeChat chat;
+};
+
+struct Session : ::testing::Test {
+    FakeLan lan;
+    LanHost alice{lan, "Alice", "10.0.0.1", 1};
+    LanHost bob{lan, "Bob", "10.0.0.2", 2};
+    CapturedConsole out;
+    ConsoleDialogs dialogs{out.console};
+    TerminalSession session{alice.chat.Use(), dialogs, out.console};
+    void SetUp() override {
+        for (LanHost* h : {&alice, &bob}) {
+            ASSERT_TRUE(h->chat.Use().OnInitDialog());
+            h->chat.timers.Advance(2000);
+            lan.Pump();
+        }
+        alice.chat.Use();
+    }
+};
+
+}  // namespace
+
+TEST_F(Session, TypedLinesWaitForTheNetworkThenRunInOrder) {
+    session.OnLine("first, waiting");
+    session.OnLine("/page 2");
+    session.OnLine("/page 0");
+    session.OnLine("MSG->Bob: private привет");
+    EXPECT_EQ(session.Waiting(), 4u);
+    lan.Pump();
+    EXPECT_EQ(bob.Body().find("first, waiting"), std::string::npos);
+
+    session.SetReady();
+    lan.Pump();
+    EXPECT_EQ(session.Waiting(), 0u);
+    EXPECT_NE(bob.Body().find("<span>first, waiting</span>"), std::string::npos);
+    // Typed UTF-8 goes out as windows-1251.
+    EXPECT_NE(bob.Body().find("private \xEF\xF0\xE8\xE2\xE5\xF2"), std::string::npos);
+    EXPECT_EQ(alice.chat.Use().User().pageMode, 0);
+    EXPECT_NE(out.Text().find("-- typed text goes to page 2"), std::string::npos);
+}
+
+TEST_F(Session, OwnCommandsAndTheEscapedSlash) {
+    session.SetReady();
+    session.OnLine("/page 2");
+    EXPECT_EQ(alice.chat.Use().User().pageMode, 2);
+    session.OnLine("/page 3");
+    EXPECT_EQ(alice.chat.Use().User().pageMode, 2);
+    session.OnLine("/page 0");
+
+    session.OnLine("//usr/bin is a path");
+    session.OnLine("/nosuch");
+    lan.Pump();
+    EXPECT_NE(bob.Body().find("/usr/bin is a path"), std::string::npos);
+    EXPECT_EQ(bob.Body().find("nosuch"), std::string::npos);
+
+    session.OnLine("/users");
+    const std::string text = out.Text();
+    EXPECT_NE(text.find("-- unknown command /nosuch"), std::string::npos);
+    EXPECT_NE(text.find("-- 2 users\n"), std::string::npos);
+    EXPECT_NE(text.find("Bob    Available  10.0.0.2         020000000002"), std::string::npos);
+
+    session.OnLine("MSG->Zed: hello");
+    session.OnLine("MSG->: hello");
+    EXPECT_NE(out.Text().find("-- nobody called Zed is here"), std::string::npos);
+    EXPECT_NE(out.Text().find("-- no recipient"), std::string::npos);
+
+    session.OnLine("/who");
+    EXPECT_EQ(alice.chat.Use().Roster().Entries().size(), 1u);
+    lan.Pump();
+    EXPECT_EQ(alice.chat.Use().Roster().Entries().size(), 2u);
+    session.OnLine("/no");
+    EXPECT_NE(out.Text().find("-- nothing to answer"), std::string::npos);
+}
+
+TEST_F(Session, EndOfInputEndsTheChatAfterTheWaitingLines) {
+    session.OnLine("last words");
+    session.OnInputEnd();
+    EXPECT_EQ(alice.chat.window.ended(), 0);
+    session.SetReady();
+    lan.Pump();
+    EXPECT_NE(bob.Body().find("last words"), std::string::npos);
+    EXPECT_EQ(alice.chat.window.ended(), 1);
+}
+
+TEST_F(Session, NothingRunsAfterQuit) {
+    session.SetReady();
+    session.OnLine("/quit");
+    session.OnLine("too late");
+    session.OnInputEnd();
+    lan.Pump();
+    EXPECT_EQ(alice.chat.window.ended(), 1);
+    EXPECT_EQ(bob.Body().find("too late"), std::string::npos);
+}
+
+}  // namespace zc
