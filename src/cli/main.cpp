@@ -80,7 +80,7 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     zc::QtTimerService qtTimers;
     zc::TerminalSession* session = nullptr;
     zc::TimerWatch timers(qtTimers, zc::kStartupTimer, [&session] {
-        QTimer::singleShot(kSettleMs, [&session] {
+        QTimer::singleShot(kSettleMs, QCoreApplication::instance(), [&session] {
             if (session) session->SetReady();
         });
     });
@@ -122,7 +122,11 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     if (chat.OnInitDialog() && !chat.Ended()) {
         if (::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO))
             console.Note(chat.WindowTitle() + " in " + root + "; /help lists the commands");
-        if (!options.noInput) input.Start();
+        if (!options.noInput) {
+            // A closed terminal then reads as the end of input, and the chat leaves in order.
+            if (::isatty(STDIN_FILENO)) std::signal(SIGHUP, SIG_IGN);
+            input.Start();
+        }
         app.exec();
     } else {
         if (!instance.IsHeld() && instance.IsHeldElsewhere(zc::kInstanceMutexName))

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the multi-host tests: a private LAN of network namespaces on one bridge, and
 # terminal chat clients on it. Source it, then call lan_enter "$0" "$@" first.
 #
@@ -29,6 +30,16 @@ lan_enter() {
   # Without a querier, snooping would forget the group members part-way through a run.
   ip link set br0 type bridge mcast_snooping 0
   ip link set br0 up
+}
+
+# Stops before any namespace is made when a program the test runs is missing.
+lan_require() {  # program...
+  local p
+  for p in "$@"; do
+    if [ "${p#/}" != "$p" ]; then [ -x "$p" ] && continue; else command -v "$p" >/dev/null && continue; fi
+    echo "FAILED: $p is needed and missing"
+    exit 1
+  done
 }
 
 lan_cleanup() {
@@ -122,7 +133,8 @@ lan_make_root() {  # N nickname [relay server address]
 # Starts the terminal client of host N with its input on a FIFO held open by this shell.
 declare -A LAN_CLIENT_PID LAN_CLIENT_FD
 lan_start_client() {  # N
-  local n=$1 dir=$LAN_WORK/h$n
+  local n=$1
+  local dir=$LAN_WORK/h$n
   mkfifo "$dir/in"
   # Each host its own HOME (settings store) and TMPDIR (single-instance socket). The other
   # clients' input ends are closed in it, or their end of input would never come.

@@ -6,6 +6,7 @@
 BUILD_DIR=$(cd "${1:?build folder}" && pwd)
 SOURCE_DIR=$(cd "${2:?source folder}" && pwd)
 source "$SOURCE_DIR/tests/net/cli_lan_lib.sh"
+lan_require "$BUILD_DIR/zeltochat-cli" python3 cmake ip unshare
 lan_enter "$(realpath "$0")" "$BUILD_DIR" "$SOURCE_DIR"
 
 HOSTS=(1 2 3)
