@@ -7,6 +7,7 @@
 #include "platform/system_facts.h"
 #include "platform/timers.h"
 #include "platform/tray.h"
+#include "ui/html/user_list_page.h"
 
 namespace zc {
 
@@ -47,7 +48,7 @@ void CChatMainDlg::OnTimer(int id) {
         case kRefreshTimer: RefreshPresence(); break;
         case kUserListTimer:
             p_.timers.KillTimer(id);
-            ++userListRebuilds_;
+            RebuildUserList();
             break;
         case kGroupSendTimer: SendNextGroupPacket(); break;
         case kFocusInputTimer:
@@ -79,7 +80,7 @@ void CChatMainDlg::StartupTimer() {
     RefreshPresence();
     SendPacket(4, ModeBody(), kEveryone);
     SendPacket(2, user_.nickname, kEveryone);
-    ++userListRebuilds_;
+    RebuildUserList();
 }
 
 bool CChatMainDlg::OnKeyDown(int key) {
@@ -122,11 +123,17 @@ void CChatMainDlg::SetChatMode(int mode) {
     user_.mode = mode;
     WriteMode(user_.ProfilePath(), mode);
     roster_.SetMode(ownId_, mode, user_.CurrentMode().text, user_.avatarFile);
-    ++userListRebuilds_;
+    RebuildUserList();
     if (!FloodGuardAllows()) return;
     SendPacket(7, ModeBody(), kEveryone);
     ShowSystemLine(language_.LangString(92) + " " + NameSpan(user_.nickname) + " " + user_.CurrentMode().text,
                    ChatLineKind::ChangeMode);
+}
+
+void CChatMainDlg::RebuildUserList() {
+    ++userListRebuilds_;
+    if (userListView_)
+        RefreshUserList(userListView_.get(), {roster_, user_, ownId_, programDir_, language_.LangString(69)});
 }
 
 std::string CChatMainDlg::ModeBody() const { return std::to_string(user_.mode) + ":" + user_.CurrentMode().text; }

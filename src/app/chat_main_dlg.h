@@ -16,6 +16,7 @@
 #include "net/subst_codec.h"
 #include "net/transport_list.h"
 #include "ui/html/chat_document.h"
+#include "ui/html/smile_alias.h"
 
 namespace zc {
 
@@ -147,6 +148,9 @@ public:
     HtmlView* PageForPrivate(const std::string& senderId);
     void OpenSecondPage();
     int UserListRebuilds() const { return userListRebuilds_; }
+    void RebuildUserList();
+    HtmlView* UserListView() const { return userListView_.get(); }
+    const SmileAliasTable& Smiles() const { return smiles_; }
     const std::string& OwnIp() const { return ownIp_; }
     const std::string& OwnId() const { return ownId_; }
     void SetIdentity(const std::string& ip, const std::string& id);
@@ -177,6 +181,8 @@ private:
     CSubstCodec codec_;
     CTransportList transports_;
     std::unique_ptr<ChatDocument> chat_;
+    std::unique_ptr<HtmlView> userListView_;
+    SmileAliasTable smiles_;
     std::vector<std::string> profiles_;
     std::array<std::string, 10> inputHistory_{};
     int inputHistoryIndex_ = 9;

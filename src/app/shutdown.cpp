@@ -27,6 +27,7 @@ void CChatMainDlg::ExitMain() {
     p_.timers.KillTimer(kFocusInputTimer);
     transports_.Clear();
     if (chat_) chat_->DestroyViews();
+    userListView_.reset();
     user_ = LocalUser{};
 }
 

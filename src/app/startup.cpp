@@ -7,6 +7,7 @@
 #include "app/text_helpers.h"
 #include "app/version.h"
 #include "app/xdg_autostart.h"
+#include "ui/html/user_list_page.h"
 #include "platform/clock.h"
 #include "platform/main_window_host.h"
 #include "platform/single_instance.h"
@@ -45,6 +46,7 @@ bool CChatMainDlg::OnInitDialog() {
     user_.allowProcessList = global_.allowProcessList;
 
     log_.Write(":::ReadSmilesAlias...");
+    ReadSmilesAlias(smiles_, log_);
     if (!ApplyTheme()) {
         log_.Write(":::CRITICAL ERROR: Previous function return error. Run MainExit");
         EndDialog();
@@ -122,7 +124,10 @@ bool CChatMainDlg::ApplyTheme() {
     chat_ = std::make_unique<ChatDocument>(
         ChatDocumentContext{p_.clock, log_, user_, language_, programDir_, version_, skin.theme, skin.textStyle},
         p_.views, &p_.window);
+    chat_->SetSmileSubstitution([this](const std::string& text) { return SmileSubstitution(smiles_, text, programDir_); });
     if (!chat_->CreateViews()) return false;
+    userListView_ = p_.views.CreateView(ViewRole::UserList);
+    if (userListView_) PrepareUserList(userListView_.get(), programDir_, skin.theme, "list.css");
     p_.timers.SetTimer(kLayoutTimer, 50);
     return true;
 }

@@ -89,7 +89,7 @@ void CChatMainDlg::RefreshPresence() {
     roster_.SetGroup(ownId_, GroupOfMember(user_.ProfilePath(), user_.nickname, roster_.GroupNames().size()));
     roster_.SetMode(ownId_, user_.mode, user_.CurrentMode().text, user_.avatarFile);
     SendPacket(2, ModeBody(), kEveryone);
-    ++userListRebuilds_;
+    RebuildUserList();
 }
 
 }  // namespace zc

@@ -17,6 +17,8 @@ public:
     virtual bool AppendToBody(const std::string& html) = 0;
     virtual void ScrollToEnd() = 0;
     virtual std::string InnerHtmlById(const std::string& id) const = 0;
+    // Replaces what the element with that id holds; false when the page has no such element.
+    virtual bool SetInnerHtmlById(const std::string& id, const std::string& html) = 0;
     virtual void SetVisible(bool visible) = 0;
 };
 

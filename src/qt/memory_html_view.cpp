@@ -101,6 +101,14 @@ void MemoryHtmlView::ScrollToEnd() { Notify(Change::Scroll); }
 
 std::string MemoryHtmlView::InnerHtmlById(const std::string& id) const { return InnerHtmlOfId(page_, id); }
 
+bool MemoryHtmlView::SetInnerHtmlById(const std::string& id, const std::string& html) {
+    size_t begin = 0, end = 0;
+    if (!InnerHtmlRangeOfId(page_, id, begin, end)) return false;
+    page_.replace(begin, end - begin, html);
+    Notify(Change::Page);
+    return true;
+}
+
 void MemoryHtmlView::SetVisible(bool visible) {
     visible_ = visible;
     Notify(Change::Visibility);
@@ -120,12 +128,18 @@ bool InsertBeforeBodyEnd(std::string& page, const std::string& html) {
 }
 
 std::string InnerHtmlOfId(const std::string& page, const std::string& id) {
-    if (id.empty()) return {};
+    size_t begin = 0, end = 0;
+    return InnerHtmlRangeOfId(page, id, begin, end) ? page.substr(begin, end - begin) : std::string();
+}
+
+bool InnerHtmlRangeOfId(const std::string& page, const std::string& id, size_t& begin, size_t& end) {
+    if (id.empty()) return false;
     const std::string lower = Lower(page);
     Tag tag;
     for (size_t at = page.find('<'); at != std::string::npos; at = page.find('<', at + 1)) {
         if (!ReadOpeningTag(page, lower, at, tag) || tag.id != id) continue;
-        if (tag.selfClosing || IsVoidElement(tag.name)) return {};
+        if (tag.selfClosing || IsVoidElement(tag.name)) return false;
+        begin = tag.end;
         // Elements of the same name inside it nest; others are skipped over.
         int depth = 1;
         for (size_t i = lower.find('<', tag.end); i != std::string::npos; i = lower.find('<', i + 1)) {
@@ -133,15 +147,18 @@ std::string InnerHtmlOfId(const std::string& page, const std::string& id) {
             const size_t after = i + (closing ? 2 : 1) + tag.name.size();
             if (after > lower.size() || (after < lower.size() && !EndsName(lower[after]))) continue;
             if (!closing && lower.compare(i + 1, tag.name.size(), tag.name) != 0) continue;
-            if (closing && --depth == 0) return page.substr(tag.end, i - tag.end);
+            if (closing && --depth == 0) {
+                end = i;
+                return true;
+            }
             if (!closing) ++depth;
         }
         // Never closed: up to the end of the body.
         const size_t bodyEnd = lower.rfind("</body");
-        const size_t stop = bodyEnd != std::string::npos && bodyEnd >= tag.end ? bodyEnd : page.size();
-        return page.substr(tag.end, stop - tag.end);
+        end = bodyEnd != std::string::npos && bodyEnd >= tag.end ? bodyEnd : page.size();
+        return true;
     }
-    return {};
+    return false;
 }
 
 }  // namespace zc

@@ -18,6 +18,7 @@ public:
     bool AppendToBody(const std::string& html) override;
     void ScrollToEnd() override;
     std::string InnerHtmlById(const std::string& id) const override;
+    bool SetInnerHtmlById(const std::string& id, const std::string& html) override;
     void SetVisible(bool visible) override;
 
     const std::string& Page() const { return page_; }
@@ -47,5 +48,7 @@ bool InsertBeforeBodyEnd(std::string& page, const std::string& html);
 // What lies between the opening tag of the element with that id and its matching end tag;
 // empty when there is no such element.
 std::string InnerHtmlOfId(const std::string& page, const std::string& id);
+// The same as a range of the page; false when there is no such element (or it cannot hold any).
+bool InnerHtmlRangeOfId(const std::string& page, const std::string& id, size_t& begin, size_t& end);
 
 }  // namespace zc

@@ -69,6 +69,10 @@ TEST_F(ThreeHosts, PresenceConvergesWithArrivalLines) {
     EXPECT_NE(alice.Body().find("&lt;Bob&gt;</span>"), std::string::npos);
     EXPECT_NE(alice.Body().find(alice.dlg().Language().LangString(89)), std::string::npos);
     EXPECT_EQ(carol.dlg().Roster().Find("020000000002")->modeText, "Available ");
+    alice.chat.timers.Advance(4000);  // the list page follows the roster a little later
+    const std::string list = alice.chat.views.Live(ViewRole::UserList)->Page();
+    for (const char* name : {"Alice", "Bob", "Carol"}) EXPECT_NE(list.find(name), std::string::npos) << name;
+    EXPECT_NE(list.find("Available"), std::string::npos);
 
     // A refresh empties the roster; the answers fill it again.
     alice.dlg().RefreshPresence();

@@ -96,15 +96,31 @@ std::string FakeView::Body() const {
     return page_.substr(open + 1, close - open - 1);
 }
 
+// Where the content of the element with that id begins and ends; false without one.
+static bool InnerRange(const std::string& page, const std::string& id, size_t& begin, size_t& end) {
+    size_t at = page.find("id=\"" + id + "\"");
+    if (at == std::string::npos) return false;
+    size_t open = page.find('>', at);
+    size_t tagStart = page.rfind('<', at);
+    if (open == std::string::npos || tagStart == std::string::npos) return false;
+    std::string tag = page.substr(tagStart + 1, page.find_first_of(" >", tagStart) - tagStart - 1);
+    size_t close = page.find("</" + tag, open);
+    if (close == std::string::npos) return false;
+    begin = open + 1;
+    end = close;
+    return true;
+}
+
 std::string FakeView::InnerHtmlById(const std::string& id) const {
-    size_t at = page_.find("id=\"" + id + "\"");
-    if (at == std::string::npos) return {};
-    size_t open = page_.find('>', at);
-    size_t tagStart = page_.rfind('<', at);
-    if (open == std::string::npos || tagStart == std::string::npos) return {};
-    std::string tag = page_.substr(tagStart + 1, page_.find_first_of(" >", tagStart) - tagStart - 1);
-    size_t close = page_.find("</" + tag, open);
-    return close == std::string::npos ? std::string() : page_.substr(open + 1, close - open - 1);
+    size_t begin = 0, end = 0;
+    return InnerRange(page_, id, begin, end) ? page_.substr(begin, end - begin) : std::string();
+}
+
+bool FakeView::SetInnerHtmlById(const std::string& id, const std::string& html) {
+    size_t begin = 0, end = 0;
+    if (failWrites || !InnerRange(page_, id, begin, end)) return false;
+    page_.replace(begin, end - begin, html);
+    return true;
 }
 
 std::unique_ptr<HtmlView> FakeViewFactory::CreateView(ViewRole role) {

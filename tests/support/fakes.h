@@ -82,6 +82,7 @@ public:
     bool AppendToBody(const std::string& html) override;
     void ScrollToEnd() override { ++scrolls_; }
     std::string InnerHtmlById(const std::string& id) const override;
+    bool SetInnerHtmlById(const std::string& id, const std::string& html) override;
     void SetVisible(bool visible) override { visible_ = visible; }
     const std::string& Page() const { return page_; }
     std::string Body() const;

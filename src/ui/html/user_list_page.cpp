@@ -150,6 +150,12 @@ bool RefreshUserList(const SetElementHtml& setInner, const UserListContext& ctx)
     return setInner("LIST_TEXT", UserListTable(ctx));
 }
 
+bool RefreshUserList(HtmlView* view, const UserListContext& ctx) {
+    if (!view) return false;
+    return RefreshUserList([view](const std::string& id, const std::string& html) { return view->SetInnerHtmlById(id, html); },
+                           ctx);
+}
+
 bool AssignGroup(CUserRoster& roster, const std::string& profilePath, const std::string& picked, int n) {
     if (picked.size() <= 1) return false;
     const size_t count = roster.GroupNames().size();

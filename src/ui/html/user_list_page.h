@@ -41,6 +41,7 @@ using SetElementHtml = std::function<bool(const std::string& id, const std::stri
 
 // Rebuilds the table inside the page written by PrepareUserList.
 bool RefreshUserList(const SetElementHtml& setInner, const UserListContext& ctx);
+bool RefreshUserList(HtmlView* view, const UserListContext& ctx);
 
 // Puts the user picked in a list or chat page (identity or name) into group n; a number above
 // the group count becomes 1. False when the pick is too short to name anybody; the caller then

@@ -12,6 +12,7 @@
 #include <QWebEngineSettings>
 
 #include "app/cp1251.h"
+#include "qt/memory_html_view.h"
 #include "ui/chrome/web/page_scheme.h"
 #include "ui/chrome/web/view_bridge.h"
 
@@ -154,6 +155,16 @@ std::string CZeltoChatText::InnerHtmlById(const std::string& id) const {
     const std::string tag = shadow_.substr(tagStart + 1, shadow_.find_first_of(" >", tagStart) - tagStart - 1);
     const size_t close = shadow_.find("</" + tag, open);
     return close == std::string::npos ? std::string() : shadow_.substr(open + 1, close - open - 1);
+}
+
+bool CZeltoChatText::SetInnerHtmlById(const std::string& id, const std::string& html) {
+    size_t begin = 0, end = 0;
+    if (!InnerHtmlRangeOfId(shadow_, id, begin, end)) return false;
+    shadow_.replace(begin, end - begin, html);
+    // Only that element is parsed again; the rest of the page and its scroll position stay.
+    Run("var e = document.getElementById(" + JsString(Utf8(id)) + "); if (e) e.innerHTML = " + JsString(Utf8(html)) +
+        ";");
+    return true;
 }
 
 std::string CZeltoChatText::CurrentDocument(int timeoutMs) {

@@ -44,6 +44,7 @@ public:
     bool AppendToBody(const std::string& html) override;
     void ScrollToEnd() override;
     std::string InnerHtmlById(const std::string& id) const override;
+    bool SetInnerHtmlById(const std::string& id, const std::string& html) override;
     void SetVisible(bool visible) override { setVisible(visible); }
 
     // The document as the browser holds it now (outer HTML), waiting for it.
