@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -67,7 +68,11 @@ ChatMainWindow::ChatMainWindow() {
     layout_ = layout;
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(6);
-    layout->addWidget(text_, 1);
+    // The pages side by side: the chat, and the user list at the right.
+    pages_ = new QHBoxLayout;
+    pages_->setSpacing(6);
+    pages_->addWidget(text_, 1);
+    layout->addLayout(pages_, 1);
     layout->addWidget(input_);
 
     // Many lines in one go become one repaint.
@@ -111,13 +116,21 @@ void ChatMainWindow::RenderChatPage() {
 }
 
 void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
-    if (role != ViewRole::ChatText) {
-        view->hide();
-        return;
+    switch (role) {
+        case ViewRole::ChatText:
+            text_->hide();
+            pages_->insertWidget(0, view, 3);
+            view->show();
+            break;
+        case ViewRole::UserList:
+            view->setMinimumWidth(140);
+            pages_->addWidget(view, 1);
+            view->show();
+            break;
+        default:
+            view->hide();
+            break;
     }
-    text_->hide();
-    layout_->insertWidget(0, view, 1);
-    view->show();
 }
 
 std::string ChatMainWindow::InputText() const { return Utf8ToCp1251(input_->text().toStdString()); }

@@ -9,6 +9,7 @@
 class QLineEdit;
 class QTextBrowser;
 class QVBoxLayout;
+class QHBoxLayout;
 
 namespace zc {
 
@@ -53,6 +54,7 @@ private:
     CChatMainDlg* chat_ = nullptr;
     QTextBrowser* text_ = nullptr;
     QVBoxLayout* layout_ = nullptr;
+    QHBoxLayout* pages_ = nullptr;
     QLineEdit* input_ = nullptr;
     std::string title_;
     std::string chatPage_;

@@ -98,9 +98,10 @@ void SetBox(std::string_view line, std::string_view prefix, SkinBox& box) {
     else if (auto v = KeyValue(line, p + "HEIGHT")) box.height = ParseInt(*v);
 }
 
+// An empty colour keeps the one before, as it does for the alert bubble.
 bool SetColour(std::string_view line, std::string_view key, SkinColour& colour) {
     if (auto v = KeyValue(line, key)) {
-        colour = ParseSkinColour(*v);
+        if (!v->empty()) colour = ParseSkinColour(*v);
         return true;
     }
     return false;
@@ -162,7 +163,9 @@ std::vector<SkinPicture> ParsePictures(std::string_view text) {
             SkinPicture& p = *open;
             if (auto v = KeyValue(line, "ALIGN")) ReadAlign(*v, p.align);
             else if (auto v = KeyValue(line, "FILENAME")) p.fileName = std::string(*v);
-            else if (auto v = KeyValue(line, "MASK")) p.mask = ParseSkinColour(*v);
+            else if (auto v = KeyValue(line, "MASK")) {
+                if (!v->empty()) p.mask = ParseSkinColour(*v);
+            }
             else if (auto v = KeyValue(line, "TOP")) p.top = ParseInt(*v);
             else if (auto v = KeyValue(line, "LEFT")) p.left = ParseInt(*v);
             else if (auto v = KeyValue(line, "RIGHT")) p.right = ParseInt(*v);
