@@ -16,6 +16,8 @@
 #include "net/subst_codec.h"
 #include "net/transport_list.h"
 #include "ui/html/chat_document.h"
+#include "ui/html/skin_host.h"
+#include "ui/html/skin_theme.h"
 #include "ui/html/smile_alias.h"
 
 namespace zc {
@@ -48,6 +50,7 @@ struct Platform {
     TransportFactory* network = nullptr;  // none: the chat runs without a network
     DialogService* dialogs = nullptr;
     ShellService* shell = nullptr;
+    SkinChrome* skin = nullptr;  // none: no skinned window (terminal client, tests)
 };
 
 enum MainTimer {
@@ -67,7 +70,7 @@ inline constexpr int kProfileCommandBase = 20000;
 inline constexpr int kProfileCommandLast = 20010;
 
 // The running chat: owns every long-lived object and runs start-up and shutdown.
-class CChatMainDlg {
+class CChatMainDlg : private SkinPages {
 public:
     // programDir is the data root (ends in "/"), already the current directory.
     CChatMainDlg(Platform platform, std::string programDir);
@@ -87,6 +90,10 @@ public:
     void SwitchProfile(int command);
     bool RestartSelf();
     void SetChatMode(int mode);
+    // A button or menu command of the window.
+    void OnCommand(int command);
+    void ShowPage(int mode);
+    const SkinStyles& Styles() const { return styles_; }
 
     bool SendPacket(int command, const std::string& body, const std::string& target);
     void OnPacketText(const std::string& text);
@@ -165,6 +172,13 @@ private:
     void ApplyAutostart();
     bool ReadParams();
     bool ApplyTheme();
+    void RecreateMainViews() override;
+    void PrepareSmilesList(const SkinStyles& styles) override;
+    void PrepareMainText(const SkinStyles& styles) override;
+    void PrepareUserList(const SkinStyles& styles) override;
+    void StartLayoutTimer(const SkinMainElements& main) override;
+    void ShowMainPage() override;
+    SkinStyles styles_;
     void LayoutTimer();
     void StartupTimer();
     SystemNames Names() const;

@@ -48,7 +48,6 @@ bool CChatMainDlg::OnInitDialog() {
     log_.Write(":::ReadSmilesAlias...");
     ReadSmilesAlias(smiles_, log_);
     if (!ApplyTheme()) {
-        log_.Write(":::CRITICAL ERROR: Previous function return error. Run MainExit");
         EndDialog();
         return false;
     }
@@ -114,22 +113,6 @@ void CChatMainDlg::ApplyAutostart() {
     }
     const std::string exec = ReadAppRegValue(p_.registry, "System\\", "Exec");
     if (exec.size() > 4) p_.autostart.Enable(DesktopExecQuote(exec) + " --root " + DesktopExecQuote(programDir_));
-}
-
-bool CChatMainDlg::ApplyTheme() {
-    const SkinChoice skin = ReadSkinChoice(user_.ProfilePath());
-    windowParams_ = ReadWindowParams();
-    windowParams_.bottom = std::max(windowParams_.bottom, skinMinHeight_);
-    windowParams_.right = std::max(windowParams_.right, skinMinWidth_);
-    chat_ = std::make_unique<ChatDocument>(
-        ChatDocumentContext{p_.clock, log_, user_, language_, programDir_, version_, skin.theme, skin.textStyle},
-        p_.views, &p_.window);
-    chat_->SetSmileSubstitution([this](const std::string& text) { return SmileSubstitution(smiles_, text, programDir_); });
-    if (!chat_->CreateViews()) return false;
-    userListView_ = p_.views.CreateView(ViewRole::UserList);
-    if (userListView_) PrepareUserList(userListView_.get(), programDir_, skin.theme, "list.css");
-    p_.timers.SetTimer(kLayoutTimer, 50);
-    return true;
 }
 
 }  // namespace zc

@@ -9,6 +9,13 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QBitmap>
+#include <QToolButton>
+
+#include "ui/html/skin_geometry.h"
 
 #include "app/chat_main_dlg.h"
 #include "app/cp1251.h"
@@ -116,6 +123,16 @@ void ChatMainWindow::RenderChatPage() {
 }
 
 void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
+    views_[role] = view;
+    QObject::connect(view, &QObject::destroyed, this, [this, role, view] {
+        if (views_[role] == view) views_.erase(role);
+    });
+    if (skinned_) {
+        if (role == ViewRole::ChatText || role == ViewRole::UserList) view->show();
+        else view->hide();
+        LayOutSkin();
+        return;
+    }
     switch (role) {
         case ViewRole::ChatText:
             text_->hide();
@@ -200,6 +217,144 @@ void ChatMainWindow::closeEvent(QCloseEvent* event) {
     // Closing only puts the chat away; it ends through the tray menu.
     event->ignore();
     chat_->HideToTray();
+}
+
+void ChatMainWindow::RemoveSkinElements() {
+    pictures_.clear();
+    for (auto& [button, widget] : buttons_) widget->deleteLater();
+    buttons_.clear();
+}
+
+void ChatMainWindow::ShowSkinError(const std::string& text) {
+    QMessageBox::critical(this, "Zelto Chat", FromCp1251(text));
+}
+
+void ChatMainWindow::SetMainElements(const SkinMainElements& main) {
+    main_ = main;
+    if (!skinned_) {
+        // From now on the skin places everything; the frame is the skin's own.
+        skinned_ = true;
+        delete layout_;
+        layout_ = nullptr;
+        pages_ = nullptr;
+        text_->hide();
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    }
+    setMinimumSize(std::max(main.width, 200), std::max(main.height, 150));
+    auto hex = [](const SkinColour& c) { return QColor(c.r, c.g, c.b).name(); };
+    input_->setStyleSheet(QString("QLineEdit { color: %1; background: %2; border: 1px solid %3; border-radius: 4px;"
+                                  " padding: 2px 6px; }")
+                              .arg(hex(main.inputText), hex(main.inputBackground), hex(main.alertHighlight)));
+}
+
+void ChatMainWindow::AddPicture(const SkinPicture& picture, const std::string& path) {
+    QImage image(QString::fromStdString(path));
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    if (picture.mask) {
+        const QRgb mask = qRgb(picture.mask->r, picture.mask->g, picture.mask->b);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                if ((line[x] & 0xFFFFFF) == (mask & 0xFFFFFF)) line[x] = 0;
+        }
+    }
+    pictures_.push_back({picture, image});
+}
+
+void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path) {
+    auto* widget = new QToolButton(this);
+    const QPixmap pixmap(QString::fromStdString(path));
+    widget->setIcon(pixmap);
+    widget->setIconSize(pixmap.size());
+    widget->setFixedSize(pixmap.size());
+    widget->setAutoRaise(true);
+    widget->setStyleSheet("QToolButton { border: none; padding: 0; background: transparent; }");
+    widget->setFocusPolicy(Qt::NoFocus);
+    widget->setObjectName(QString::fromStdString(button.name));
+    const int command = button.command;
+    QObject::connect(widget, &QToolButton::clicked, this, [this, command] {
+        if (chat_) chat_->OnCommand(command);
+    });
+    widget->show();
+    buttons_.push_back({button, widget});
+}
+
+void ChatMainWindow::FinishLayout() { LayOutSkin(); }
+
+void ChatMainWindow::LayOutSkin() {
+    if (!skinned_) return;
+    const int w = width(), h = height();
+    for (auto& [button, widget] : buttons_) {
+        const SkinPoint at = ButtonOrigin(button, w, h);
+        widget->move(at.x, at.y);
+        widget->raise();
+    }
+    auto place = [&](QWidget* widget, const SkinBox& box) {
+        if (!widget) return;
+        const SkinRect r = ViewRect(box, main_, w, h);
+        widget->setGeometry(r.left, r.top, r.Width(), r.Height());
+    };
+    for (auto& [role, view] : views_) {
+        if (role == ViewRole::UserList) place(view, main_.list);
+        else if (role != ViewRole::Smiles) place(view, main_.text);
+    }
+    place(input_, main_.input);
+    // Rounded corners and other cut-outs: the mask pixels leave the window's shape.
+    QRegion shape(0, 0, w, h);
+    for (const Picture& p : pictures_) {
+        if (!p.skin.CutsWindowShape() || p.image.isNull()) continue;
+        const SkinRect r = PictureRect(p.skin, w, h);
+        if (r.Width() <= 0 || r.Height() <= 0) continue;
+        const QImage scaled = p.image.scaled(r.Width(), r.Height());
+        const QBitmap holes = QBitmap::fromImage(scaled.createAlphaMask().convertToFormat(QImage::Format_Mono));
+        shape -= QRegion(QRect(r.left, r.top, r.Width(), r.Height())) - QRegion(holes).translated(r.left, r.top);
+    }
+    setMask(shape);
+    update();
+}
+
+void ChatMainWindow::paintEvent(QPaintEvent*) {
+    if (!skinned_) return;
+    QPainter painter(this);
+    const int w = width(), h = height();
+    for (const Picture& p : pictures_) {
+        const SkinRect r = PictureRect(p.skin, w, h);
+        if (r.Width() > 0 && r.Height() > 0) painter.drawImage(QRect(r.left, r.top, r.Width(), r.Height()), p.image);
+    }
+}
+
+void ChatMainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayOutSkin();
+}
+
+void ChatMainWindow::mousePressEvent(QMouseEvent* event) {
+    if (!skinned_ || event->button() != Qt::LeftButton || !windowHandle()) return QWidget::mousePressEvent(event);
+    std::vector<SkinPicture> pictures;
+    for (const Picture& p : pictures_) pictures.push_back(p.skin);
+    const QPoint at = event->position().toPoint();
+    const SkinHit hit = HitTest(pictures, width(), height(), at.x(), at.y());
+    if (hit.kind == SkinHitKind::Move) {
+        windowHandle()->startSystemMove();
+        return;
+    }
+    if (hit.kind == SkinHitKind::Size) {
+        Qt::Edges edges;
+        switch (hit.edge) {
+            case SkinMouseEvent::SizeRightBottom: edges = Qt::RightEdge | Qt::BottomEdge; break;
+            case SkinMouseEvent::SizeRightTop: edges = Qt::RightEdge | Qt::TopEdge; break;
+            case SkinMouseEvent::SizeLeftBottom: edges = Qt::LeftEdge | Qt::BottomEdge; break;
+            case SkinMouseEvent::SizeLeftTop: edges = Qt::LeftEdge | Qt::TopEdge; break;
+            case SkinMouseEvent::SizeTop: edges = Qt::TopEdge; break;
+            case SkinMouseEvent::SizeBottom: edges = Qt::BottomEdge; break;
+            case SkinMouseEvent::SizeLeft: edges = Qt::LeftEdge; break;
+            case SkinMouseEvent::SizeRight: edges = Qt::RightEdge; break;
+            default: break;
+        }
+        if (edges) windowHandle()->startSystemResize(edges);
+        return;
+    }
+    QWidget::mousePressEvent(event);
 }
 
 bool ChatMainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -4,6 +4,10 @@
 #include <string>
 
 #include "platform/main_window_host.h"
+#include "ui/html/skin_host.h"
+#include <QImage>
+#include <map>
+#include <vector>
 #include "qt/memory_html_view.h"
 
 class QLineEdit;
@@ -16,7 +20,7 @@ namespace zc {
 class CChatMainDlg;
 
 // The top-level window that hosts the chat: its text page and the input line.
-class ChatMainWindow : public QWidget, public MainWindowHost {
+class ChatMainWindow : public QWidget, public MainWindowHost, public SkinChrome {
 public:
     ChatMainWindow();
     ~ChatMainWindow() override;
@@ -44,8 +48,19 @@ public:
     void FocusInput() override;
     void EndDialog() override;
 
+    // The skinned frame.
+    void RemoveSkinElements() override;
+    void ShowSkinError(const std::string& text) override;
+    void SetMainElements(const SkinMainElements& main) override;
+    void AddPicture(const SkinPicture& picture, const std::string& path) override;
+    void AddButton(const SkinButton& button, const std::string& path) override;
+    void FinishLayout() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -55,6 +70,17 @@ private:
     QTextBrowser* text_ = nullptr;
     QVBoxLayout* layout_ = nullptr;
     QHBoxLayout* pages_ = nullptr;
+
+    void LayOutSkin();
+    struct Picture {
+        SkinPicture skin;
+        QImage image;  // mask colour already transparent
+    };
+    bool skinned_ = false;
+    SkinMainElements main_;
+    std::vector<Picture> pictures_;
+    std::vector<std::pair<SkinButton, QWidget*>> buttons_;
+    std::map<ViewRole, QWidget*> views_;
     QLineEdit* input_ = nullptr;
     std::string title_;
     std::string chatPage_;

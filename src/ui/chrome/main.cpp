@@ -110,7 +110,7 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
     zc::QtShellService shell;
 
     zc::CChatMainDlg chat(
-        {clock, timers, views, window, registry, instance, facts, processes, tray, autostart, &network, &dialogs, &shell},
+        {clock, timers, views, window, registry, instance, facts, processes, tray, autostart, &network, &dialogs, &shell, &window},
         root);
     chatPtr = &chat;
     window.AttachChat(&chat);

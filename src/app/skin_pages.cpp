@@ -1,0 +1,90 @@
+// The chat's side of applying a skin theme: its views and pages.
+#include "app/chat_main_dlg.h"
+#include "platform/main_window_host.h"
+#include "platform/timers.h"
+#include "ui/html/skin_theme.h"
+#include "ui/html/user_list_page.h"
+
+namespace zc {
+
+namespace {
+// Where there is no skinned window (terminal client, tests) the theme still gives the pages.
+class NoChrome : public SkinChrome {
+public:
+    explicit NoChrome(const DebugLog& log) : log_(log) {}
+    void RemoveSkinElements() override {}
+    void ShowSkinError(const std::string& text) override { log_.Write(":::" + text); }
+    void SetMainElements(const SkinMainElements&) override {}
+    void AddPicture(const SkinPicture&, const std::string&) override {}
+    void AddButton(const SkinButton&, const std::string&) override {}
+    void FinishLayout() override {}
+
+private:
+    const DebugLog& log_;
+};
+}  // namespace
+
+bool CChatMainDlg::ApplyTheme() {
+    NoChrome none(log_);
+    SkinChrome& chrome = p_.skin ? *p_.skin : static_cast<SkinChrome&>(none);
+    const SkinThemeResult result = ApplySkinTheme(user_.ProfilePath(), global_.noSmilesStartup, *this, chrome, log_);
+    styles_ = result.styles;
+    return result.Ok();
+}
+
+void CChatMainDlg::RecreateMainViews() {
+    if (chat_) chat_->DestroyViews();
+    else
+        chat_ = std::make_unique<ChatDocument>(
+            ChatDocumentContext{p_.clock, log_, user_, language_, programDir_, version_, "def", "text.css"}, p_.views,
+            &p_.window);
+    chat_->SetSmileSubstitution([this](const std::string& text) { return SmileSubstitution(smiles_, text, programDir_); });
+    userListView_ = p_.views.CreateView(ViewRole::UserList);
+}
+
+void CChatMainDlg::PrepareSmilesList(const SkinStyles&) {
+    // The smiles window is made when it is first opened.
+}
+
+void CChatMainDlg::PrepareMainText(const SkinStyles& s) {
+    chat_->SetTheme(s.theme, s.textStyle);
+    chat_->CreateViews();
+}
+
+void CChatMainDlg::PrepareUserList(const SkinStyles& s) {
+    if (userListView_) zc::PrepareUserList(userListView_.get(), programDir_, s.theme, s.listStyle);
+}
+
+void CChatMainDlg::StartLayoutTimer(const SkinMainElements& m) {
+    skinMinWidth_ = m.width;
+    skinMinHeight_ = m.height;
+    windowParams_ = RaiseToSkinMinimum(ReadWindowParams(), m);
+    p_.timers.SetTimer(kLayoutTimer, 50);
+}
+
+void CChatMainDlg::ShowMainPage() { ShowPage(0); }
+
+void CChatMainDlg::ShowPage(int mode) {
+    if (!chat_) return;
+    user_.pageMode = mode;
+    if (mode == 2 && !chat_->SecondPagePrepared() && chat_->SecondTextView())
+        chat_->PrepareText(chat_->SecondTextView(), false);
+    if (HtmlView* v = chat_->ChatTextView()) v->SetVisible(mode == 0);
+    if (HtmlView* v = chat_->SecondTextView()) v->SetVisible(mode == 2);
+}
+
+void CChatMainDlg::OnCommand(int command) {
+    switch (command) {
+        case 32809: HideToTray(); break;
+        case 32810: p_.window.MinimizeWindow(); break;
+        case 32818: ShowPage(0); break;
+        case 32819: ShowPage(1); break;
+        case 32820: ShowPage(2); break;
+        case 32805: RefreshPresence(); break;
+        case 32783: if (chat_) chat_->ClearPage(); break;
+        case 32839: user_.soundOn = ToggleSoundOn(user_.ProfilePath()); break;
+        default: break;  // menus, options and smiles are the window's
+    }
+}
+
+}  // namespace zc
