@@ -285,3 +285,45 @@ TEST(Version, TextFromTheFourParts) {
 }
 
 }  // namespace zc
+
+namespace zc {
+using namespace zc::test;
+
+TEST(Theme, StartUpAppliesTheSkinAndButtonsSwitchPages) {
+    TempRoot root;
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    const std::string log = chat.LogText();
+    for (const char* line : {":::InitMainElement...OK", ":::InitGraphixElement...OK", ":::InitActionElement...OK",
+                             ":::PrepareMainText...", ":::PrepareUserList..."})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+    EXPECT_NE(chat.views.Live(ViewRole::UserList), nullptr);
+    EXPECT_NE(chat.views.Live(ViewRole::UserList)->Page().find("list.css"), std::string::npos);
+
+    chat.dlg->OnCommand(32820);  // the conference page
+    EXPECT_EQ(chat.dlg->User().pageMode, 2);
+    EXPECT_TRUE(chat.dlg->Chat().SecondPagePrepared());
+    chat.dlg->OnCommand(32818);
+    EXPECT_EQ(chat.dlg->User().pageMode, 0);
+    chat.dlg->Chat().AppendChatLine("to be cleared", "", ChatLineKind::Alert);
+    chat.dlg->OnCommand(32783);  // clear chat
+    EXPECT_EQ(chat.ChatView()->Body().find("to be cleared"), std::string::npos);
+    const bool soundBefore = chat.dlg->User().soundOn;
+    chat.dlg->OnCommand(32839);
+    EXPECT_NE(chat.dlg->User().soundOn, soundBefore);
+}
+
+TEST(Theme, ABrokenSkinEndsTheStart) {
+    TempRoot root;
+    root.Write("skins/skinthemes/def/skin.cfg", "nothing useful\r\n");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    EXPECT_FALSE(chat.dlg->OnInitDialog());
+    EXPECT_EQ(chat.window.ended(), 1);
+    const std::string log = chat.LogText();
+    EXPECT_NE(log.find(":::InitMainElement...FALSE"), std::string::npos);
+    EXPECT_NE(log.find(":::CRITICAL ERROR: Previous function return error. Run MainExit"), std::string::npos);
+}
+
+}  // namespace zc
