@@ -51,6 +51,10 @@ void CChatMainDlg::OnTimer(int id) {
             RebuildUserList();
             break;
         case kGroupSendTimer: SendNextGroupPacket(); break;
+        case kSmilesHideTimer:
+            p_.timers.KillTimer(id);
+            if (smilesLife_.DestroyTimerExpired()) smilesView_.reset();
+            break;
         case kFocusInputTimer:
             p_.window.FocusInput();
             p_.timers.KillTimer(id);
@@ -90,6 +94,7 @@ bool CChatMainDlg::OnKeyDown(int key) {
     else if (key == k.mode3) SetChatMode(3);
     else if (key == k.mode4) SetChatMode(4);
     else if (key == k.refreshList) RefreshPresence();
+    else if (key == k.openSmilesList) ToggleSmiles();
     else if (key == 27) HideToTray();
     else return false;
     return true;

@@ -19,6 +19,7 @@
 #include "ui/html/skin_host.h"
 #include "ui/html/skin_theme.h"
 #include "ui/html/smile_alias.h"
+#include "ui/html/smiles_window.h"
 
 namespace zc {
 
@@ -93,6 +94,11 @@ public:
     // A button or menu command of the window.
     void OnCommand(int command);
     void ShowPage(int mode);
+    void ToggleSmiles();
+    void HideSmiles();
+    // A smile picked in the smiles page goes into the input box.
+    void InsertSmile(const std::string& alias);
+    HtmlView* SmilesView() const { return smilesView_.get(); }
     const SkinStyles& Styles() const { return styles_; }
 
     bool SendPacket(int command, const std::string& body, const std::string& target);
@@ -197,6 +203,9 @@ private:
     std::unique_ptr<ChatDocument> chat_;
     std::unique_ptr<HtmlView> userListView_;
     SmileAliasTable smiles_;
+    std::unique_ptr<HtmlView> smilesView_;
+    SmilesWindowLife smilesLife_{false};
+    void CarryOut(const SmilesWindowLife::Steps& steps);
     std::vector<std::string> profiles_;
     std::array<std::string, 10> inputHistory_{};
     int inputHistoryIndex_ = 9;

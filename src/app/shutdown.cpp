@@ -28,6 +28,8 @@ void CChatMainDlg::ExitMain() {
     transports_.Clear();
     if (chat_) chat_->DestroyViews();
     userListView_.reset();
+    smilesView_.reset();
+    smilesLife_.Gone();
     user_ = LocalUser{};
 }
 

@@ -3,6 +3,7 @@
 #include "platform/main_window_host.h"
 #include "platform/timers.h"
 #include "ui/html/skin_theme.h"
+#include "ui/html/smiles_page.h"
 #include "ui/html/user_list_page.h"
 
 namespace zc {
@@ -42,8 +43,46 @@ void CChatMainDlg::RecreateMainViews() {
     userListView_ = p_.views.CreateView(ViewRole::UserList);
 }
 
-void CChatMainDlg::PrepareSmilesList(const SkinStyles&) {
-    // The smiles window is made when it is first opened.
+void CChatMainDlg::PrepareSmilesList(const SkinStyles& s) {
+    smilesLife_.SetKeepWindow(true);
+    smilesView_ = p_.views.CreateView(ViewRole::Smiles);
+    if (smilesView_) {
+        smilesView_->SetVisible(false);
+        SetSmilesList(smilesView_.get(), SmilesPage(smiles_, programDir_, s.theme, SmilesStyleSheet(s)), log_);
+        smilesLife_.Prepared();
+    }
+}
+
+void CChatMainDlg::ToggleSmiles() { CarryOut(smilesLife_.Toggle()); }
+
+void CChatMainDlg::HideSmiles() { CarryOut(smilesLife_.Hide()); }
+
+void CChatMainDlg::CarryOut(const SmilesWindowLife::Steps& s) {
+    if (s.cancelDestroyTimer) p_.timers.KillTimer(kSmilesHideTimer);
+    if (s.hide && smilesView_) smilesView_->SetVisible(false);
+    if (s.destroy) smilesView_.reset();
+    if (s.create) {
+        smilesView_ = p_.views.CreateView(ViewRole::Smiles);
+        if (smilesView_)
+            SetSmilesList(smilesView_.get(), SmilesPage(smiles_, programDir_, styles_.theme, SmilesStyleSheet(styles_)),
+                          log_);
+    }
+    if (s.show && smilesView_) {
+        p_.window.PlaceToolWindow(ViewRole::Smiles, SmilesWindowRect(p_.window.ScreenRect(), p_.window.ScreenRight()));
+        smilesView_->SetVisible(true);
+    }
+    if (s.armDestroyTimer) p_.timers.SetTimer(kSmilesHideTimer, kSmilesDestroyDelayMs);
+    if (s.hide) {
+        p_.window.FocusInput();
+        p_.timers.SetTimer(kFocusInputTimer, kSmilesRefocusDelayMs);
+    }
+}
+
+void CChatMainDlg::InsertSmile(const std::string& alias) {
+    const std::string text = p_.window.InputText();
+    const InputEdit edit = InsertSmileAlias(text, text.size(), alias);
+    p_.window.SetInputText(edit.text);
+    p_.timers.SetTimer(kFocusInputTimer, kSmilesRefocusDelayMs);
 }
 
 void CChatMainDlg::PrepareMainText(const SkinStyles& s) {
@@ -82,6 +121,7 @@ void CChatMainDlg::OnCommand(int command) {
         case 32820: ShowPage(2); break;
         case 32805: RefreshPresence(); break;
         case 32783: if (chat_) chat_->ClearPage(); break;
+        case 32813: ToggleSmiles(); break;
         case 32839: user_.soundOn = ToggleSoundOn(user_.ProfilePath()); break;
         default: break;  // menus, options and smiles are the window's
     }

@@ -47,6 +47,7 @@ bool CChatMainDlg::OnInitDialog() {
 
     log_.Write(":::ReadSmilesAlias...");
     ReadSmilesAlias(smiles_, log_);
+    smilesLife_.SetKeepWindow(global_.noSmilesStartup);
     if (!ApplyTheme()) {
         EndDialog();
         return false;

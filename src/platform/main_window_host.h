@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "platform/html_view.h"
+
 namespace zc {
 
 struct WindowRect {
@@ -24,6 +26,9 @@ public:
     // The message input box.
     virtual std::string InputText() const { return {}; }
     virtual void SetInputText(const std::string& /*text*/) {}
+    // A page shown in a window of its own (the smiles), placed in screen coordinates.
+    virtual void PlaceToolWindow(ViewRole /*role*/, const WindowRect& /*rect*/) {}
+    virtual int ScreenRight() const { return 1024; }
     // The chat is over: the host runs ExitMain and leaves its event loop.
     virtual void EndDialog() = 0;
 };

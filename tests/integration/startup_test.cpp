@@ -327,3 +327,26 @@ TEST(Theme, ABrokenSkinEndsTheStart) {
 }
 
 }  // namespace zc
+
+namespace zc {
+using namespace zc::test;
+
+TEST(SmilesWindow, HotKeyTogglesAndAPickGoesIntoTheInput) {
+    TempRoot root;
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    EXPECT_EQ(chat.views.Live(ViewRole::Smiles), nullptr);
+    EXPECT_TRUE(chat.dlg->OnKeyDown(120));
+    ASSERT_NE(chat.views.Live(ViewRole::Smiles), nullptr);
+    EXPECT_NE(chat.views.Live(ViewRole::Smiles)->Page().find("class=\"smiles\""), std::string::npos);
+    chat.window.SetInputText("hi");
+    chat.dlg->InsertSmile(":)");
+    EXPECT_NE(chat.window.InputText().find(":)"), std::string::npos);
+    EXPECT_TRUE(chat.dlg->OnKeyDown(120));  // hidden, then gone a second later
+    EXPECT_NE(chat.views.Live(ViewRole::Smiles), nullptr);
+    chat.timers.Advance(1000);
+    EXPECT_EQ(chat.views.Live(ViewRole::Smiles), nullptr);
+}
+
+}  // namespace zc

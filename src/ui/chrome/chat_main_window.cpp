@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <QScreen>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -127,6 +128,12 @@ void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
     QObject::connect(view, &QObject::destroyed, this, [this, role, view] {
         if (views_[role] == view) views_.erase(role);
     });
+    if (role == ViewRole::Smiles) {
+        // A little window of its own beside the chat.
+        view->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        view->hide();
+        return;
+    }
     if (skinned_) {
         if (role == ViewRole::ChatText || role == ViewRole::UserList) view->show();
         else view->hide();
@@ -217,6 +224,16 @@ void ChatMainWindow::closeEvent(QCloseEvent* event) {
     // Closing only puts the chat away; it ends through the tray menu.
     event->ignore();
     chat_->HideToTray();
+}
+
+void ChatMainWindow::PlaceToolWindow(ViewRole role, const WindowRect& r) {
+    auto it = views_.find(role);
+    if (it != views_.end()) it->second->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+int ChatMainWindow::ScreenRight() const {
+    const QScreen* s = screen();
+    return s ? s->geometry().right() : 1024;
 }
 
 void ChatMainWindow::RemoveSkinElements() {

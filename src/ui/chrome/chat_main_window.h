@@ -32,6 +32,8 @@ public:
     void PlaceView(QWidget* view, ViewRole role);
     std::string InputText() const override;
     void SetInputText(const std::string& text) override;
+    void PlaceToolWindow(ViewRole role, const WindowRect& rect) override;
+    int ScreenRight() const override;
     // The tray icon's click: hide a window that is on screen, else bring it back.
     void ToggleFromTray();
     bool IsOnScreen() const;

@@ -95,8 +95,8 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
         [&chatPtr, &window](zc::ViewRole role, const zc::ViewEvent& event) {
             if (!chatPtr) return;
             const zc::ViewEventResult result = zc::HandleViewEvent(*chatPtr, role, event);
-            if (result.action == zc::ViewAction::InsertSmile && !result.picked.empty())
-                window.SetInputText(window.InputText() + result.picked);
+            if (result.action == zc::ViewAction::InsertSmile && !result.picked.empty()) chatPtr->InsertSmile(result.picked);
+            if (result.action == zc::ViewAction::HideSmiles) chatPtr->HideSmiles();
         },
         [&window](zc::CZeltoChatText* view) { window.PlaceView(view, view->Role()); });
     zc::QtRegistryStore registry;
