@@ -7,6 +7,7 @@
 #include "platform/system_facts.h"
 #include "platform/timers.h"
 #include "platform/tray.h"
+#include "ui/html/keyboard_layout.h"
 #include "ui/html/user_list_page.h"
 
 namespace zc {
@@ -95,6 +96,7 @@ bool CChatMainDlg::OnKeyDown(int key) {
     else if (key == k.mode4) SetChatMode(4);
     else if (key == k.refreshList) RefreshPresence();
     else if (key == k.openSmilesList) ToggleSmiles();
+    else if (key == k.translate) p_.window.SetInputText(TranslateKeyboardLayout(p_.window.InputText()));
     else if (key == 27) HideToTray();
     else return false;
     return true;

@@ -9,6 +9,14 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include "ui/html/input_box.h"
+#include "ui/html/keyboard_layout.h"
 #include <QScreen>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -66,6 +74,9 @@ ChatMainWindow::ChatMainWindow() {
 
     input_ = new QLineEdit(this);
     input_->setObjectName("InputLine");
+    input_->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(input_, &QLineEdit::customContextMenuRequested, this,
+                     [this](const QPoint& at) { ShowInputMenu(input_->mapToGlobal(at)); });
     QObject::connect(input_, &QLineEdit::returnPressed, this, [this] {
         if (!chat_) return;
         // A refused send (too fast) keeps the text for another try.
@@ -224,6 +235,48 @@ void ChatMainWindow::closeEvent(QCloseEvent* event) {
     // Closing only puts the chat away; it ends through the tray menu.
     event->ignore();
     chat_->HideToTray();
+}
+
+void ChatMainWindow::ShowInputMenu(const QPoint& at) {
+    if (!chat_) return;
+    const LanguageTable& lang = chat_->Language();
+    auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
+    QMenu menu(this);
+    menu.addAction(text(18), this, [this] {
+        if (chat_->SendChatMessage(InputText())) input_->clear();
+    });
+    menu.addSeparator();
+    menu.addAction(text(37), this, [this] { chat_->ToggleSmiles(); });
+    menu.addSeparator();
+    if (!QGuiApplication::clipboard()->text().isEmpty()) {
+        menu.addAction(text(120), input_, &QLineEdit::paste);
+        menu.addSeparator();
+    }
+    const QString folder = QString::fromStdString(chat_->ProgramDir());
+    menu.addAction(text(12) + " ...", this, [this, folder] {
+        const QString file = QFileDialog::getOpenFileName(this, QString(), QDir::homePath());
+        QDir::setCurrent(folder);
+        if (!file.isEmpty()) SetInputText(InputText() + FileLinkMarkup(Utf8ToCp1251(file.toStdString())));
+    });
+    menu.addAction(text(11) + " ...", this, [this, folder] {
+        const QString file = QFileDialog::getOpenFileName(this, QString(), QDir::homePath(),
+                                                          "Image Files (*.bmp *.jpg *.png *.gif);;All Files (*)");
+        QDir::setCurrent(folder);
+        if (!file.isEmpty()) SetInputText(InputText() + PictureMarkup(Utf8ToCp1251(file.toStdString())));
+    });
+    menu.addSeparator();
+    menu.addAction(text(38), this, [this] { TranslateInput(); });
+    menu.exec(at);
+}
+
+void ChatMainWindow::TranslateInput() {
+    const std::string text = InputText();
+    const int start = input_->selectionStart();
+    // The selection counts characters; the text is one byte per character in the code page.
+    const std::string out = start >= 0 ? TranslateKeyboardLayout(text, static_cast<size_t>(start),
+                                                                 static_cast<size_t>(start + input_->selectedText().size()))
+                                       : TranslateKeyboardLayout(text);
+    input_->setText(FromCp1251(out));
 }
 
 void ChatMainWindow::PlaceToolWindow(ViewRole role, const WindowRect& r) {

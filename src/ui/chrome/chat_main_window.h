@@ -74,6 +74,8 @@ private:
     QHBoxLayout* pages_ = nullptr;
 
     void LayOutSkin();
+    void ShowInputMenu(const QPoint& at);
+    void TranslateInput();
     struct Picture {
         SkinPicture skin;
         QImage image;  // mask colour already transparent

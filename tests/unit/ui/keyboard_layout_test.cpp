@@ -21,3 +21,14 @@ TEST(KeyboardLayout, OnlyTheSelectionChanges) {
 }
 
 }  // namespace zc
+
+#include "ui/html/input_box.h"
+
+namespace zc {
+
+TEST(InputBox, MenuMarkupForChosenFiles) {
+    EXPECT_EQ(PictureMarkup("/srv/my pics/a b.png"), "[IMG]/srv/my%20pics/a%20b.png[/IMG]");
+    EXPECT_EQ(FileLinkMarkup("\\\\server\\share\\doc.txt"), "[URL]\\\\server\\share\\doc.txt[/URL]");
+}
+
+}  // namespace zc

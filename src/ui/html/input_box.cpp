@@ -1,0 +1,11 @@
+#include "ui/html/input_box.h"
+
+#include "app/text_helpers.h"
+
+namespace zc {
+
+std::string PictureMarkup(const std::string& path) { return "[IMG]" + ReplaceAll(path, " ", "%20") + "[/IMG]"; }
+
+std::string FileLinkMarkup(const std::string& path) { return "[URL]" + path + "[/URL]"; }
+
+}  // namespace zc
