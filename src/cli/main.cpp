@@ -21,6 +21,7 @@
 #include "cli/terminal_session.h"
 #include "cli/terminal_views.h"
 #include "cli/timer_watch.h"
+#include "qt/program_folders.h"
 #include "qt/posix_system_facts.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_process_starter.h"
@@ -42,25 +43,7 @@ namespace fs = std::filesystem;
 // presence request are in and "MSG->Name" finds Name.
 constexpr int kSettleMs = 1000;
 
-std::string HomeSubdir(const zc::SystemFacts& facts, const char* variable, const char* underHome) {
-    const std::string set = facts.EnvironmentValue(variable);
-    if (!set.empty()) return set;
-    const std::string home = facts.EnvironmentValue("HOME");
-    return home.empty() ? std::string() : home + "/" + underHome;
-}
 
-zc::DataRootInputs RootInputs(const zc::CliOptions& o, const zc::SystemFacts& facts) {
-    zc::DataRootInputs in;
-    in.rootArgument = o.root;
-    in.rootVariable = facts.EnvironmentValue("ZELTOCHAT_ROOT");
-    const fs::path exe = facts.ExecutablePath();
-    in.executableDir = exe.parent_path().string();
-    in.xdgDataHome = HomeSubdir(facts, "XDG_DATA_HOME", ".local/share");
-    std::error_code ec;
-    const fs::path beside = exe.parent_path() / "../share/zeltochat/data";
-    in.installedData = fs::is_directory(beside, ec) ? beside.lexically_normal().string() : ZC_INSTALLED_DATA;
-    return in;
-}
 
 int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::string& root,
             zc::PosixSystemFacts& facts) {
@@ -185,7 +168,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     zc::PosixSystemFacts facts;
-    const zc::DataRoot root = zc::ResolveDataRoot(RootInputs(options, facts));
+    const zc::DataRoot root = zc::ResolveDataRoot(zc::RootInputs(options.root, facts, ZC_INSTALLED_DATA));
     if (!root.error.empty()) {
         std::fprintf(stderr, "zeltochat-cli: %s\n", root.error.c_str());
         return 1;

@@ -1,6 +1,5 @@
 // The desktop program: finds its folder, then hosts the chat in a Qt window.
 #include <csignal>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -14,6 +13,7 @@
 #include "app/settings.h"
 #include "app/version.h"
 #include "app/xdg_autostart.h"
+#include "qt/program_folders.h"
 #include "qt/memory_html_view.h"
 #include "qt/posix_system_facts.h"
 #include "qt/qt_clock.h"
@@ -39,36 +39,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 
-std::string HomeDir(const zc::SystemFacts& facts) {
-    std::string home = facts.EnvironmentValue("HOME");
-    if (home.empty())
-        if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_dir) home = pw->pw_dir;
-    return home;
-}
 
-// $VARIABLE, else ~/underHome; empty when there is no home either.
-std::string HomeSubdir(const zc::SystemFacts& facts, const char* variable, const char* underHome) {
-    const std::string set = facts.EnvironmentValue(variable);
-    if (!set.empty()) return set;
-    const std::string home = HomeDir(facts);
-    return home.empty() ? std::string() : home + "/" + underHome;
-}
 
-zc::DataRootInputs RootInputs(const zc::CommandLine& cl, const zc::SystemFacts& facts) {
-    zc::DataRootInputs in;
-    in.rootArgument = cl.root;
-    in.rootVariable = facts.EnvironmentValue("ZELTOCHAT_ROOT");
-    const fs::path exe = facts.ExecutablePath();
-    in.executableDir = exe.parent_path().string();
-    in.xdgDataHome = HomeSubdir(facts, "XDG_DATA_HOME", ".local/share");
-    // An installed tree that was moved as a whole still finds its data.
-    std::error_code ec;
-    const fs::path beside = exe.parent_path() / "../share/zeltochat/data";
-    in.installedData = fs::is_directory(beside, ec) ? beside.lexically_normal().string() : ZC_INSTALLED_DATA;
-    return in;
-}
 
 int RunDesktop(int argc, char** argv, const std::string& root, const std::string& dumpDir,
                zc::PosixSystemFacts& facts) {
@@ -103,7 +76,7 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
     zc::QtSingleInstanceLock instance;
     zc::QtProcessStarter processes;
     zc::TrayIconQt tray(icon);
-    const std::string config = HomeSubdir(facts, "XDG_CONFIG_HOME", ".config");
+    const std::string config = zc::HomeSubdir(facts, "XDG_CONFIG_HOME", ".config");
     zc::XdgAutostart autostart(config.empty() ? std::string() : config + "/autostart");
     zc::QtTransportFactory network;
     zc::QtDialogService dialogs(&window);
@@ -150,7 +123,7 @@ int main(int argc, char** argv) {
     }
 
     zc::PosixSystemFacts facts;
-    const zc::DataRoot root = zc::ResolveDataRoot(RootInputs(cl, facts));
+    const zc::DataRoot root = zc::ResolveDataRoot(zc::RootInputs(cl.root, facts, ZC_INSTALLED_DATA));
     if (!root.error.empty()) {
         std::fprintf(stderr, "zeltochat: %s\n", root.error.c_str());
         return 1;
