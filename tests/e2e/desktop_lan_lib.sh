@@ -10,19 +10,19 @@ declare -A DESK_PID
 
 # Runs before lan_cleanup: a program that ignores SIGTERM must not hold the test up.
 desk_cleanup() {
-  local n pid i
+  local n pid
   for n in "${!DESK_PID[@]}"; do
     pid=${DESK_PID[$n]}
     kill -0 "$pid" 2>/dev/null || continue
     kill -TERM "$pid" 2>/dev/null
-    for i in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -9 "$pid" 2>/dev/null
   done
   lan_cleanup
 }
 
 desk_start_xvfb() {
-  local n tries=0 i
+  local n tries=0
   while :; do
     n=$((100 + RANDOM % 800))
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
@@ -34,7 +34,7 @@ desk_start_xvfb() {
   DESK_XVFB=$!
   lan_track "$DESK_XVFB"
   export DISPLAY=":$n"
-  for i in $(seq 100); do
+  for _ in $(seq 100); do
     [ -S "/tmp/.X11-unix/X$n" ] && xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
     kill -0 "$DESK_XVFB" 2>/dev/null || break
     sleep 0.1
@@ -86,10 +86,10 @@ desk_window() {  # N seconds
 
 # Asks host N for fresh page dumps (SIGUSR1) and waits for them.
 desk_dump() {  # N
-  local pages=$LAN_WORK/h$1/pages i
+  local pages=$LAN_WORK/h$1/pages
   rm -f "$pages/chat.html" "$pages/userlist.html"
   kill -USR1 "${DESK_PID[$1]}" 2>/dev/null || return 1
-  for i in $(seq 50); do
+  for _ in $(seq 50); do
     [ -f "$pages/chat.html" ] && [ -f "$pages/userlist.html" ] && return 0
     sleep 0.1
   done

@@ -90,7 +90,7 @@ cat "$LAN_WORK/words.txt"
 said() { desk_page 2 chat | grep -o "Alice$appeal" | wc -l; }
 desk_dump 2
 before=$(said)
-hit= tries=0
+hit="" tries=0
 xdotool windowfocus --sync "$winB"
 while read -r x y; do
   [ -n "$x" ] || continue
@@ -121,8 +121,9 @@ import -window "$winB" "$OUT/two_desktops_bob.png" || lan_fail "no screenshot of
 for n in 1 2; do
   rm -f "$LAN_WORK/h$n/pages"/*.html
   desk_stop "$n"
-  [ -s "$LAN_WORK/h$n/pages/chat.html" ] && [ -s "$LAN_WORK/h$n/pages/userlist.html" ] ||
+  if ! [ -s "$LAN_WORK/h$n/pages/chat.html" ] || ! [ -s "$LAN_WORK/h$n/pages/userlist.html" ]; then
     lan_fail "h$n wrote no pages at exit"
+  fi
 done
 lan_check "Bob's last chat page holds Alice's line" bash -c \
   "iconv -f CP1251 -t UTF-8 '$LAN_WORK/h2/pages/chat.html' | grep -qF '$text'"
