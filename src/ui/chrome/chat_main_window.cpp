@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QHBoxLayout>
@@ -15,6 +14,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+#include "ui/chrome/input_box.h"
 #include "ui/html/input_box.h"
 #include "ui/html/keyboard_layout.h"
 #include <QScreen>
@@ -72,15 +72,16 @@ ChatMainWindow::ChatMainWindow() {
         "a { color: #1f5fb0; }");
     text_ = text;
 
-    input_ = new QLineEdit(this);
+    input_ = new InputBox(this);
+    input_->setFixedHeight(34);
     input_->setObjectName("InputLine");
     input_->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(input_, &QLineEdit::customContextMenuRequested, this,
+    QObject::connect(input_, &QWidget::customContextMenuRequested, this,
                      [this](const QPoint& at) { ShowInputMenu(input_->mapToGlobal(at)); });
-    QObject::connect(input_, &QLineEdit::returnPressed, this, [this] {
+    input_->SetOnEnter([this] {
         if (!chat_) return;
         // A refused send (too fast) keeps the text for another try.
-        if (chat_->SendChatMessage(Utf8ToCp1251(input_->text().toStdString()))) input_->clear();
+        if (chat_->SendChatMessage(InputText())) input_->clear();
     });
 
     auto* layout = new QVBoxLayout(this);
@@ -168,11 +169,10 @@ void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
     }
 }
 
-std::string ChatMainWindow::InputText() const { return Utf8ToCp1251(input_->text().toStdString()); }
+std::string ChatMainWindow::InputText() const { return Utf8ToCp1251(input_->Text().toStdString()); }
 
 void ChatMainWindow::SetInputText(const std::string& text) {
-    input_->setText(FromCp1251(text));
-    input_->setCursorPosition(input_->text().size());
+    input_->SetText(FromCp1251(text));
 }
 
 void ChatMainWindow::SetTitle(const std::string& title) {
@@ -249,7 +249,7 @@ void ChatMainWindow::ShowInputMenu(const QPoint& at) {
     menu.addAction(text(37), this, [this] { chat_->ToggleSmiles(); });
     menu.addSeparator();
     if (!QGuiApplication::clipboard()->text().isEmpty()) {
-        menu.addAction(text(120), input_, &QLineEdit::paste);
+        menu.addAction(text(120), input_, &QPlainTextEdit::paste);
         menu.addSeparator();
     }
     const QString folder = QString::fromStdString(chat_->ProgramDir());
@@ -271,12 +271,12 @@ void ChatMainWindow::ShowInputMenu(const QPoint& at) {
 
 void ChatMainWindow::TranslateInput() {
     const std::string text = InputText();
-    const int start = input_->selectionStart();
+    const int start = input_->SelectionStart();
     // The selection counts characters; the text is one byte per character in the code page.
     const std::string out = start >= 0 ? TranslateKeyboardLayout(text, static_cast<size_t>(start),
-                                                                 static_cast<size_t>(start + input_->selectedText().size()))
+                                                                 static_cast<size_t>(start + input_->SelectionLength()))
                                        : TranslateKeyboardLayout(text);
-    input_->setText(FromCp1251(out));
+    input_->SetText(FromCp1251(out));
 }
 
 void ChatMainWindow::PlaceToolWindow(ViewRole role, const WindowRect& r) {
@@ -308,12 +308,14 @@ void ChatMainWindow::SetMainElements(const SkinMainElements& main) {
         layout_ = nullptr;
         pages_ = nullptr;
         text_->hide();
+        input_->setMinimumHeight(0);
+        input_->setMaximumHeight(QWIDGETSIZE_MAX);
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     }
     setMinimumSize(std::max(main.width, 200), std::max(main.height, 150));
     auto hex = [](const SkinColour& c) { return QColor(c.r, c.g, c.b).name(); };
-    input_->setStyleSheet(QString("QLineEdit { color: %1; background: %2; border: 1px solid %3; border-radius: 4px;"
-                                  " padding: 2px 6px; }")
+    input_->setStyleSheet(QString("QPlainTextEdit { color: %1; background-color: %2; border: 1px solid %3;"
+                                  " border-radius: 4px; padding: 2px 4px; }")
                               .arg(hex(main.inputText), hex(main.inputBackground), hex(main.alertHighlight)));
 }
 

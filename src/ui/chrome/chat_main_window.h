@@ -10,12 +10,13 @@
 #include <vector>
 #include "qt/memory_html_view.h"
 
-class QLineEdit;
 class QTextBrowser;
 class QVBoxLayout;
 class QHBoxLayout;
 
 namespace zc {
+
+class InputBox;
 
 class CChatMainDlg;
 
@@ -85,7 +86,7 @@ private:
     std::vector<Picture> pictures_;
     std::vector<std::pair<SkinButton, QWidget*>> buttons_;
     std::map<ViewRole, QWidget*> views_;
-    QLineEdit* input_ = nullptr;
+    InputBox* input_ = nullptr;
     std::string title_;
     std::string chatPage_;
     bool pageDirty_ = false, scrollPending_ = false;
