@@ -13,8 +13,10 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QCursor>
 
 #include "ui/chrome/input_box.h"
+#include "ui/chrome/web/zelto_chat_text.h"
 #include "ui/html/input_box.h"
 #include "ui/html/keyboard_layout.h"
 #include <QScreen>
@@ -282,6 +284,28 @@ void ChatMainWindow::TranslateInput() {
 void ChatMainWindow::PlaceToolWindow(ViewRole role, const WindowRect& r) {
     auto it = views_.find(role);
     if (it != views_.end()) it->second->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void ChatMainWindow::DragToolWindow(ViewRole role) {
+    auto it = views_.find(role);
+    if (it != views_.end() && it->second->windowHandle()) it->second->windowHandle()->startSystemMove();
+}
+
+void ChatMainWindow::ShowCopyMenu(ViewRole role) {
+    if (role != ViewRole::ChatText && role != ViewRole::SecondText) return;
+    auto it = views_.find(role);
+    if (it == views_.end() || !chat_) return;
+    auto* view = static_cast<CZeltoChatText*>(it->second);
+    const LanguageTable& lang = chat_->Language();
+    QMenu menu(this);
+    menu.addAction(FromCp1251(lang.LangString(1)), this, [view] { view->CopySelection(); });
+    menu.addAction(FromCp1251(lang.LangString(4)), this, [view] { view->CopyAll(); });
+    menu.addAction(FromCp1251(lang.LangString(5)), this, [this, view] {
+        view->CopySelection();
+        // The clipboard fills a moment later, from the browser.
+        QTimer::singleShot(100, this, [this] { input_->paste(); });
+    });
+    menu.exec(QCursor::pos());
 }
 
 int ChatMainWindow::ScreenRight() const {

@@ -34,6 +34,10 @@ public:
     std::string InputText() const override;
     void SetInputText(const std::string& text) override;
     void PlaceToolWindow(ViewRole role, const WindowRect& rect) override;
+    // The smiles window dragged by its page, as if by a caption.
+    void DragToolWindow(ViewRole role);
+    // Copy, copy all and copy to the input for a chat page.
+    void ShowCopyMenu(ViewRole role);
     int ScreenRight() const override;
     // The tray icon's click: hide a window that is on screen, else bring it back.
     void ToggleFromTray();

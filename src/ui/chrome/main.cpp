@@ -70,6 +70,10 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
             const zc::ViewEventResult result = zc::HandleViewEvent(*chatPtr, role, event);
             if (result.action == zc::ViewAction::InsertSmile && !result.picked.empty()) chatPtr->InsertSmile(result.picked);
             if (result.action == zc::ViewAction::HideSmiles) chatPtr->HideSmiles();
+            if (result.action == zc::ViewAction::DragWindow) window.DragToolWindow(role);
+            if (result.action == zc::ViewAction::None && event.kind == zc::ViewEventKind::ContextMenu &&
+                event.className.empty())
+                window.ShowCopyMenu(role);
         },
         [&window](zc::CZeltoChatText* view) { window.PlaceView(view, view->Role()); });
     zc::QtRegistryStore registry;

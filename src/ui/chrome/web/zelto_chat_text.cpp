@@ -34,7 +34,11 @@ const char kBridgeScript[] = R"JS(
       var t = ev.target;
       while (t && (t.nodeType !== 1 || !known[t.className])) t = t.parentNode;
       if (kind === 'contextmenu') ev.preventDefault();
-      if (!t || t.nodeType !== 1) return;
+      if (!t || t.nodeType !== 1) {
+        // A right click on the page itself: the program offers its copy commands.
+        if (kind === 'contextmenu') bridge.onEvent([kind, '', '', '', '', '', '', '0']);
+        return;
+      }
       if (kind === 'mousemove' && !(ev.buttons & 1)) return;
       bridge.onEvent([kind, t.className, t.id || '', t.innerText || '',
                       t.parentElement ? (t.parentElement.className || '') : '', t.outerHTML,
