@@ -26,6 +26,8 @@ constexpr std::uint16_t kHigh[128] = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
+}  // namespace
+
 void AppendUtf8(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -43,6 +45,8 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
+
+namespace {
 
 const std::unordered_map<std::uint32_t, char>& ReverseTable() {
     static const auto* table = [] {
