@@ -1,0 +1,40 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace zc {
+
+class Clock;
+
+// The board is the folder "board" below the current directory: one file per message.
+inline const char kBoardFolder[] = "board";
+// How a message is named on the wire and in page ids ("board\" + file name).
+inline const char kBoardWirePrefix[] = "board\\";
+
+// A name from a peer is used only when it is a plain decimal number and ".mes".
+bool IsBoardFileName(const std::string& name);
+// "board/" + name for a valid wire path "board\" + name; "" otherwise.
+std::string BoardPathOfWirePath(const std::string& wirePath);
+
+// Writes a new message of the local user; returns name ";" content for the broadcast, "" on failure.
+std::string SaveBoardMessage(const Clock& clock, const std::string& body, const std::string& userName,
+                             const std::string& category, const std::string& ip);
+// Creates or replaces board/fileName; false for a name that is not a board name.
+bool WriteBoardFile(const std::string& fileName, const std::string& content);
+// name ";" and every line followed by a line feed; "" when the file cannot be read.
+std::string ReadBoardFileForSend(const std::string& fileName);
+// Every own message as name ";".
+std::string ListOwnBoardFiles(const std::string& userName, const std::string& ip);
+// path is a file system path of a message.
+bool IsOwnBoardMessage(const std::string& path, const std::string& userName);
+// False, and the file deleted, when the message has outlived its time.
+bool CheckBoardExpiry(const Clock& clock, const std::string& path, int defaultDays);
+
+// The lines between "<tag>" and "</tag>"; "" without the closing line.
+std::string ReadBoardTag(const std::string& tag, const std::string& path);
+// The file's lines: split at line feeds, a carriage return before one dropped.
+bool ReadBoardLines(const std::string& path, std::vector<std::string>& lines);
+// Valid message file names in the folder, in name order.
+std::vector<std::string> BoardFileNames();
+
+}  // namespace zc
