@@ -169,6 +169,17 @@ public:
     void SetIdentity(const std::string& ip, const std::string& id);
     const std::string& ProgramDir() const { return programDir_; }
 
+    // The board: its page, posting into the open tab, the page's tab and delete clicks.
+    void ShowBoardPage();
+    bool PostToBoard(const std::string& text);
+    void SendOwnBoardList(const std::string& target);
+    void OnBoardCategory(const std::string& id);
+    void OnBoardDelete(const std::string& id);
+    // Deletes a message by its page id; the author's delete goes to every copy.
+    void DeleteBoardMessage(const std::string& id);
+    const std::string& BoardCategory() const { return boardCategory_; }
+    HtmlView* BoardView() const { return boardView_.get(); }
+
     // Chat lines of the failed network steps and the packets that carry the local user.
     void ShowSystemLine(const std::string& text, int kind);
 
@@ -202,6 +213,8 @@ private:
     CTransportList transports_;
     std::unique_ptr<ChatDocument> chat_;
     std::unique_ptr<HtmlView> userListView_;
+    std::unique_ptr<HtmlView> boardView_;
+    std::string boardCategory_;  // the tab picked on the board page; lives with the view
     SmileAliasTable smiles_;
     std::unique_ptr<HtmlView> smilesView_;
     SmilesWindowLife smilesLife_{false};

@@ -41,6 +41,9 @@ void CChatMainDlg::RecreateMainViews() {
             &p_.window);
     chat_->SetSmileSubstitution([this](const std::string& text) { return SmileSubstitution(smiles_, text, programDir_); });
     userListView_ = p_.views.CreateView(ViewRole::UserList);
+    boardCategory_.clear();
+    boardView_ = p_.views.CreateView(ViewRole::Board);
+    if (boardView_) boardView_->SetVisible(false);
 }
 
 void CChatMainDlg::PrepareSmilesList(const SkinStyles& s) {
@@ -110,6 +113,8 @@ void CChatMainDlg::ShowPage(int mode) {
         chat_->PrepareText(chat_->SecondTextView(), false);
     if (HtmlView* v = chat_->ChatTextView()) v->SetVisible(mode == 0);
     if (HtmlView* v = chat_->SecondTextView()) v->SetVisible(mode == 2);
+    if (mode == 1) ShowBoardPage();
+    if (boardView_) boardView_->SetVisible(mode == 1);
 }
 
 void CChatMainDlg::OnCommand(int command) {

@@ -53,8 +53,9 @@ void HandleCommand(CChatMainDlg& dlg, const IncomingPacket& in) {
     const int command = in.raw.command;
     if (command < 1 || command > 45) return;
     if (IsAddressed(command) && in.raw.target != dlg.OwnId()) return;
-    if (HandlePresence(dlg, in) || HandleMessages(dlg, in) || HandleConference(dlg, in)) return;
-    // Board, file transfer, avatars, system information and snapshots have their own handlers.
+    if (HandlePresence(dlg, in) || HandleMessages(dlg, in) || HandleConference(dlg, in) || HandleBoard(dlg, in))
+        return;
+    // File transfer, avatars, system information and snapshots have their own handlers.
 }
 
 void DispatchPacket(CChatMainDlg& dlg, const CChatPacket& raw) {

@@ -49,7 +49,7 @@ bool HandlePresence(CChatMainDlg& dlg, const IncomingPacket& in) {
             dlg.History().AppendHistory(dlg.Language().LangString(89) + " " + in.displayName, true, true);
             dlg.Notify(NotifyEvent::Enter, in.displayName, dlg.Language().LangString(89), in.displayName);
             dlg.ArmUserListTimer(2000);
-            // The board list answer comes with the board.
+            dlg.SendOwnBoardList(id);
             dlg.AnnounceActivity();
             return true;
         case 7:  // change mode
@@ -58,6 +58,7 @@ bool HandlePresence(CChatMainDlg& dlg, const IncomingPacket& in) {
                 Line(dlg, 92, in.displayName, ChatLineKind::ChangeMode, " " + ExtractField(in.body, ":", 1));
             dlg.Notify(NotifyEvent::ChangeMode, in.displayName, dlg.Language().LangString(92), in.displayName);
             dlg.ArmUserListTimer(3000);
+            dlg.SendOwnBoardList(id);
             return true;
         case 25:  // active
         case 34:  // inactive

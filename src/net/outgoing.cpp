@@ -121,7 +121,7 @@ bool CChatMainDlg::SendChatMessage(const std::string& input) {
             return true;
         }
     }
-    if (user_.pageMode == 1) return false;  // board posting comes with the board; keep the text
+    if (user_.pageMode == 1) return PostToBoard(input);
     if (user_.pageMode == 2) {
         SendToConference(MessageTextSanitizer(input, true, showImages));
         Notify(NotifyEvent::Default, user_.nickname, "", "");

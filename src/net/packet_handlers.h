@@ -22,5 +22,6 @@ void HandleCommand(CChatMainDlg& dlg, const IncomingPacket& in);
 bool HandlePresence(CChatMainDlg& dlg, const IncomingPacket& in);
 bool HandleMessages(CChatMainDlg& dlg, const IncomingPacket& in);
 bool HandleConference(CChatMainDlg& dlg, const IncomingPacket& in);
+bool HandleBoard(CChatMainDlg& dlg, const IncomingPacket& in);
 
 }  // namespace zc

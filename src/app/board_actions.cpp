@@ -1,0 +1,67 @@
+// The board as the local user meets it: the page, posting and deleting.
+#include <filesystem>
+
+#include "app/chat_main_dlg.h"
+#include "platform/dialogs.h"
+#include "services/board_entries.h"
+#include "services/board_store.h"
+#include "ui/html/board_page.h"
+#include "ui/html/markup.h"
+
+namespace zc {
+
+void CChatMainDlg::ShowBoardPage() {
+    if (!boardView_ || !chat_) return;
+    const bool showImages = global_.showImages;
+    BoardEntryFormat format{
+        p_.clock,
+        user_.boardMessageLife,
+        [showImages](const std::string& s) { return MessageTextSanitizer(s, true, showImages); },
+        [this](const std::string& s) { return user_.disableSmiles ? s : SmileSubstitution(smiles_, s, programDir_); },
+        [this](const std::string& name) { return chat_->UserNameSpan(name); },
+        [this](const std::string& name) {
+            const std::string colour = chat_->ColourOverride(name, 0);
+            return colour == name ? std::string() : colour;
+        },
+        language_.LangString(2)};
+    const std::array<std::string, 4> captions{language_.LangString(111), language_.LangString(112),
+                                              language_.LangString(113), language_.LangString(114)};
+    boardView_->WritePage(
+        BoardPage(programDir_, styles_.theme, styles_.boardStyle, captions, BuildBoardEntries(format), boardCategory_));
+}
+
+bool CChatMainDlg::PostToBoard(const std::string& text) {
+    const std::string category = boardCategory_.size() == 1 ? boardCategory_ : "1";
+    const std::string record = SaveBoardMessage(p_.clock, text, user_.nickname, category, ownIp_);
+    if (record.size() > 5) SendPacket(16, record, kEveryone);
+    ShowBoardPage();
+    return true;
+}
+
+void CChatMainDlg::SendOwnBoardList(const std::string& target) {
+    const std::string list = ListOwnBoardFiles(user_.nickname, ownIp_);
+    if (list.size() > 5) SendPacket(17, list, target);
+}
+
+void CChatMainDlg::OnBoardCategory(const std::string& id) {
+    if (id.size() == 1 && id[0] >= '1' && id[0] <= '4') boardCategory_ = id;
+}
+
+void CChatMainDlg::OnBoardDelete(const std::string& id) {
+    if (BoardPathOfWirePath(id).empty()) return;
+    if (!p_.dialogs) return;
+    p_.dialogs->AskQuestion(WindowTitle(), language_.LangString(2), [this, id](bool yes) {
+        if (yes) DeleteBoardMessage(id);
+    });
+}
+
+void CChatMainDlg::DeleteBoardMessage(const std::string& id) {
+    const std::string path = BoardPathOfWirePath(id);
+    if (path.empty()) return;
+    const bool mine = IsOwnBoardMessage(path, user_.nickname);
+    std::error_code ec;
+    if (std::filesystem::remove(path, ec) && mine) SendPacket(33, id, kEveryone);
+    ShowBoardPage();
+}
+
+}  // namespace zc
