@@ -8,6 +8,7 @@
 #include "cli/chat_line_text.h"
 #include "cli/console.h"
 #include "cli/console_dialogs.h"
+#include "services/board_store.h"
 #include "ui/html/markup.h"
 
 namespace zc {
@@ -28,6 +29,7 @@ std::string TerminalSession::CommandHelp() {
            "  /users      list the users: name, mode, address, identity\n"
            "  /who        ask everybody to announce themselves again\n"
            "  /page N     send typed text to page N: 0 public chat, 1 board, 2 conference\n"
+           "  /board      print the board's messages, newest first in each category\n"
            "  /yes, /no   answer the oldest open alert or question (either confirms an alert)\n"
            "  /quit       leave the chat (end of input does the same)\n"
            "  /help       this text\n"
@@ -104,6 +106,8 @@ void TerminalSession::RunCommand(const std::string& line) {
     } else if (name == "/who") {
         chat_.RefreshPresence();
         console_.Note("asked everybody to announce themselves");
+    } else if (name == "/board") {
+        PrintBoard();
     } else if (name == "/page") {
         if (arg != "0" && arg != "1" && arg != "2") {
             console_.Note("/page takes 0 (public chat), 1 (board) or 2 (conference)");
@@ -116,6 +120,46 @@ void TerminalSession::RunCommand(const std::string& line) {
     } else {
         console_.Note("unknown command " + name + " (/help lists them; //text sends \"/text\")");
     }
+}
+
+void TerminalSession::PrintBoard() {
+    std::vector<std::string> names = BoardFileNames();
+    std::reverse(names.begin(), names.end());  // later files first, as on the board page
+    const bool showImages = chat_.Global().showImages;
+    auto text = [&](const std::string& s) { return ChatLineText(MessageTextSanitizer(s, true, showImages)); };
+    int shown = 0;
+    for (int category = 1; category <= 4; ++category) {
+        bool heading = false;
+        for (const std::string& name : names) {
+            const std::string path = std::string(kBoardFolder) + "/" + name;
+            std::vector<std::string> lines;
+            if (!CheckBoardExpiry(chat_.Services().clock, path, chat_.User().boardMessageLife) ||
+                !ReadBoardLines(path, lines))
+                continue;
+            int own = 4;
+            std::string author, date, body;
+            for (size_t i = 0; i < lines.size(); ++i) {
+                const std::string next = i + 1 < lines.size() ? lines[i + 1] : "";
+                if (lines[i] == "<MessageCategory>") {
+                    own = ParseInt(next);
+                    if (own < 1 || own > 4) own = 4;
+                } else if (lines[i] == "<UserName>") {
+                    author = next;
+                } else if (lines[i] == "<MessageDate>") {
+                    date = next;
+                } else if (lines[i] == "<MessageBody>") {
+                    for (size_t j = i + 1; j < lines.size(); ++j) body += (j > i + 1 ? " / " : "") + text(lines[j]);
+                    break;
+                }
+            }
+            if (own != category) continue;
+            if (!heading) console_.Line("[" + ChatLineText(chat_.Language().LangString(110 + category)) + "]");
+            heading = true;
+            console_.Line("  " + text(date) + " <" + text(author) + "> " + body + "  (board\\" + name + ")");
+            ++shown;
+        }
+    }
+    if (shown == 0) console_.Note("the board is empty");
 }
 
 void TerminalSession::PrintUsers() {

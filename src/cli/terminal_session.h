@@ -30,6 +30,7 @@ private:
     void RunCommand(const std::string& line);
     void SendTyped(const std::string& utf8);
     void PrintUsers();
+    void PrintBoard();
     void Quit();
 
     CChatMainDlg& chat_;
