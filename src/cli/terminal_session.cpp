@@ -1,6 +1,7 @@
 #include "cli/terminal_session.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/chat_main_dlg.h"
 #include "app/cp1251.h"
@@ -30,6 +31,7 @@ std::string TerminalSession::CommandHelp() {
            "  /who        ask everybody to announce themselves again\n"
            "  /page N     send typed text to page N: 0 public chat, 1 board, 2 conference\n"
            "  /board      print the board's messages, newest first in each category\n"
+           "  /delete F   delete board message F (the file name /board shows); yours goes everywhere\n"
            "  /yes, /no   answer the oldest open alert or question (either confirms an alert)\n"
            "  /quit       leave the chat (end of input does the same)\n"
            "  /help       this text\n"
@@ -108,6 +110,8 @@ void TerminalSession::RunCommand(const std::string& line) {
         console_.Note("asked everybody to announce themselves");
     } else if (name == "/board") {
         PrintBoard();
+    } else if (name == "/delete") {
+        DeleteBoardMessage(arg);
     } else if (name == "/page") {
         if (arg != "0" && arg != "1" && arg != "2") {
             console_.Note("/page takes 0 (public chat), 1 (board) or 2 (conference)");
@@ -160,6 +164,19 @@ void TerminalSession::PrintBoard() {
         }
     }
     if (shown == 0) console_.Note("the board is empty");
+}
+
+void TerminalSession::DeleteBoardMessage(const std::string& arg) {
+    // Takes the name as /board prints it, with or without the folder in front.
+    std::string file = arg;
+    const std::string prefix = kBoardWirePrefix;
+    if (file.rfind(prefix, 0) == 0) file = file.substr(prefix.size());
+    if (!IsBoardFileName(file) || !std::filesystem::exists(std::string(kBoardFolder) + "/" + file)) {
+        console_.Note("no board message called " + ChatLineText(file) + " (/board shows their names)");
+        return;
+    }
+    // The id the board page hands over; the chat asks for confirmation, /yes gives it.
+    chat_.OnBoardDelete(prefix + file);
 }
 
 void TerminalSession::PrintUsers() {

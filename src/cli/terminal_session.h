@@ -31,6 +31,7 @@ private:
     void SendTyped(const std::string& utf8);
     void PrintUsers();
     void PrintBoard();
+    void DeleteBoardMessage(const std::string& arg);
     void Quit();
 
     CChatMainDlg& chat_;

@@ -341,4 +341,40 @@ TEST_F(Session, NothingRunsAfterQuit) {
     EXPECT_EQ(bob.Body().find("too late"), std::string::npos);
 }
 
+TEST_F(Session, BoardListsFileNamesAndDeleteAsksFirst) {
+    session.SetReady();
+    session.OnLine("/board");
+    EXPECT_NE(out.Text().find("-- the board is empty"), std::string::npos);
+    session.OnLine("/page 1");
+    session.OnLine("bike for sale");
+    lan.Pump();
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator("board"))
+        if (e.path().extension() == ".mes") files.push_back(e.path().filename().string());
+    ASSERT_EQ(files.size(), 1u);
+    const std::string file = files[0];
+
+    session.OnLine("/board");
+    EXPECT_NE(out.Text().find("<Alice> bike for sale  (board\\" + file + ")"), std::string::npos);
+
+    session.OnLine("/delete 123.txt");
+    EXPECT_NE(out.Text().find("-- no board message called 123.txt"), std::string::npos);
+    EXPECT_TRUE(alice.chat.dialogs.open.empty());
+
+    // Nothing goes before the answer; a no keeps the message.
+    session.OnLine("/delete " + file);
+    ASSERT_EQ(alice.chat.dialogs.open.size(), 1u);
+    ASSERT_TRUE(alice.chat.dialogs.Answer(false));
+    EXPECT_TRUE(std::filesystem::exists("board/" + file));
+
+    session.OnLine("/delete board\\" + file);
+    ASSERT_EQ(alice.chat.dialogs.open.size(), 1u);
+    ASSERT_TRUE(alice.chat.dialogs.Answer(true));
+    EXPECT_FALSE(std::filesystem::exists("board/" + file));
+    const size_t mark = out.Text().size();
+    session.OnLine("/board");
+    EXPECT_EQ(out.Text().find(file, mark), std::string::npos);
+    EXPECT_NE(out.Text().find("-- the board is empty", mark), std::string::npos);
+}
+
 }  // namespace zc
