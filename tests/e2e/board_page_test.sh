@@ -55,6 +55,31 @@ grep -q 'Third category note' "$D/board.html" || fail "the board page lacks the 
 awk '/id="10"/{c=1} /id="20"/{c=2} /id="30"/{c=3} /id="40"/{c=4} /First category note/{f=c} /Third category note/{h=c} END{exit !(f==1 && h==3)}' \
     "$D/board.html" || fail "the messages are not under categories 1 and 3"
 
+# Pick the third tab: scan along the tab row until the page marks tab 3 as chosen.
+read -r tl tt < <(awk -F= '{sub(/\r$/, "")} $1=="TEXTLEFT"{l=$2} $1=="TEXTTOP"{t=$2} END{print l, t}' \
+    "$ZC_SRC_DATA/skins/skinthemes/def/skin.cfg")
+focused3() { grep -Eq 'id="3"[^>]*class="catnamefocus"|class="catnamefocus"[^>]*id="3"' "$D/board.html"; }
+picked=""
+for x in $(seq $((tl + 10)) 12 $((tl + 320))); do
+    xdotool mousemove $((wx + x)) $((wy + tt + 16)) click 1
+    sleep 0.3
+    dump pick >/dev/null 2>&1 || continue
+    if focused3; then picked=$x; break; fi
+done
+[ -n "$picked" ] || fail "no click on the tab row chose tab 3"
+
+# A new message posted now goes into the open tab, and the rebuilt page keeps that tab.
+xdotool mousemove $((wx + ww / 2)) $((wy + $(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p') - 20)) click 1
+sleep 0.3
+xdotool type --delay 20 "Posted into the open tab"
+xdotool key Return
+sleep 2
+dump rebuilt || fail "no board.html after posting"
+grep -q 'Posted into the open tab' "$D/board.html" || fail "the posted message is not on the board page"
+[ "$(shown_tab)" = 3 ] || fail "after the rebuild the page shows tab $(shown_tab), not the chosen tab 3"
+awk '/id="10"/{c=1} /id="20"/{c=2} /id="30"/{c=3} /id="40"/{c=4} /Posted into the open tab/{p=c} END{exit !(p==3)}' \
+    "$D/board.html" || fail "the posted message is not in category 3"
+
 sleep 1
 import -window root "$E2E_OUT/board_page.png" || fail "no screenshot"
 
