@@ -18,6 +18,7 @@
 #include "ui/chrome/input_box.h"
 #include "ui/chrome/web/zelto_chat_text.h"
 #include "ui/html/input_box.h"
+#include "ui/html/user_list_page.h"
 #include "ui/html/keyboard_layout.h"
 #include <QScreen>
 #include <QMessageBox>
@@ -305,6 +306,36 @@ void ChatMainWindow::ShowCopyMenu(ViewRole role) {
         // The clipboard fills a moment later, from the browser.
         QTimer::singleShot(100, this, [this] { input_->paste(); });
     });
+    menu.exec(QCursor::pos());
+}
+
+void ChatMainWindow::ShowUserMenu(const std::string& picked) {
+    if (!chat_ || picked.empty()) return;
+    const std::string name = chat_->Roster().NameOf(picked);
+    const LanguageTable& lang = chat_->Language();
+    auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
+    auto compose = [this, name](const char* keyword) {
+        SetInputText(std::string(keyword) + "->" + name + ":");
+        FocusInput();
+    };
+    QMenu menu(this);
+    menu.addAction(text(27), this, [compose] { compose("MSG"); });
+    menu.addAction(text(21), this, [compose] { compose("ALERT"); });
+    menu.addAction(text(29), this, [this, name] { chat_->SendChatMessage("SOUND->" + name); });
+    menu.addAction(text(23), this, [this, name] { chat_->InviteToConference(name); });
+    menu.addSeparator();
+    menu.addAction(text(10) + " " + FromCp1251(name), this, [this, name] { chat_->ToggleIgnore(name); });
+    const auto& groups = chat_->Roster().GroupNames();
+    if (chat_->User().groupsOn && !groups.empty()) {
+        QMenu* sub = menu.addMenu(text(17));
+        for (size_t i = 0; i < groups.size(); ++i)
+            sub->addAction(FromCp1251(groups[i]), this, [this, picked, i] {
+                if (AssignGroup(chat_->Roster(), chat_->User().ProfilePath(), picked, static_cast<int>(i)))
+                    chat_->RebuildUserList();
+            });
+    }
+    menu.addSeparator();
+    menu.addAction(text(20), this, [this] { chat_->RefreshPresence(); });
     menu.exec(QCursor::pos());
 }
 

@@ -38,6 +38,8 @@ public:
     void DragToolWindow(ViewRole role);
     // Copy, copy all and copy to the input for a chat page.
     void ShowCopyMenu(ViewRole role);
+    // The everyday actions on one user of the list (picked by identity or name).
+    void ShowUserMenu(const std::string& picked);
     int ScreenRight() const override;
     // The tray icon's click: hide a window that is on screen, else bring it back.
     void ToggleFromTray();

@@ -71,6 +71,7 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
             if (result.action == zc::ViewAction::InsertSmile && !result.picked.empty()) chatPtr->InsertSmile(result.picked);
             if (result.action == zc::ViewAction::HideSmiles) chatPtr->HideSmiles();
             if (result.action == zc::ViewAction::DragWindow) window.DragToolWindow(role);
+            if (result.action == zc::ViewAction::UserMenu) window.ShowUserMenu(result.picked);
             if (result.action == zc::ViewAction::PickBoardCategory) chatPtr->OnBoardCategory(result.picked);
             if (result.action == zc::ViewAction::DeleteBoardMessage) chatPtr->OnBoardDelete(result.picked);
             if (result.action == zc::ViewAction::None && event.kind == zc::ViewEventKind::ContextMenu &&
