@@ -1,4 +1,5 @@
 #include "ui/html/board_page.h"
+#include "ui/html/skin_theme.h"
 
 #include "ui/html/markup.h"
 #include "ui/html/user_list_page.h"
@@ -11,8 +12,7 @@ std::string BoardPage(const std::string& programFolder, const std::string& theme
     page += std::string(kTargetSchemaMeta) + "\n";
     page += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\n";
     page += "<title>Zelto Chat</title>";
-    page += "<LINK href=\"" + programFolder + "skins/skinthemes/" + theme + "/" + boardStyle +
-            "\" type=text/css rel=stylesheet>";
+    page += StyleSheetLink(programFolder, theme, boardStyle);
     page += "</head><body>";
     page += "<script language=\"JavaScript\">\n"
             "dom = (document.getElementById)? true : false;\n"

@@ -1,4 +1,5 @@
 #include "ui/html/chat_document.h"
+#include "ui/html/skin_theme.h"
 
 #include "app/debug_log.h"
 #include "app/ini_file.h"
@@ -43,8 +44,7 @@ std::string ChatDocument::PageShell(bool withGreeting) const {
         "<html><head>\n"
         "<meta name=\"vs_targetSchema\" content=\"http://schemas.microsoft.com/intellisense/ie5\">\n"
         "<title>Zelto Chat</title>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">";
-    page += "<LINK href=\"" + ctx_.programFolder + "skins/skinthemes/" + ctx_.theme + "/" + ctx_.textStyle +
-            "\" type=text/css rel=stylesheet>";
+    page += StyleSheetLink(ctx_.programFolder, ctx_.theme, ctx_.textStyle);
     page += "</head>\n<body id=\"BODY_TEXT\">\n";
     if (withGreeting) {
         page += "<span class=\"copyright\">" + ctx_.language.LangString(72) + " Zelto Chat " + ctx_.version +

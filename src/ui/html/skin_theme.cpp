@@ -71,6 +71,10 @@ std::string StyleSheetHref(const std::string& programFolder, const std::string& 
     return programFolder + SkinThemeDir(theme) + "/" + file;
 }
 
+std::string StyleSheetLink(const std::string& programFolder, const std::string& theme, const std::string& file) {
+    return "<LINK href=\"" + StyleSheetHref(programFolder, theme, file) + "\" type=text/css rel=stylesheet>";
+}
+
 const char* SkinStepName(SkinStep step) {
     switch (step) {
         case SkinStep::MainElement: return "InitMainElement";

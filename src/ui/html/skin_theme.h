@@ -30,6 +30,8 @@ std::string SmilesStyleSheet(const SkinStyles& styles);
 
 // The href of a style sheet: pages are loaded from memory and have no base of their own.
 std::string StyleSheetHref(const std::string& programFolder, const std::string& theme, const std::string& file);
+// The LINK element every page carries for its style sheet.
+std::string StyleSheetLink(const std::string& programFolder, const std::string& theme, const std::string& file);
 
 enum class SkinStep { None, MainElement, GraphixElement, ActionElement };
 

@@ -1,4 +1,5 @@
 #include "ui/html/smiles_page.h"
+#include "ui/html/skin_theme.h"
 
 #include <filesystem>
 
@@ -21,8 +22,7 @@ std::string SmilesPage(const SmileAliasTable& table, const std::string& programF
     std::string page = "<html><head><title>Zelto Chat</title>";
     page += kTargetSchemaMeta;
     page += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">";
-    page += "<LINK href=\"" + programFolder + "skins/skinthemes/" + theme + "/" + styleSheet +
-            "\" type=text/css rel=stylesheet>";
+    page += StyleSheetLink(programFolder, theme, styleSheet);
     page += "</head>";
     page += kListPageScript;
     page += "<span class=\"TEXT_SMILES\">";

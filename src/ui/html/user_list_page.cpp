@@ -1,4 +1,5 @@
 #include "ui/html/user_list_page.h"
+#include "ui/html/skin_theme.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -40,8 +41,7 @@ std::string UserListShell(const std::string& programFolder, const std::string& t
     std::string page = "<html><head><title>Zelto Chat</title>";
     page += kTargetSchemaMeta;
     page += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">";
-    page += "<LINK href=\"" + programFolder + "skins/skinthemes/" + theme + "/" + listStyle +
-            "\" type=text/css rel=stylesheet>";
+    page += StyleSheetLink(programFolder, theme, listStyle);
     page += "</head>";
     page += kListPageScript;
     page += "\n<span id=\"LIST_TEXT\"></span>\n";
