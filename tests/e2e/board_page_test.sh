@@ -62,7 +62,7 @@ focused3() { grep -Eq 'id="3"[^>]*class="catnamefocus"|class="catnamefocus"[^>]*
 picked=""
 for x in $(seq $((tl + 10)) 12 $((tl + 320))); do
     xdotool mousemove $((wx + x)) $((wy + tt + 16)) click 1
-    sleep 0.3
+    sleep 0.6
     dump pick >/dev/null 2>&1 || continue
     if focused3; then picked=$x; break; fi
 done
@@ -73,8 +73,12 @@ xdotool mousemove $((wx + ww / 2)) $((wy + $(xdotool getwindowgeometry "$win" | 
 sleep 0.3
 xdotool type --delay 20 "Posted into the open tab"
 xdotool key Return
-sleep 2
-dump rebuilt || fail "no board.html after posting"
+# Under load the post and the rebuild take a moment; look again before judging.
+for _ in 1 2 3 4 5; do
+    sleep 1
+    dump rebuilt || continue
+    grep -q 'Posted into the open tab' "$D/board.html" && break
+done
 grep -q 'Posted into the open tab' "$D/board.html" || fail "the posted message is not on the board page"
 [ "$(shown_tab)" = 3 ] || fail "after the rebuild the page shows tab $(shown_tab), not the chosen tab 3"
 awk '/id="10"/{c=1} /id="20"/{c=2} /id="30"/{c=3} /id="40"/{c=4} /Posted into the open tab/{p=c} END{exit !(p==3)}' \
