@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "ui/chrome/web/page_scheme.h"
-#include "ui/chrome/web/web_view_factory.h"
+#include "gui/web/page_scheme.h"
+#include "gui/web/web_view_factory.h"
 
 namespace {
 

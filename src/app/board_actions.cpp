@@ -6,7 +6,7 @@
 #include "services/board_entries.h"
 #include "services/board_store.h"
 #include "ui/html/board_page.h"
-#include "ui/html/markup.h"
+#include "base/message_text.h"
 
 namespace zc {
 
@@ -33,14 +33,14 @@ void CChatMainDlg::ShowBoardPage() {
 bool CChatMainDlg::PostToBoard(const std::string& text) {
     const std::string category = boardCategory_.size() == 1 ? boardCategory_ : "1";
     const std::string record = SaveBoardMessage(p_.clock, text, user_.nickname, category, ownIp_);
-    if (record.size() > 5) SendPacket(16, record, kEveryone);
+    if (record.size() > 5) SendPacket(CMD_BOARD_MESSAGE, record, kEveryone);
     ShowBoardPage();
     return true;
 }
 
 void CChatMainDlg::SendOwnBoardList(const std::string& target) {
     const std::string list = ListOwnBoardFiles(user_.nickname, ownIp_);
-    if (list.size() > 5) SendPacket(17, list, target);
+    if (list.size() > 5) SendPacket(CMD_BOARD_LIST, list, target);
 }
 
 void CChatMainDlg::OnBoardCategory(const std::string& id) {
@@ -60,7 +60,7 @@ void CChatMainDlg::DeleteBoardMessage(const std::string& id) {
     if (path.empty()) return;
     const bool mine = IsOwnBoardMessage(path, user_.nickname);
     std::error_code ec;
-    if (std::filesystem::remove(path, ec) && mine) SendPacket(33, id, kEveryone);
+    if (std::filesystem::remove(path, ec) && mine) SendPacket(CMD_BOARD_DELETE, id, kEveryone);
     ShowBoardPage();
 }
 

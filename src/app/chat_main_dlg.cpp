@@ -34,16 +34,14 @@ void CChatMainDlg::EndDialog() {
     p_.window.EndDialog();
 }
 
-void CChatMainDlg::ShowSystemLine(const std::string& text, int kind) {
-    if (chat_) chat_->AppendChatLine(text, "", kind, nullptr, false, true);
-}
+const Clock& CChatMainDlg::ChatClock() const { return p_.clock; }
 
 void CChatMainDlg::OnTimer(int id) {
     switch (id) {
         case kLayoutTimer: LayoutTimer(); break;
         case kPresenceTimer:
             p_.timers.KillTimer(id);
-            SendPacket(2, user_.nickname, kEveryone);
+            SendPacket(CMD_WHO, user_.nickname, kEveryone);
             break;
         case kStartupTimer: StartupTimer(); break;
         case kRefreshTimer: RefreshPresence(); break;
@@ -83,8 +81,8 @@ void CChatMainDlg::LayoutTimer() {
 void CChatMainDlg::StartupTimer() {
     p_.timers.KillTimer(kStartupTimer);
     RefreshPresence();
-    SendPacket(4, ModeBody(), kEveryone);
-    SendPacket(2, user_.nickname, kEveryone);
+    SendPacket(CMD_ENTER, ModeBody(), kEveryone);
+    SendPacket(CMD_WHO, user_.nickname, kEveryone);
     RebuildUserList();
 }
 
@@ -132,9 +130,9 @@ void CChatMainDlg::SetChatMode(int mode) {
     roster_.SetMode(ownId_, mode, user_.CurrentMode().text, user_.avatarFile);
     RebuildUserList();
     if (!FloodGuardAllows()) return;
-    SendPacket(7, ModeBody(), kEveryone);
-    ShowSystemLine(language_.LangString(92) + " " + NameSpan(user_.nickname) + " " + user_.CurrentMode().text,
-                   ChatLineKind::ChangeMode);
+    SendPacket(CMD_CHANGEMODE, ModeBody(), kEveryone);
+    ShowSystemLine(ChatLineKind::ChangeMode,
+                   LineText::Named(language_.LangString(92) + " ", user_.nickname, " " + user_.CurrentMode().text));
 }
 
 void CChatMainDlg::RebuildUserList() {

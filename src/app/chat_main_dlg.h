@@ -4,17 +4,19 @@
 #include <string>
 #include <vector>
 
-#include "app/debug_log.h"
-#include "app/language.h"
-#include "app/settings.h"
+#include "app/view_events.h"
+#include "base/debug_log.h"
+#include "base/language.h"
+#include "base/settings.h"
 #include "net/chat_packet.h"
+#include "net/chat_session.h"
 #include "net/flood_guard.h"
-#include "net/notify_event.h"
-#include "net/user_roster.h"
-#include "services/history.h"
-#include "platform/network.h"
 #include "net/subst_codec.h"
 #include "net/transport_list.h"
+#include "net/user_roster.h"
+#include "platform/network.h"
+#include "platform/skin_chrome.h"
+#include "services/history.h"
 #include "ui/html/chat_document.h"
 #include "ui/html/skin_host.h"
 #include "ui/html/skin_theme.h"
@@ -67,15 +69,14 @@ enum MainTimer {
 };
 
 inline const char kInstanceMutexName[] = "Zelto Chat only one";
-inline constexpr int kProfileCommandBase = 20000;
-inline constexpr int kProfileCommandLast = 20010;
 
-// The running chat: owns every long-lived object and runs start-up and shutdown.
-class CChatMainDlg : private SkinPages {
+// The running chat: owns every long-lived object, runs start-up and shutdown, and is the
+// session the packet handlers and outgoing forms work on.
+class CChatMainDlg : public ChatSession, private SkinPages {
 public:
     // programDir is the data root (ends in "/"), already the current directory.
     CChatMainDlg(Platform platform, std::string programDir);
-    ~CChatMainDlg();
+    ~CChatMainDlg() override;
 
     // The whole start-up sequence; false when it ended the dialog.
     bool OnInitDialog();
@@ -93,40 +94,46 @@ public:
     void SetChatMode(int mode);
     // A button or menu command of the window.
     void OnCommand(int command);
-    void ShowPage(int mode);
+    void ShowPage(PageMode mode);
     void ToggleSmiles();
     void HideSmiles();
     // A smile picked in the smiles page goes into the input box.
     void InsertSmile(const std::string& alias);
+    // An element event of one of the pages; what is left for the window comes back.
+    WindowRequest OnViewEvent(ViewRole role, const ViewEvent& event);
+    // Puts a user's name and the appeal mark in front of the input text.
+    void AddressUser(const std::string& name);
     HtmlView* SmilesView() const { return smilesView_.get(); }
     const SkinStyles& Styles() const { return styles_; }
+    // Each line appended to a chat page, as it is appended.
+    void SetChatLineListener(ChatLineListener listener);
 
-    bool SendPacket(int command, const std::string& body, const std::string& target);
+    bool SendPacket(Command command, const std::string& body, const std::string& target) override;
     void OnPacketText(const std::string& text);
     void DispatchPacket(const CChatPacket& packet);
 
     void EndDialog();
-    void CountDispatched(int command) { ++dispatched_; lastCommand_ = command; }
     int DispatchedCount() const { return dispatched_; }
     int LastDispatchedCommand() const { return lastCommand_; }
     bool Ended() const { return ended_; }
 
     const std::string& VersionText() const { return version_; }
     std::string WindowTitle() const { return "Zelto Chat v" + version_; }
-    const GlobalSettings& Global() const { return global_; }
-    const LocalUser& User() const { return user_; }
-    LocalUser& MutableUser() { return user_; }
-    const LanguageTable& Language() const { return language_; }
+    const GlobalSettings& Global() const override { return global_; }
+    const LocalUser& User() const override { return user_; }
+    const LanguageTable& Language() const override { return language_; }
     const DebugLog& Log() const { return log_; }
-    ChatDocument& Chat() { return *chat_; }
-    CTransportList& Transports() { return transports_; }
+    const Clock& ChatClock() const;
+    const CTransportList& Transports() const { return transports_; }
+    // A transport brought up elsewhere (tests, a relay the caller connected).
+    void UseTransport(Transport* transport, const CNetSettings& settings) { transports_.Add(transport, settings); }
     const CSubstCodec& Codec() const { return codec_; }
     const std::vector<std::string>& Profiles() const { return profiles_; }
-    FloodGuard& Flood() { return flood_; }
-    CUserRoster& Roster() { return roster_; }
+    const FloodGuard& Flood() const { return flood_; }
+    CUserRoster& Roster() override { return roster_; }
+    const CUserRoster& Roster() const { return roster_; }
     const ChatHistory& History() const { return history_; }
     const UserGroupSettings& Groups() const { return groups_; }
-    Platform& Services() { return p_; }
 
     // Network start, identity and the presence refresh.
     bool InitNetwork();
@@ -138,41 +145,35 @@ public:
     // Outgoing traffic.
     // False when nothing was taken: empty input, or refused for sending too fast.
     bool SendChatMessage(const std::string& input);
-    bool FloodGuardAllows();
-    void SendToConference(const std::string& text);
+    bool FloodGuardAllows() override;
     void SendToUserGroup(int kind, const std::string& text, int group);
     void ChangeName();
     bool InviteToConference(const std::string& name);
     void LeaveConference();
-    void AnnounceActivity();
-    std::string ModeBody() const;
+    void AnnounceActivity() override;
+    std::string ModeBody() const override;
     const std::array<std::string, 10>& InputHistory() const { return inputHistory_; }
 
-    // What incoming handlers share.
-    bool IsIgnored(const std::string& ip) const;
     // The ignore list, by the user's name as the roster shows it.
+    bool IsIgnored(const std::string& ip) const override;
     bool Ignore(const std::string& name);
     bool Unignore(const std::string& name);
     bool ToggleIgnore(const std::string& name);
     bool OpenHistory(bool isMain);
-    void Notify(NotifyEvent event, const std::string& userName, const std::string& caption, const std::string& text);
-    void ArmUserListTimer(int ms);
-    std::string NameSpan(const std::string& name);
-    HtmlView* PageForPrivate(const std::string& senderId);
-    void OpenSecondPage();
     int UserListRebuilds() const { return userListRebuilds_; }
     void RebuildUserList();
     HtmlView* UserListView() const { return userListView_.get(); }
+    HtmlView* ChatView(ChatPage page) const;
     const SmileAliasTable& Smiles() const { return smiles_; }
-    const std::string& OwnIp() const { return ownIp_; }
-    const std::string& OwnId() const { return ownId_; }
+    const std::string& OwnIp() const override { return ownIp_; }
+    const std::string& OwnId() const override { return ownId_; }
     void SetIdentity(const std::string& ip, const std::string& id);
     const std::string& ProgramDir() const { return programDir_; }
 
     // The board: its page, posting into the open tab, the page's tab and delete clicks.
-    void ShowBoardPage();
+    void ShowBoardPage() override;
     bool PostToBoard(const std::string& text);
-    void SendOwnBoardList(const std::string& target);
+    void SendOwnBoardList(const std::string& target) override;
     void OnBoardCategory(const std::string& id);
     void OnBoardDelete(const std::string& id);
     // Deletes a message by its page id; the author's delete goes to every copy.
@@ -180,10 +181,29 @@ public:
     const std::string& BoardCategory() const { return boardCategory_; }
     HtmlView* BoardView() const { return boardView_.get(); }
 
-    // Chat lines of the failed network steps and the packets that carry the local user.
-    void ShowSystemLine(const std::string& text, int kind);
-
 private:
+    // The rest of the session the handlers work on.
+    void SetFloodLimit(int limit) override { flood_.SetLimit(limit); }
+    void Notify(NotifyEvent event, const std::string& userName, const std::string& caption,
+                const std::string& text) override;
+    void ShowLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) override;
+    void ShowSystemLine(ChatLineKind kind, const LineText& text) override;
+    void AppendHistory(const LineText& text, bool isMain) override;
+    void ArmUserListTimer(int ms) override;
+    void OpenSecondPage() override;
+    bool HasSecondPage() const override;
+    bool CanAsk() const override;
+    void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) override;
+    void AskQuestion(const std::string& caption, const std::string& text, std::function<void(bool)> onAnswer) override;
+    std::string OpenAlertFrom() const override;
+    void SetOpenAlertFrom(const std::string& name) override;
+    // A user's name as the chat pages show it.
+    std::string NameSpan(const std::string& name) const;
+    std::string LineHtml(const LineText& text) const;
+    void ShowAlertNotice(const std::string& text);
+    void OpenLink(const std::string& target);
+    void ReplyTo(const char* keyword, const std::string& name);
+
     bool CheckSettingsFile();
     bool SingleInstanceGuard();
     void ApplyAutostart();
@@ -212,6 +232,7 @@ private:
     CSubstCodec codec_;
     CTransportList transports_;
     std::unique_ptr<ChatDocument> chat_;
+    ChatLineListener lineListener_;
     std::unique_ptr<HtmlView> userListView_;
     std::unique_ptr<HtmlView> boardView_;
     std::string boardCategory_;  // the tab picked on the board page; lives with the view
@@ -229,7 +250,7 @@ private:
     std::unique_ptr<RelayTransport> relay_;
     struct GroupSend {
         std::string target;
-        int command;
+        Command command;
         std::string body;
     };
     std::vector<GroupSend> groupQueue_;

@@ -1,6 +1,6 @@
 #include "app/print_settings.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "net/net_settings.h"
 
 namespace zc {

@@ -6,6 +6,7 @@
 #include "platform/system_facts.h"
 #include "platform/timers.h"
 #include "platform/tray.h"
+#include "platform/window_commands.h"
 
 namespace zc {
 
@@ -13,7 +14,7 @@ void CChatMainDlg::ExitMain() {
     if (exited_) return;
     exited_ = true;
     p_.tray.Remove();
-    if (!user_.nickname.empty()) SendPacket(3, user_.nickname, kEveryone);
+    if (!user_.nickname.empty()) SendPacket(CMD_EXIT, user_.nickname, kEveryone);
     if (p_.instance.IsHeld()) p_.instance.Release();
     log_.Write(":::ExitMain:::");
     // A window that was never laid out has no rectangle worth keeping.

@@ -2,6 +2,7 @@
 #include "app/chat_main_dlg.h"
 #include "platform/main_window_host.h"
 #include "platform/timers.h"
+#include "platform/window_commands.h"
 #include "ui/html/skin_theme.h"
 #include "ui/html/smiles_page.h"
 #include "ui/html/user_list_page.h"
@@ -39,6 +40,7 @@ void CChatMainDlg::RecreateMainViews() {
         chat_ = std::make_unique<ChatDocument>(
             ChatDocumentContext{p_.clock, log_, user_, language_, programDir_, version_, "def", "text.css"}, p_.views,
             &p_.window);
+    chat_->SetLineListener(lineListener_);
     chat_->SetSmileSubstitution([this](const std::string& text) { return SmileSubstitution(smiles_, text, programDir_); });
     userListView_ = p_.views.CreateView(ViewRole::UserList);
     boardCategory_.clear();
@@ -104,30 +106,30 @@ void CChatMainDlg::StartLayoutTimer(const SkinMainElements& m) {
     p_.timers.SetTimer(kLayoutTimer, 50);
 }
 
-void CChatMainDlg::ShowMainPage() { ShowPage(0); }
+void CChatMainDlg::ShowMainPage() { ShowPage(PageMode::Main); }
 
-void CChatMainDlg::ShowPage(int mode) {
+void CChatMainDlg::ShowPage(PageMode mode) {
     if (!chat_) return;
     user_.pageMode = mode;
-    if (mode == 2 && !chat_->SecondPagePrepared() && chat_->SecondTextView())
+    if (mode == PageMode::Conference && !chat_->SecondPagePrepared() && chat_->SecondTextView())
         chat_->PrepareText(chat_->SecondTextView(), false);
-    if (HtmlView* v = chat_->ChatTextView()) v->SetVisible(mode == 0);
-    if (HtmlView* v = chat_->SecondTextView()) v->SetVisible(mode == 2);
-    if (mode == 1) ShowBoardPage();
-    if (boardView_) boardView_->SetVisible(mode == 1);
+    if (HtmlView* v = chat_->ChatTextView()) v->SetVisible(mode == PageMode::Main);
+    if (HtmlView* v = chat_->SecondTextView()) v->SetVisible(mode == PageMode::Conference);
+    if (mode == PageMode::Board) ShowBoardPage();
+    if (boardView_) boardView_->SetVisible(mode == PageMode::Board);
 }
 
 void CChatMainDlg::OnCommand(int command) {
     switch (command) {
-        case 32809: HideToTray(); break;
-        case 32810: p_.window.MinimizeWindow(); break;
-        case 32818: ShowPage(0); break;
-        case 32819: ShowPage(1); break;
-        case 32820: ShowPage(2); break;
-        case 32805: RefreshPresence(); break;
-        case 32783: if (chat_) chat_->ClearPage(); break;
-        case 32813: ToggleSmiles(); break;
-        case 32839: user_.soundOn = ToggleSoundOn(user_.ProfilePath()); break;
+        case ID_CLOSE: HideToTray(); break;
+        case ID_MINIMIZE: p_.window.MinimizeWindow(); break;
+        case ID_SHOW_MAIN: ShowPage(PageMode::Main); break;
+        case ID_SHOW_BOARD: ShowPage(PageMode::Board); break;
+        case ID_SHOW_CONFERENCE: ShowPage(PageMode::Conference); break;
+        case ID_REFRESH: RefreshPresence(); break;
+        case ID_CLEARCHAT: if (chat_) chat_->ClearPage(); break;
+        case ID_SMILES: ToggleSmiles(); break;
+        case ID_SOUNDTRIGGER: user_.soundOn = ToggleSoundOn(user_.ProfilePath()); break;
         default: break;  // menus, options and smiles are the window's
     }
 }

@@ -2,11 +2,11 @@
 #include <filesystem>
 
 #include "app/chat_main_dlg.h"
-#include "app/ini_file.h"
-#include "app/registry_keys.h"
-#include "app/text_helpers.h"
-#include "app/version.h"
-#include "app/xdg_autostart.h"
+#include "base/ini_file.h"
+#include "base/registry_keys.h"
+#include "base/text_helpers.h"
+#include "base/version.h"
+#include "base/xdg_autostart.h"
 #include "ui/html/user_list_page.h"
 #include "platform/clock.h"
 #include "platform/main_window_host.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/cp1251.h"
+#include "base/cp1251.h"
 
 namespace zc {
 namespace {
@@ -219,29 +219,22 @@ std::string ChatLineText(const std::string& cp1251Html) {
     return b.Take();
 }
 
-LineStyle ChatLineStyle(const std::string& cp1251Html) {
-    struct Kind {
-        const char* cls;
-        LineStyle style;
-    };
-    static constexpr Kind kKinds[] = {
-        {"mymessage", LineStyle::Own},    {"private", LineStyle::Private},  {"alertread", LineStyle::Notice},
-        {"alertexist", LineStyle::Notice}, {"alert", LineStyle::Alert},     {"notify", LineStyle::Notice},
-        {"enteruser", LineStyle::Presence}, {"exituser", LineStyle::Presence}, {"changemode", LineStyle::Presence},
-        {"sound", LineStyle::Sound},
-    };
-    const std::string lower = Lower(cp1251Html);
-    size_t best = std::string::npos;
-    LineStyle style = LineStyle::Plain;
-    for (const Kind& k : kKinds) {
-        const std::string needle = std::string("class=\"") + k.cls + "\"";
-        const size_t at = lower.find(needle);
-        if (at < best) {
-            best = at;
-            style = k.style;
-        }
+LineStyle ChatLineStyle(ChatLineKind kind) {
+    switch (kind) {
+        case ChatLineKind::Message: return LineStyle::Plain;
+        case ChatLineKind::OwnMessage: return LineStyle::Own;
+        case ChatLineKind::Private: return LineStyle::Private;
+        case ChatLineKind::Alert: return LineStyle::Alert;
+        case ChatLineKind::AlertRead:
+        case ChatLineKind::AlertExist:
+        case ChatLineKind::Notify:
+        case ChatLineKind::TransferNotify: return LineStyle::Notice;
+        case ChatLineKind::EnterUser:
+        case ChatLineKind::ExitUser:
+        case ChatLineKind::ChangeMode: return LineStyle::Presence;
+        case ChatLineKind::Sound: return LineStyle::Sound;
     }
-    return style;
+    return LineStyle::Plain;
 }
 
 }  // namespace zc

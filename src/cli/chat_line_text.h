@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "net/chat_line.h"
+
 namespace zc {
 
 enum class LineStyle { Plain, Own, Private, Alert, Notice, Presence, Sound };
@@ -9,7 +11,7 @@ enum class LineStyle { Plain, Own, Private, Alert, Notice, Presence, Sound };
 // characters removed, the breaks inside the line written as " / ". Pictures show their title.
 std::string ChatLineText(const std::string& cp1251Html);
 
-// The look of a line, from the class of the first span that tells its kind.
-LineStyle ChatLineStyle(const std::string& cp1251Html);
+// The look of a line of that kind.
+LineStyle ChatLineStyle(ChatLineKind kind);
 
 }  // namespace zc

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
-#include "app/cp1251.h"
+#include "base/cp1251.h"
 #include "cli/console.h"
 
 namespace zc {

@@ -9,9 +9,9 @@
 #include <filesystem>
 
 #include "app/chat_main_dlg.h"
-#include "app/data_root.h"
-#include "app/version.h"
-#include "app/xdg_autostart.h"
+#include "base/data_root.h"
+#include "base/version.h"
+#include "base/xdg_autostart.h"
 #include "cli/chat_line_text.h"
 #include "cli/cli_options.h"
 #include "cli/console.h"
@@ -53,11 +53,7 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
 
     zc::Console console(STDOUT_FILENO, zc::Console::WantsColour(STDOUT_FILENO));
     zc::PageStore pages;
-    zc::TerminalViewFactory views(pages, [&console](zc::ViewRole role, const std::string& html) {
-        const std::string text = zc::ChatLineText(html);
-        if (text.empty()) return;
-        console.Line(role == zc::ViewRole::SecondText ? "[conference] " + text : text, zc::ChatLineStyle(html));
-    });
+    zc::TerminalViewFactory views(pages);
 
     zc::QtClock clock;
     zc::QtTimerService qtTimers;
@@ -81,6 +77,11 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     zc::CChatMainDlg chat({clock, timers, views, window, registry, instance, facts, processes, tray, autostart,
                            &network, &dialogs, &shell},
                           root);
+    chat.SetChatLineListener([&console](const zc::ChatLineEvent& line) {
+        const std::string text = zc::ChatLineText(line.html);
+        if (text.empty()) return;
+        console.Line(line.page == zc::ChatPage::Second ? "[conference] " + text : text, zc::ChatLineStyle(line.kind));
+    });
     zc::TerminalSession terminal(chat, dialogs, console);
     session = &terminal;
     // Someone who runs a second copy here sees it in the first one's output.

@@ -4,13 +4,14 @@
 #include <filesystem>
 
 #include "app/chat_main_dlg.h"
-#include "app/cp1251.h"
-#include "app/text_helpers.h"
+#include "base/cp1251.h"
+#include "base/text_helpers.h"
 #include "cli/chat_line_text.h"
 #include "cli/console.h"
 #include "cli/console_dialogs.h"
 #include "services/board_store.h"
-#include "ui/html/markup.h"
+#include "base/message_text.h"
+#include "net/outgoing_forms.h"
 
 namespace zc {
 
@@ -79,13 +80,14 @@ void TerminalSession::Run(const std::string& utf8) {
 void TerminalSession::SendTyped(const std::string& utf8) {
     const std::string text = Utf8ToCp1251(utf8);
     // The chat drops a message to a name it does not know without a word; say so here.
-    const std::string keyword = ExtractField(text, "->", 0);
-    if (keyword == "MSG" || keyword == "ALERT" || keyword == "SOUND") {
-        const std::string rest = MessageTextSanitizer(ExtractField(text, "->", 1), true, chat_.Global().showImages);
-        const std::string name = keyword == "SOUND" ? rest : ExtractField(rest, ":", 0);
-        if (name.empty()) console_.Note("no recipient: write " + keyword + "->Name" + (keyword == "SOUND" ? "" : ": text"));
-        else if (chat_.Roster().IdOfName(name).size() <= 1)
-            console_.Note("nobody called " + ChatLineText(name) + " is here (/users lists them, /who asks again)");
+    const InputForm form = ParseInputForm(text, chat_.Global().showImages);
+    const bool toUser = form.keyword == InputKeyword::Msg || form.keyword == InputKeyword::Alert;
+    if (toUser || form.keyword == InputKeyword::Sound) {
+        const std::string keyword = form.keyword == InputKeyword::Msg ? "MSG" : toUser ? "ALERT" : "SOUND";
+        if (form.recipient.empty())
+            console_.Note("no recipient: write " + keyword + "->Name" + (toUser ? ": text" : ""));
+        else if (chat_.Roster().IdOfName(form.recipient).size() <= 1)
+            console_.Note("nobody called " + ChatLineText(form.recipient) + " is here (/users lists them, /who asks again)");
     }
     chat_.SendChatMessage(text);
 }
@@ -117,7 +119,7 @@ void TerminalSession::RunCommand(const std::string& line) {
             console_.Note("/page takes 0 (public chat), 1 (board) or 2 (conference)");
             return;
         }
-        chat_.MutableUser().pageMode = arg[0] - '0';
+        chat_.ShowPage(static_cast<PageMode>(arg[0] - '0'));
         console_.Note("typed text goes to page " + arg);
     } else if (name == "/yes" || name == "/no") {
         if (!dialogs_.Answer(name == "/yes")) console_.Note("nothing to answer");
@@ -137,7 +139,7 @@ void TerminalSession::PrintBoard() {
         for (const std::string& name : names) {
             const std::string path = std::string(kBoardFolder) + "/" + name;
             std::vector<std::string> lines;
-            if (!CheckBoardExpiry(chat_.Services().clock, path, chat_.User().boardMessageLife) ||
+            if (!CheckBoardExpiry(chat_.ChatClock(), path, chat_.User().boardMessageLife) ||
                 !ReadBoardLines(path, lines))
                 continue;
             int own = 4;

@@ -65,25 +65,16 @@ bool PageStore::DumpTo(const std::string& dir, std::string& error) const {
     return true;
 }
 
-TerminalView::TerminalView(ViewRole role, PageStore& store, LineHandler onLine)
-    : MemoryHtmlView(role, nullptr), store_(store), onLine_(std::move(onLine)) {
+TerminalView::TerminalView(ViewRole role, PageStore& store) : MemoryHtmlView(role, nullptr), store_(store) {
     store_.Attach(*this);
 }
 
 TerminalView::~TerminalView() { store_.Detach(*this); }
 
-bool TerminalView::AppendToBody(const std::string& html) {
-    if (!MemoryHtmlView::AppendToBody(html)) return false;
-    // Each append to a chat page is one chat line.
-    if (onLine_ && (Role() == ViewRole::ChatText || Role() == ViewRole::SecondText)) onLine_(Role(), html);
-    return true;
-}
-
-TerminalViewFactory::TerminalViewFactory(PageStore& store, TerminalView::LineHandler onLine)
-    : store_(store), onLine_(std::move(onLine)) {}
+TerminalViewFactory::TerminalViewFactory(PageStore& store) : store_(store) {}
 
 std::unique_ptr<HtmlView> TerminalViewFactory::CreateView(ViewRole role) {
-    return std::make_unique<TerminalView>(role, store_, onLine_);
+    return std::make_unique<TerminalView>(role, store_);
 }
 
 }  // namespace zc

@@ -1,9 +1,8 @@
 #pragma once
 #include <array>
-#include <functional>
 #include <string>
 
-#include "qt/memory_html_view.h"
+#include "ui/html/memory_html_view.h"
 
 namespace zc {
 
@@ -30,27 +29,23 @@ private:
     std::array<Slot, kRoles> slots_{};
 };
 
-// A page kept in memory whose appended chat lines are also handed on as they come.
+// A page kept in memory that leaves its last text to the store when it goes.
 class TerminalView : public MemoryHtmlView {
 public:
-    using LineHandler = std::function<void(ViewRole role, const std::string& html)>;
-    TerminalView(ViewRole role, PageStore& store, LineHandler onLine);
+    TerminalView(ViewRole role, PageStore& store);
     ~TerminalView() override;
-    bool AppendToBody(const std::string& html) override;
 
 private:
     PageStore& store_;
-    LineHandler onLine_;
 };
 
 class TerminalViewFactory : public ViewFactory {
 public:
-    TerminalViewFactory(PageStore& store, TerminalView::LineHandler onLine);
+    explicit TerminalViewFactory(PageStore& store);
     std::unique_ptr<HtmlView> CreateView(ViewRole role) override;
 
 private:
     PageStore& store_;
-    TerminalView::LineHandler onLine_;
 };
 
 }  // namespace zc

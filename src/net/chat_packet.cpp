@@ -1,6 +1,6 @@
 #include "net/chat_packet.h"
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace zc {
 

@@ -2,11 +2,13 @@
 
 #include <cctype>
 
-#include "app/chat_main_dlg.h"
 #include "net/chat_packet.h"
+#include "net/chat_session.h"
+#include "net/commands.h"
 #include "net/packet_handlers.h"
+#include "net/user_roster.h"
 #include "services/user_groups.h"
-#include "ui/html/markup.h"
+#include "base/message_text.h"
 
 namespace zc {
 namespace {
@@ -36,54 +38,42 @@ bool IsPlainIdentity(const std::string& s) {
     return true;
 }
 
-// Codes for which the target must be this copy.
-bool IsAddressed(int command) {
-    switch (command) {
-        case 5: case 8: case 9: case 10: case 11: case 12: case 13: case 14: case 15: case 17: case 18:
-        case 19: case 20: case 21: case 22: case 24: case 28: case 30: case 31: case 32: case 36: case 37:
-        case 38: case 39: case 40: case 41: case 42: case 43: case 44:
-            return true;
-        default: return false;
-    }
-}
-
 }  // namespace
 
-void HandleCommand(CChatMainDlg& dlg, const IncomingPacket& in) {
-    const int command = in.raw.command;
-    if (command < 1 || command > 45) return;
-    if (IsAddressed(command) && in.raw.target != dlg.OwnId()) return;
-    if (HandlePresence(dlg, in) || HandleMessages(dlg, in) || HandleConference(dlg, in) || HandleBoard(dlg, in))
+void HandleCommand(ChatSession& chat, const IncomingPacket& in) {
+    const CommandInfo info = InfoOf(in.raw.command);
+    if (!info.name) return;
+    if (info.addressed && in.raw.target != chat.OwnId()) return;
+    if (HandlePresence(chat, in) || HandleMessages(chat, in) || HandleConference(chat, in) || HandleBoard(chat, in))
         return;
     // File transfer, avatars, system information and snapshots have their own handlers.
 }
 
-void DispatchPacket(CChatMainDlg& dlg, const CChatPacket& raw) {
-    dlg.CountDispatched(raw.command);
+void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
     if (!IsDottedIpv4(raw.senderIp) || !IsPlainIdentity(raw.senderId)) return;
 
-    const bool showImages = dlg.Global().showImages;
+    const bool showImages = chat.Global().showImages;
     IncomingPacket in{raw, MessageTextSanitizer(raw.senderName, true, showImages),
                       MessageTextSanitizer(raw.senderAvatar, true, showImages), "", ""};
 
     std::string rosterName;
     if (raw.senderPage != 777) {
-        CUserRoster& roster = dlg.Roster();
+        CUserRoster& roster = chat.Roster();
         roster.AddOrUpdate(raw.senderId, raw.senderIp, in.name, 1, in.avatar);
         rosterName = roster.NameOf(raw.senderId);
-        const std::string profile = dlg.User().ProfilePath();
+        const std::string profile = chat.User().ProfilePath();
         const size_t groupCount = roster.GroupNames().size();
         int group = GroupOfMember(profile, rosterName, groupCount);
         const int byAddress = GroupOfAddress(profile, raw.senderIp, groupCount);
         if (byAddress > 0 && group <= 0) group = byAddress;
         roster.SetGroup(raw.senderId, group);
     }
-    const bool ownEcho = raw.senderId == dlg.OwnId() && rosterName == dlg.User().nickname && !dlg.Global().echo;
-    if (ownEcho && raw.command != 37) return;
+    const bool ownEcho = raw.senderId == chat.OwnId() && rosterName == chat.User().nickname && !chat.Global().echo;
+    if (ownEcho && raw.command != CMD_USERLIST) return;
 
-    in.body = (raw.command == 31 || raw.command == 16) ? raw.body : MessageTextSanitizer(raw.body, true, showImages);
+    in.body = (raw.command == CMD_BOARD_ITEM || raw.command == CMD_BOARD_MESSAGE) ? raw.body : MessageTextSanitizer(raw.body, true, showImages);
     in.displayName = rosterName.empty() ? in.name : rosterName;
-    HandleCommand(dlg, in);
+    HandleCommand(chat, in);
 }
 
 }  // namespace zc

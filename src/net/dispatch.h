@@ -2,10 +2,10 @@
 
 namespace zc {
 
-class CChatMainDlg;
+class ChatSession;
 struct CChatPacket;
 
 // Hands one accepted packet to the handler of its command code.
-void DispatchPacket(CChatMainDlg& dlg, const CChatPacket& packet);
+void DispatchPacket(ChatSession& chat, const CChatPacket& packet);
 
 }  // namespace zc

@@ -1,97 +1,101 @@
 // Messages, alerts, sounds and notices from other users.
-#include "app/chat_main_dlg.h"
-#include "app/ini_file.h"
-#include "app/registry_keys.h"
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
+#include "net/chat_session.h"
 #include "net/packet_handlers.h"
-#include "platform/dialogs.h"
+#include "net/chat_packet.h"
+#include "net/user_roster.h"
 
 namespace zc {
 namespace {
 
-std::string Lang(CChatMainDlg& dlg, int n) { return dlg.Language().LangString(n); }
+std::string Lang(ChatSession& chat, int n) { return chat.Language().LangString(n); }
 
-void NoticeLine(CChatMainDlg& dlg, const IncomingPacket& in, int stringNumber, int kind, const std::string& tail = "") {
-    dlg.ShowSystemLine(Lang(dlg, stringNumber) + " " + dlg.NameSpan(in.displayName) + tail, kind);
+void NoticeLine(ChatSession& chat, const IncomingPacket& in, int stringNumber, ChatLineKind kind,
+                const std::string& tail = "") {
+    chat.ShowSystemLine(kind, LineText::Named(Lang(chat, stringNumber) + " ", in.displayName, tail));
 }
 
-void HandleAlert(CChatMainDlg& dlg, const IncomingPacket& in) {
-    if (dlg.IsIgnored(in.raw.senderIp)) return;
+// A private message goes to the second page while its sender is with us in the conference there.
+ChatPage PageForPrivate(ChatSession& chat, const std::string& senderId) {
+    const bool conference = chat.Roster().IsMember(senderId) && chat.User().pageMode == PageMode::Conference;
+    return conference ? ChatPage::Second : ChatPage::Main;
+}
+
+void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
+    if (chat.IsIgnored(in.raw.senderIp)) return;
     const std::string text = ExtractField(in.body, ":", 1);
-    const std::string line = dlg.NameSpan(in.displayName) + ": " + text;
+    const LineText line = LineText::Named("", in.displayName, ": " + text);
     const std::string sender = in.raw.senderId;
-    DialogService* dialogs = dlg.Services().dialogs;
-    if (!EventFlags(dlg.User(), NotifyEvent::Alert).dialog || !dialogs) {
-        dlg.ShowSystemLine(line, ChatLineKind::Alert);
-        dlg.History().AppendHistory(line, false, true);
-        dlg.Notify(NotifyEvent::Alert, in.displayName, Lang(dlg, 54), text);
-        dlg.SendPacket(24, Lang(dlg, 48), sender);
+    if (!EventFlags(chat.User(), NotifyEvent::Alert).dialog || !chat.CanAsk()) {
+        chat.ShowSystemLine(ChatLineKind::Alert, line);
+        chat.AppendHistory(line, false);
+        chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
+        chat.SendPacket(CMD_NOTICE, Lang(chat, 48), sender);
         return;
     }
-    RegistryStore& registry = dlg.Services().registry;
-    if (ValueOrDefault(ReadAppRegValue(registry, "Profile\\", "AlertFrom"), "").size() > 0) {
-        NoticeLine(dlg, in, 40, ChatLineKind::AlertExist);
-        dlg.SendPacket(10, "", sender);
+    if (!chat.OpenAlertFrom().empty()) {
+        NoticeLine(chat, in, 40, ChatLineKind::AlertExist);
+        chat.SendPacket(CMD_ALERT_EXISTS, "", sender);
         return;
     }
-    WriteAppRegValue(registry, "Profile\\", "AlertFrom", in.displayName);
-    dlg.ShowSystemLine(line, ChatLineKind::Alert);
-    dlg.History().AppendHistory(line, false, true);
-    dlg.Notify(NotifyEvent::Alert, in.displayName, Lang(dlg, 54), text);
-    dialogs->ShowAlert(Lang(dlg, 54) + " " + in.displayName, text, [&dlg, &registry, sender] {
-        dlg.SendPacket(9, "", sender);
-        WriteAppRegValue(registry, "Profile\\", "AlertFrom", " ");
+    chat.SetOpenAlertFrom(in.displayName);
+    chat.ShowSystemLine(ChatLineKind::Alert, line);
+    chat.AppendHistory(line, false);
+    chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
+    chat.ShowAlert(Lang(chat, 54) + " " + in.displayName, text, [&chat, sender] {
+        chat.SendPacket(CMD_ALERT_READ, "", sender);
+        chat.SetOpenAlertFrom("");
     });
 }
 
 }  // namespace
 
-bool HandleMessages(CChatMainDlg& dlg, const IncomingPacket& in) {
+bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
     switch (in.raw.command) {
-        case 5: {  // private
-            if (dlg.IsIgnored(in.raw.senderIp)) return true;
+        case CMD_PRIVATE: {
+            if (chat.IsIgnored(in.raw.senderIp)) return true;
             const std::string text = ExtractField(in.body, ":", 1);
-            const std::string line = dlg.NameSpan(in.displayName) + ": " + text;
-            dlg.Chat().AppendChatLine(line, "", ChatLineKind::Private, dlg.PageForPrivate(in.raw.senderId));
-            dlg.History().AppendHistory(line, false, true);
-            dlg.Notify(NotifyEvent::Private, in.displayName, Lang(dlg, 68) + " " + in.displayName, text);
+            const LineText line = LineText::Named("", in.displayName, ": " + text);
+            chat.ShowLine(ChatLineKind::Private, "", line, PageForPrivate(chat, in.raw.senderId));
+            chat.AppendHistory(line, false);
+            chat.Notify(NotifyEvent::Private, in.displayName, Lang(chat, 68) + " " + in.displayName, text);
             return true;
         }
-        case 6: {  // public
-            if (dlg.IsIgnored(in.raw.senderIp)) return true;
+        case CMD_MESSAGE: {
+            if (chat.IsIgnored(in.raw.senderIp)) return true;
             const std::string text = ExtractField(in.body, ":", 1);
-            dlg.History().AppendHistory(dlg.NameSpan(in.displayName) + ": " + text, true, true);
-            dlg.Chat().AppendChatLine(text, in.displayName, ChatLineKind::Message);
-            dlg.Notify(NotifyEvent::Default, in.displayName, in.displayName, text);
+            chat.AppendHistory(LineText::Named("", in.displayName, ": " + text), true);
+            chat.ShowLine(ChatLineKind::Message, in.displayName, LineText::Plain(text), ChatPage::Main);
+            chat.Notify(NotifyEvent::Default, in.displayName, in.displayName, text);
             return true;
         }
-        case 8: HandleAlert(dlg, in); return true;
-        case 9: NoticeLine(dlg, in, 41, ChatLineKind::AlertRead); return true;
-        case 10: NoticeLine(dlg, in, 40, ChatLineKind::AlertExist); return true;
-        case 11:  // sound signal
-            if (dlg.IsIgnored(in.raw.senderIp)) {
-                dlg.SendPacket(41, "n/a", in.raw.senderId);
+        case CMD_ALERT: HandleAlert(chat, in); return true;
+        case CMD_ALERT_READ: NoticeLine(chat, in, 41, ChatLineKind::AlertRead); return true;
+        case CMD_ALERT_EXISTS: NoticeLine(chat, in, 40, ChatLineKind::AlertExist); return true;
+        case CMD_SOUND:
+            if (chat.IsIgnored(in.raw.senderIp)) {
+                chat.SendPacket(CMD_REFUSED, "n/a", in.raw.senderId);
                 return true;
             }
-            NoticeLine(dlg, in, 67, ChatLineKind::Sound);
-            dlg.Notify(NotifyEvent::Sound, in.displayName, Lang(dlg, 67), in.displayName);
+            NoticeLine(chat, in, 67, ChatLineKind::Sound);
+            chat.Notify(NotifyEvent::Sound, in.displayName, Lang(chat, 67), in.displayName);
             return true;
-        case 13: NoticeLine(dlg, in, 62, ChatLineKind::Notify, "<br>" + in.body); return true;
-        case 15: NoticeLine(dlg, in, 71, ChatLineKind::TransferNotify); return true;
-        case 19: NoticeLine(dlg, in, 52, ChatLineKind::AlertExist); return true;
-        case 22: NoticeLine(dlg, in, 44, ChatLineKind::AlertExist, ": " + in.body); return true;
-        case 24:
-            NoticeLine(dlg, in, 48, ChatLineKind::Notify);
-            dlg.Notify(NotifyEvent::Warning, in.displayName, Lang(dlg, 48), in.displayName);
+        case CMD_PROCLIST: NoticeLine(chat, in, 62, ChatLineKind::Notify, "<br>" + in.body); return true;
+        case CMD_SYSINFO: NoticeLine(chat, in, 71, ChatLineKind::TransferNotify); return true;
+        case CMD_CONF_DECLINE: NoticeLine(chat, in, 52, ChatLineKind::AlertExist); return true;
+        case CMD_NOTICE_22: NoticeLine(chat, in, 44, ChatLineKind::AlertExist, ": " + in.body); return true;
+        case CMD_NOTICE:
+            NoticeLine(chat, in, 48, ChatLineKind::Notify);
+            chat.Notify(NotifyEvent::Warning, in.displayName, Lang(chat, 48), in.displayName);
             return true;
-        case 41:
-            NoticeLine(dlg, in, 101, ChatLineKind::Notify);
-            dlg.Notify(NotifyEvent::Warning, in.displayName, Lang(dlg, 101), in.displayName);
+        case CMD_REFUSED:
+            NoticeLine(chat, in, 101, ChatLineKind::Notify);
+            chat.Notify(NotifyEvent::Warning, in.displayName, Lang(chat, 101), in.displayName);
             return true;
-        case 42:  // file request; accepting comes with file transfer
-            if (dlg.IsIgnored(in.raw.senderIp)) return true;
-            NoticeLine(dlg, in, 58, ChatLineKind::TransferNotify, ": " + in.body);
-            dlg.Notify(NotifyEvent::FRequest, in.displayName, Lang(dlg, 58), in.body);
+        case CMD_FREQUEST:  // accepting comes with file transfer
+            if (chat.IsIgnored(in.raw.senderIp)) return true;
+            NoticeLine(chat, in, 58, ChatLineKind::TransferNotify, ": " + in.body);
+            chat.Notify(NotifyEvent::FRequest, in.displayName, Lang(chat, 58), in.body);
             return true;
         default: return false;
     }

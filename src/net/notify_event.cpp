@@ -1,7 +1,7 @@
 #include "net/notify_event.h"
 
-#include "app/ini_file.h"
-#include "app/text_helpers.h"
+#include "base/ini_file.h"
+#include "base/text_helpers.h"
 
 namespace zc {
 

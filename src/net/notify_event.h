@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace zc {
 

@@ -5,7 +5,7 @@
 
 namespace zc {
 
-class CChatMainDlg;
+class ChatSession;
 
 // A packet as the handlers see it: names and body cleaned for the pages.
 struct IncomingPacket {
@@ -16,12 +16,12 @@ struct IncomingPacket {
     std::string displayName;
 };
 
-void HandleCommand(CChatMainDlg& dlg, const IncomingPacket& in);
+void HandleCommand(ChatSession& chat, const IncomingPacket& in);
 
 // Handler groups, each in its own file.
-bool HandlePresence(CChatMainDlg& dlg, const IncomingPacket& in);
-bool HandleMessages(CChatMainDlg& dlg, const IncomingPacket& in);
-bool HandleConference(CChatMainDlg& dlg, const IncomingPacket& in);
-bool HandleBoard(CChatMainDlg& dlg, const IncomingPacket& in);
+bool HandlePresence(ChatSession& chat, const IncomingPacket& in);
+bool HandleMessages(ChatSession& chat, const IncomingPacket& in);
+bool HandleConference(ChatSession& chat, const IncomingPacket& in);
+bool HandleBoard(ChatSession& chat, const IncomingPacket& in);
 
 }  // namespace zc

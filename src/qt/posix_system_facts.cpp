@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/cp1251.h"
+#include "base/cp1251.h"
 
 namespace zc {
 

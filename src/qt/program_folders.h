@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/data_root.h"
+#include "base/data_root.h"
 
 namespace zc {
 

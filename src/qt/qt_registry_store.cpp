@@ -2,7 +2,7 @@
 
 #include <QSettings>
 
-#include "app/cp1251.h"
+#include "base/cp1251.h"
 
 namespace zc {
 

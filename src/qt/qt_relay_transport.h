@@ -2,7 +2,7 @@
 #include <QObject>
 #include <QTcpSocket>
 
-#include "net/packet_stream.h"
+#include "base/packet_stream.h"
 #include "platform/network.h"
 
 namespace zc {

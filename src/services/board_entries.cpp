@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "services/board_store.h"
 
 namespace zc {

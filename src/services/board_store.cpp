@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "platform/clock.h"
 
 namespace zc {

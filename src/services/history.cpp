@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "platform/clock.h"
 
 namespace zc {

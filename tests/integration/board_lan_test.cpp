@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "net/chat_packet.h"
 #include "support/chat_fixture.h"
 
@@ -61,7 +61,7 @@ struct BoardHosts : ::testing::Test {
     // Alice posts from her board page into the tab she has open.
     std::string Post(const std::string& text, const std::string& tab, std::time_t at) {
         for (Host* h : {&alice, &bob, &carol}) h->chat.clock.Set(at);
-        alice.dlg().ShowPage(1);
+        alice.dlg().ShowPage(PageMode::Board);
         alice.dlg().OnBoardCategory(tab);
         EXPECT_TRUE(alice.dlg().SendChatMessage(text));
         lan.Pump();
@@ -81,7 +81,7 @@ TEST_F(BoardHosts, PostGoesIntoTheOpenTabOnEveryCopy) {
 
     // Receivers rebuild their board page; the tab they picked survives the rebuild.
     bob.dlg().OnBoardCategory("3");
-    bob.dlg().ShowPage(1);
+    bob.dlg().ShowPage(PageMode::Board);
     const std::string page = bob.BoardPage();
     EXPECT_NE(page.find("<tr id=\"30\"><td><br><table height=1"), std::string::npos);
     EXPECT_NE(page.find("show_s(3);</script></body></html>"), std::string::npos);
@@ -116,7 +116,7 @@ TEST(BoardLan, ALateJoinerReceivesTheAuthorsMessages) {
     Host alice(lan, "Alice", "10.0.0.1", '\x01');
     alice.Start();
     lan.Pump();
-    alice.dlg().ShowPage(1);
+    alice.dlg().ShowPage(PageMode::Board);
     alice.chat.clock.Set(1765188000);
     alice.dlg().SendChatMessage("before you came");
     alice.chat.clock.Set(1765188060);
@@ -181,10 +181,10 @@ TEST_F(BoardHosts, PeerPacketsNeverTouchFilesOutsideTheBoard) {
     const std::vector<std::string> before = listBoard();
     // Bob's copy is made to send what a hostile peer would.
     for (const char* body : {"../keep.mes;evil", "..\\keep.mes;evil", "/tmp/zc-evil.mes;evil", ";evil", "1.txt;evil"})
-        bob.dlg().SendPacket(16, body, kEveryone);
+        bob.dlg().SendPacket(CMD_BOARD_MESSAGE, body, kEveryone);
     for (const char* path : {"board\\..\\keep.mes", "board\\keep.txt", "keep.mes", "board/../keep.mes", ""})
-        bob.dlg().SendPacket(33, path, kEveryone);
-    bob.dlg().SendPacket(32, "../keep.mes", carol.dlg().OwnId());
+        bob.dlg().SendPacket(CMD_BOARD_DELETE, path, kEveryone);
+    bob.dlg().SendPacket(CMD_BOARD_REQUEST, "../keep.mes", carol.dlg().OwnId());
     lan.Pump();
     EXPECT_EQ(carol.root.Read("keep.mes"), "keep");
     EXPECT_EQ(carol.root.Read("board/keep.txt"), "keep");

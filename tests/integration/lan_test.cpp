@@ -1,8 +1,8 @@
 // Several chats on one fake LAN: the protocol as users meet it.
 #include <gtest/gtest.h>
 
-#include "app/ini_file.h"
-#include "app/registry_keys.h"
+#include "base/ini_file.h"
+#include "base/registry_keys.h"
 #include "support/chat_fixture.h"
 
 namespace zc {
@@ -137,7 +137,7 @@ TEST_F(ThreeHosts, ConferenceInviteAcceptMessageLeave) {
     lan.Pump();
     EXPECT_TRUE(alice.dlg().Roster().IsMember("020000000002"));
     EXPECT_TRUE(bob.dlg().Roster().IsMember("020000000001"));
-    EXPECT_EQ(alice.dlg().User().pageMode, 2);
+    EXPECT_EQ(alice.dlg().User().pageMode, PageMode::Conference);
 
     alice.dlg().SendChatMessage("conference only");
     lan.Pump();
@@ -207,7 +207,7 @@ TEST(Lan, FloodGuardRefusesTheSixteenthUntilFifteenQuietSeconds) {
 
 TEST_F(ThreeHosts, FloodLimitFromAPeer) {
     auto send45 = [&](const std::string& body) {
-        carol.dlg().SendPacket(45, body, "0.0");
+        carol.dlg().SendPacket(CMD_FLOODLIMIT, body, "0.0");
         lan.Pump();
     };
     send45("x:-3");

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "support/chat_fixture.h"
 
 namespace zc {
@@ -11,7 +11,7 @@ struct RunningChat {
     explicit RunningChat(bool debugCommand) {
         if (debugCommand) WriteIniValue("system/zeltochat.ini", "GLOBAL", "DEBUGCOMMAND", "KV%&(");
         EXPECT_TRUE(chat.dlg->OnInitDialog());
-        chat.dlg->Transports().Add(&lan, CNetSettings{});
+        chat.dlg->UseTransport(&lan, CNetSettings{});
     }
     std::string Wire(const std::string& plain) const { return chat.dlg->Codec().EncodeText(plain); }
     FakeLockBoard board;
@@ -51,17 +51,17 @@ TEST(PacketIo, SendEncodesAppendsZeroAndReportsFailures) {
     RunningChat run(false);
     CChatMainDlg& dlg = *run.chat.dlg;
     dlg.SetIdentity("10.0.0.1", "10001000");
-    ASSERT_TRUE(dlg.SendPacket(5, "1:hello", "0.0"));
+    ASSERT_TRUE(dlg.SendPacket(CMD_PRIVATE, "1:hello", "0.0"));
     ASSERT_EQ(run.lan.Sent().size(), 1u);
     const std::string& bytes = run.lan.Sent()[0];
     EXPECT_EQ(bytes.back(), '\0');
     EXPECT_EQ(bytes.find('\0'), bytes.size() - 1);
     EXPECT_EQ(dlg.Codec().DecodeText(bytes.substr(0, bytes.size() - 1)).substr(0, 18), "10.0.0.1(10001000)");
-    EXPECT_FALSE(dlg.SendPacket(5, std::string(5000, 'x'), "0.0"));
+    EXPECT_FALSE(dlg.SendPacket(CMD_PRIVATE, std::string(5000, 'x'), "0.0"));
     EXPECT_EQ(run.lan.Sent().size(), 1u);
 
     run.lan.failSends = true;
-    EXPECT_FALSE(dlg.SendPacket(5, "1:again", "0.0"));
+    EXPECT_FALSE(dlg.SendPacket(CMD_PRIVATE, "1:again", "0.0"));
     EXPECT_FALSE(dlg.Transports().IsActive());
     EXPECT_NE(run.chat.ChatView()->Body().find(dlg.Language().LangString(116)), std::string::npos);
 }
@@ -71,7 +71,7 @@ TEST(PacketIo, EmptyTransportListSendsNothing) {
     FakeLockBoard board;
     FakeChat chat(board);
     ASSERT_TRUE(chat.dlg->OnInitDialog());
-    EXPECT_FALSE(chat.dlg->SendPacket(2, "x", "0.0"));
+    EXPECT_FALSE(chat.dlg->SendPacket(CMD_WHO, "x", "0.0"));
 }
 
 }  // namespace zc

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/ini_file.h"
-#include "app/registry_keys.h"
-#include "app/version.h"
+#include "base/ini_file.h"
+#include "base/registry_keys.h"
+#include "base/version.h"
+#include "platform/window_commands.h"
 #include "support/chat_fixture.h"
 
 namespace zc {
@@ -69,7 +70,7 @@ TEST(Startup, StartupTimerRefreshesThenAnnouncesModeAndPresence) {
     RecordingTransport lan;
     CNetSettings up;
     up.active = 1;
-    chat.dlg->Transports().Add(&lan, up);
+    chat.dlg->UseTransport(&lan, up);
     chat.dlg->SetIdentity("10.0.0.5", "AABBCCDDEEFF");
     chat.timers.Advance(1999);
     EXPECT_TRUE(lan.Sent().empty());
@@ -172,7 +173,7 @@ TEST(Shutdown, ExitMainAnnouncesStoresAndReleases) {
     chat.timers.Advance(50);
     chat.window.MoveWindow(40, 50, 500, 620);
     RecordingTransport lan;
-    chat.dlg->Transports().Add(&lan, CNetSettings{});
+    chat.dlg->UseTransport(&lan, CNetSettings{});
     chat.dlg->ExitMain();
     ASSERT_EQ(lan.Sent().size(), 1u);
     std::string sent = lan.Sent()[0];
@@ -214,7 +215,7 @@ TEST(HotKeys, ModeKeysWriteTheModeAndAnnounceIt) {
     FakeChat chat(board);
     ASSERT_TRUE(chat.dlg->OnInitDialog());
     RecordingTransport lan;
-    chat.dlg->Transports().Add(&lan, CNetSettings{});
+    chat.dlg->UseTransport(&lan, CNetSettings{});
     EXPECT_TRUE(chat.dlg->OnKeyDown(113));
     EXPECT_EQ(chat.dlg->User().mode, 2);
     EXPECT_EQ(ReadIniValue("profiles/default.cfg", "GLOBAL", "MODE"), "2");
@@ -302,11 +303,13 @@ TEST(Theme, StartUpAppliesTheSkinAndButtonsSwitchPages) {
     EXPECT_NE(chat.views.Live(ViewRole::UserList)->Page().find("list.css"), std::string::npos);
 
     chat.dlg->OnCommand(32820);  // the conference page
-    EXPECT_EQ(chat.dlg->User().pageMode, 2);
-    EXPECT_TRUE(chat.dlg->Chat().SecondPagePrepared());
+    EXPECT_EQ(chat.dlg->User().pageMode, PageMode::Conference);
+    ASSERT_NE(chat.views.Live(ViewRole::SecondText), nullptr);
+    EXPECT_NE(chat.views.Live(ViewRole::SecondText)->Page().find("<body"), std::string::npos);
     chat.dlg->OnCommand(32818);
-    EXPECT_EQ(chat.dlg->User().pageMode, 0);
-    chat.dlg->Chat().AppendChatLine("to be cleared", "", ChatLineKind::Alert);
+    EXPECT_EQ(chat.dlg->User().pageMode, PageMode::Main);
+    chat.dlg->SendChatMessage("to be cleared");
+    ASSERT_NE(chat.ChatView()->Body().find("to be cleared"), std::string::npos);
     chat.dlg->OnCommand(32783);  // clear chat
     EXPECT_EQ(chat.ChatView()->Body().find("to be cleared"), std::string::npos);
     const bool soundBefore = chat.dlg->User().soundOn;

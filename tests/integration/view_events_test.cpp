@@ -1,8 +1,8 @@
-#include "ui/html/view_events.h"
+#include "app/view_events.h"
 
 #include <gtest/gtest.h>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "support/chat_fixture.h"
 
 namespace zc {
@@ -11,7 +11,7 @@ using namespace zc::test;
 namespace {
 struct Started {
     Started() { EXPECT_TRUE(chat.dlg->OnInitDialog()); }
-    ViewEventResult Fire(ViewRole role, ViewEventKind kind, const std::string& cls, const std::string& text,
+    WindowRequest Fire(ViewRole role, ViewEventKind kind, const std::string& cls, const std::string& text,
                          const std::string& parent = "", const std::string& outer = "") {
         ViewEvent e;
         e.kind = kind;
@@ -19,7 +19,7 @@ struct Started {
         e.innerText = text;
         e.parentClass = parent;
         e.outerHtml = outer;
-        return HandleViewEvent(*chat.dlg, role, e);
+        return chat.dlg->OnViewEvent(role, e);
     }
     FakeLockBoard board;
     FakeChat chat{board};
@@ -57,13 +57,15 @@ TEST(ViewEvents, LinksOpenOnlyWithARealTarget) {
 TEST(ViewEvents, MenusByViewAndClass) {
     TempRoot root;
     Started s;
-    EXPECT_EQ(s.Fire(ViewRole::ChatText, ViewEventKind::ContextMenu, "username", "<Bob>").action, ViewAction::None);
-    ViewEventResult r = s.Fire(ViewRole::UserList, ViewEventKind::ContextMenu, "username", "Bob");
-    EXPECT_EQ(r.action, ViewAction::UserMenu);
+    EXPECT_EQ(s.Fire(ViewRole::ChatText, ViewEventKind::ContextMenu, "username", "<Bob>").action, WindowAction::None);
+    WindowRequest r = s.Fire(ViewRole::UserList, ViewEventKind::ContextMenu, "username", "Bob");
+    EXPECT_EQ(r.action, WindowAction::UserMenu);
     EXPECT_EQ(r.picked, "Bob");
-    EXPECT_EQ(s.Fire(ViewRole::UserList, ViewEventKind::ContextMenu, "groupname", "Nobody").action, ViewAction::None);
-    EXPECT_EQ(s.Fire(ViewRole::Smiles, ViewEventKind::ContextMenu, "category", "").action, ViewAction::HideSmiles);
-    EXPECT_EQ(s.Fire(ViewRole::ChatText, ViewEventKind::ContextMenu, "myname", "Me").action, ViewAction::OwnMenu);
+    EXPECT_EQ(s.Fire(ViewRole::UserList, ViewEventKind::ContextMenu, "groupname", "Nobody").action, WindowAction::None);
+    EXPECT_EQ(s.Fire(ViewRole::Smiles, ViewEventKind::ContextMenu, "category", "").action, WindowAction::None);
+    // A right click beside every element of a chat page offers copying.
+    EXPECT_EQ(s.Fire(ViewRole::ChatText, ViewEventKind::ContextMenu, "", "").action, WindowAction::CopyMenu);
+    EXPECT_EQ(s.Fire(ViewRole::ChatText, ViewEventKind::ContextMenu, "myname", "Me").action, WindowAction::OwnMenu);
 }
 
 }  // namespace zc

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/debug_log.h"
-#include "app/ini_file.h"
-#include "app/language.h"
-#include "app/settings.h"
+#include "base/debug_log.h"
+#include "base/ini_file.h"
+#include "base/language.h"
+#include "base/settings.h"
 #include "cli/chat_line_text.h"
 #include "cli/console.h"
 #include "cli/console_dialogs.h"
@@ -52,14 +52,17 @@ struct TerminalPage : ::testing::Test {
     LanguageTable language;
     PageStore store;
     std::vector<std::string> printed;
-    TerminalViewFactory views{store, [this](ViewRole role, const std::string& html) {
-                                  printed.push_back((role == ViewRole::SecondText ? "2|" : "") + ChatLineText(html));
-                              }};
+    std::vector<ChatLineEvent> lines;
+    TerminalViewFactory views{store};
     std::unique_ptr<ChatDocument> doc;
     void SetUp() override {
         user.nickname = "Alice";
         doc = std::make_unique<ChatDocument>(ChatDocumentContext{clock, log, user, language, root.Path(), "1.0"}, views,
                                              nullptr);
+        doc->SetLineListener([this](const ChatLineEvent& line) {
+            printed.push_back((line.page == ChatPage::Second ? "2|" : "") + ChatLineText(line.html));
+            lines.push_back(line);
+        });
         ASSERT_TRUE(doc->CreateViews());
     }
 };
@@ -137,11 +140,21 @@ TEST(ChatLineText, TagsEntitiesAndBlanks) {
     EXPECT_EQ(ChatLineText("<a href=\"x\""), "<a href=\"x\"");
 }
 
-TEST(ChatLineText, StyleComesFromTheFirstKindOfSpan) {
-    EXPECT_EQ(ChatLineStyle("<span class=\"time\">[1]</span><span class=\"private\">x</span>"), LineStyle::Private);
-    EXPECT_EQ(ChatLineStyle("<span class=\"alertread\">x <span class=\"alert\">"), LineStyle::Notice);
-    EXPECT_EQ(ChatLineStyle("<span class=\"mymessage\"><span class=\"myname\">"), LineStyle::Own);
-    EXPECT_EQ(ChatLineStyle("<span class=\"username\">&lt;Bob&gt;</span>:&nbsp;<span>hi</span>"), LineStyle::Plain);
+TEST_F(TerminalPage, EachLineIsReportedWithItsKindPageAndSender) {
+    // A peer's text that looks like the page's own markup must not change how the line is shown.
+    doc->AppendChatLine("class=&quot;alert&quot; x", "Bob", ChatLineKind::Message);
+    doc->AppendChatLine("read", "", ChatLineKind::AlertRead);
+    doc->AppendChatLine("joined", "", ChatLineKind::Private, doc->SecondTextView());
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].sender, "Bob");
+    EXPECT_EQ(lines[0].text, "class=&quot;alert&quot; x");
+    EXPECT_EQ(ChatLineStyle(lines[0].kind), LineStyle::Plain);
+    EXPECT_EQ(ChatLineStyle(lines[1].kind), LineStyle::Notice);
+    EXPECT_EQ(lines[1].page, ChatPage::Main);
+    EXPECT_EQ(lines[2].page, ChatPage::Second);
+    EXPECT_EQ(ChatLineStyle(lines[2].kind), LineStyle::Private);
+    // The event's html is what the page got.
+    EXPECT_NE(store.PageOf(ViewRole::SecondText).find(lines[2].html), std::string::npos);
 }
 
 TEST(LineSplitter, LinesAcrossReadsAndTheLastWithoutNewline) {
@@ -284,16 +297,16 @@ TEST_F(Session, TypedLinesWaitForTheNetworkThenRunInOrder) {
     EXPECT_NE(bob.Body().find("<span>first, waiting</span>"), std::string::npos);
     // Typed UTF-8 goes out as windows-1251.
     EXPECT_NE(bob.Body().find("private \xEF\xF0\xE8\xE2\xE5\xF2"), std::string::npos);
-    EXPECT_EQ(alice.chat.Use().User().pageMode, 0);
+    EXPECT_EQ(alice.chat.Use().User().pageMode, PageMode::Main);
     EXPECT_NE(out.Text().find("-- typed text goes to page 2"), std::string::npos);
 }
 
 TEST_F(Session, OwnCommandsAndTheEscapedSlash) {
     session.SetReady();
     session.OnLine("/page 2");
-    EXPECT_EQ(alice.chat.Use().User().pageMode, 2);
+    EXPECT_EQ(alice.chat.Use().User().pageMode, PageMode::Conference);
     session.OnLine("/page 3");
-    EXPECT_EQ(alice.chat.Use().User().pageMode, 2);
+    EXPECT_EQ(alice.chat.Use().User().pageMode, PageMode::Conference);
     session.OnLine("/page 0");
 
     session.OnLine("//usr/bin is a path");

@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "app/chat_main_dlg.h"
-#include "app/xdg_autostart.h"
+#include "base/xdg_autostart.h"
 #include "support/fakes.h"
 #include "support/temp_root.h"
 

@@ -6,15 +6,15 @@
 #include <QTimer>
 #include <QWebEngineScript>
 
-#include "app/debug_log.h"
-#include "app/language.h"
-#include "app/settings.h"
+#include "base/debug_log.h"
+#include "base/language.h"
+#include "base/settings.h"
 #include "support/fakes.h"
 #include "support/temp_root.h"
-#include "ui/chrome/web/page_scheme.h"
-#include "ui/chrome/web/web_view_factory.h"
+#include "gui/web/page_scheme.h"
+#include "gui/web/web_view_factory.h"
 #include "ui/html/chat_document.h"
-#include "ui/html/markup.h"
+#include "base/message_text.h"
 
 namespace zc {
 namespace {

@@ -1,13 +1,14 @@
 #include "ui/html/chat_document.h"
 #include "ui/html/skin_theme.h"
 
-#include "app/debug_log.h"
-#include "app/ini_file.h"
-#include "app/language.h"
-#include "app/settings.h"
-#include "app/text_helpers.h"
+#include "base/debug_log.h"
+#include "base/ini_file.h"
+#include "base/language.h"
+#include "base/settings.h"
+#include "base/text_helpers.h"
 #include "platform/clock.h"
 #include "platform/main_window_host.h"
+#include "base/message_text.h"
 #include "ui/html/markup.h"
 
 namespace zc {
@@ -89,33 +90,33 @@ std::string ChatDocument::TimeStampSpan() const {
     return "<span class=\"time\">" + FormatTime(format, ctx_.clock.LocalTime(ctx_.clock.Now())) + "</span>";
 }
 
-std::string ChatDocument::LineBody(const std::string& body, const std::string& name, int kind) const {
+std::string ChatDocument::LineBody(const std::string& body, const std::string& name, ChatLineKind kind) const {
     auto wrap = [&](const char* cls) { return "<span class=\"" + std::string(cls) + "\">" + body + "</span>"; };
     switch (kind) {
-        case Message: {
+        case ChatLineKind::Message: {
             const std::string k = ColourOverride(name, 0);
             if (k == name) return "<span>" + body + "</span>";
             return "<span style=\"color:" + k + "\">" + body + "</span>";
         }
-        case ExitUser: return wrap("exituser");
-        case EnterUser: return wrap("enteruser");
-        case Private: return wrap("private");
-        case ChangeMode: return wrap("changemode");
-        case Alert: return wrap("alert");
-        case AlertRead: return wrap("alertread");
-        case AlertExist: return wrap("alertexist");
-        case Sound: return wrap("sound");
-        case Notify:
-        case TransferNotify: return wrap("notify");
-        case OwnMessage:
+        case ChatLineKind::ExitUser: return wrap("exituser");
+        case ChatLineKind::EnterUser: return wrap("enteruser");
+        case ChatLineKind::Private: return wrap("private");
+        case ChatLineKind::ChangeMode: return wrap("changemode");
+        case ChatLineKind::Alert: return wrap("alert");
+        case ChatLineKind::AlertRead: return wrap("alertread");
+        case ChatLineKind::AlertExist: return wrap("alertexist");
+        case ChatLineKind::Sound: return wrap("sound");
+        case ChatLineKind::Notify:
+        case ChatLineKind::TransferNotify: return wrap("notify");
+        case ChatLineKind::OwnMessage:
             return "<span class=\"mymessage\"><span class=\"myname\">&lt" + ctx_.user.nickname + "&gt</span> " + body +
                    "</span>";
-        default: return {};
     }
+    return {};
 }
 
-void ChatDocument::AppendChatLine(const std::string& text, const std::string& name, int kind, HtmlView* view,
-                                  bool withTime, bool withBreak) {
+void ChatDocument::AppendChatLine(const std::string& text, const std::string& name, ChatLineKind kind,
+                                  HtmlView* view, bool withTime, bool withBreak) {
     if (!view) view = chatText_.get();
     if (!view) return;
     std::string body = ReplaceAll(text, "\n", "<br>");
@@ -126,6 +127,8 @@ void ChatDocument::AppendChatLine(const std::string& text, const std::string& na
     if (withBreak) line += "<br>";
     line = ChatUrlLinker(line);
     view->AppendToBody(line);
+    if (listener_)
+        listener_({kind, view == secondText_.get() ? ChatPage::Second : ChatPage::Main, name, text, line});
     if (ctx_.user.lookMode) view->ScrollToEnd();
     if (host_ && host_->IsWindowVisible()) host_->FocusInput();
 
@@ -135,11 +138,11 @@ void ChatDocument::AppendChatLine(const std::string& text, const std::string& na
 
 void ChatDocument::ClearPage() {
     // The page of the current page mode is cleared, whichever view passed its limit.
-    if (ctx_.user.pageMode == 0) {
+    if (ctx_.user.pageMode == PageMode::Main) {
         chatText_ = factory_.CreateView(ViewRole::ChatText);
         chatLines_ = 0;
         PrepareText(chatText_.get(), true);
-    } else if (ctx_.user.pageMode == 2 && secondText_) {
+    } else if (ctx_.user.pageMode == PageMode::Conference && secondText_) {
         secondText_ = factory_.CreateView(ViewRole::SecondText);
         secondLines_ = 0;
         PrepareText(secondText_.get(), false);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "net/chat_line.h"
 #include "platform/html_view.h"
 
 namespace zc {
@@ -13,20 +14,15 @@ class LanguageTable;
 class MainWindowHost;
 struct LocalUser;
 
-enum ChatLineKind {
-    Message = 0,
-    ExitUser = 3,
-    EnterUser = 4,
-    Private = 5,
-    ChangeMode = 7,
-    Alert = 8,
-    AlertRead = 9,
-    AlertExist = 10,
-    Sound = 11,
-    Notify = 13,
-    TransferNotify = 15,
-    OwnMessage = 27,
+// One line as it was appended to a chat page.
+struct ChatLineEvent {
+    ChatLineKind kind = ChatLineKind::Message;
+    ChatPage page = ChatPage::Main;
+    std::string sender;  // the name the line stands under; empty for none
+    std::string text;    // the line's own text, before the page's markup
+    std::string html;    // the whole line as the page got it
 };
+using ChatLineListener = std::function<void(const ChatLineEvent&)>;
 
 inline const char kProductSiteHost[] = "www.zeltochat.org";
 
@@ -57,14 +53,15 @@ public:
 
     std::string PageShell(bool withGreeting) const;
     bool PrepareText(HtmlView* view, bool withGreeting);
-    void AppendChatLine(const std::string& text, const std::string& name, int kind, HtmlView* view = nullptr,
-                        bool withTime = true, bool withBreak = true);
+    void AppendChatLine(const std::string& text, const std::string& name, ChatLineKind kind,
+                        HtmlView* view = nullptr, bool withTime = true, bool withBreak = true);
+    void SetLineListener(ChatLineListener listener) { listener_ = std::move(listener); }
     void ClearPage();
 
     std::string UserNameSpan(const std::string& name) const;
     std::string TimeStampSpan() const;
     std::string ColourOverride(const std::string& name, int which) const;
-    std::string LineBody(const std::string& body, const std::string& name, int kind) const;
+    std::string LineBody(const std::string& body, const std::string& name, ChatLineKind kind) const;
 
     int LineCount(const HtmlView* view) const;
     bool SecondPagePrepared() const { return secondPrepared_; }
@@ -74,6 +71,7 @@ private:
     ViewFactory& factory_;
     MainWindowHost* host_;
     std::function<std::string(const std::string&)> substitute_;
+    ChatLineListener listener_;
     std::unique_ptr<HtmlView> chatText_, secondText_;
     int chatLines_ = 0, secondLines_ = 0;
     bool secondPrepared_ = false;

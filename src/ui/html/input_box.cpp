@@ -1,6 +1,6 @@
 #include "ui/html/input_box.h"
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace zc {
 

@@ -4,7 +4,8 @@
 #include <functional>
 #include <utility>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
+#include "platform/window_commands.h"
 
 namespace zc {
 
@@ -75,19 +76,19 @@ const char* MouseEventName(SkinMouseEvent event) {
     return "NONE";
 }
 
-constexpr std::array<std::pair<const char*, int>, 12> kButtonCommands = {{
-    {"CLOSE", 32809},
-    {"MINIMIZE", 32810},
-    {"MAIN", 32818},
-    {"BOARD", 32819},
-    {"CONFERENCE", 32820},
-    {"OPTIONS", 32780},
-    {"REFRESH", 32805},
-    {"SMILES", 32813},
-    {"CLEARCHAT", 32783},
-    {"SOUNDTRIGGER", 32839},
-    {"PROFILE", 32840},
-    {"CHATMODE", 32792},
+constexpr std::array<std::pair<const char*, WindowCommand>, 12> kButtonCommands = {{
+    {"CLOSE", ID_CLOSE},
+    {"MINIMIZE", ID_MINIMIZE},
+    {"MAIN", ID_SHOW_MAIN},
+    {"BOARD", ID_SHOW_BOARD},
+    {"CONFERENCE", ID_SHOW_CONFERENCE},
+    {"OPTIONS", ID_OPTIONS},
+    {"REFRESH", ID_REFRESH},
+    {"SMILES", ID_SMILES},
+    {"CLEARCHAT", ID_CLEARCHAT},
+    {"SOUNDTRIGGER", ID_SOUNDTRIGGER},
+    {"PROFILE", ID_PROFILE_MENU},
+    {"CHATMODE", ID_CHATMODE_MENU},
 }};
 
 void SetBox(std::string_view line, std::string_view prefix, SkinBox& box) {

@@ -6,8 +6,8 @@
 #include <optional>
 #include <sstream>
 
-#include "app/debug_log.h"
-#include "app/ini_file.h"
+#include "base/debug_log.h"
+#include "base/ini_file.h"
 #include "ui/html/skin_host.h"
 
 namespace zc {

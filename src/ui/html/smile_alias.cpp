@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/debug_log.h"
-#include "ui/html/markup.h"
+#include "base/debug_log.h"
+#include "base/message_text.h"
 
 namespace zc {
 

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "platform/html_view.h"
 #include "ui/html/smile_alias.h"
 #include "ui/html/user_list_page.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "net/user_roster.h"
 #include "platform/html_view.h"
 #include "services/user_groups.h"
@@ -130,7 +130,7 @@ std::string UserListTable(const UserListContext& ctx) {
 
     std::string html = "<table width=100% height=1 border=0 cellpadding=0 cellspacing=0>";
     const std::vector<std::string>& groups = ctx.roster.GroupNames();
-    if (ctx.user.pageMode == 2 || !ctx.user.groupsOn) {
+    if (ctx.user.pageMode == PageMode::Conference || !ctx.user.groupsOn) {
         for (const CUserRecord* r : shown) html += RecordRows(*r, ctx, false);
     } else {
         for (size_t g = 0; g < groups.size(); ++g) {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/debug_log.h"
-#include "app/language.h"
-#include "app/settings.h"
+#include "base/debug_log.h"
+#include "base/language.h"
+#include "base/settings.h"
 #include "support/fakes.h"
 #include "support/temp_root.h"
 
@@ -40,7 +40,7 @@ TEST(ChatDocument, LineFragmentsByKind) {
     p.doc.AppendChatLine("mine", "", ChatLineKind::OwnMessage, nullptr, true, false);
     EXPECT_NE(p.Chat()->Body().find("<span class=\"mymessage\"><span class=\"myname\">&ltMe&gt</span> mine</span>"),
               std::string::npos);
-    EXPECT_EQ(p.doc.LineBody("x", "", 12), "");
+    EXPECT_EQ(p.doc.LineBody("x", "", static_cast<ChatLineKind>(12)), "");
     EXPECT_EQ(p.doc.LineBody("x", "", ChatLineKind::TransferNotify), "<span class=\"notify\">x</span>");
 }
 
@@ -65,10 +65,10 @@ TEST(ChatDocument, LineLimitClearsTheCurrentPageOnly) {
     p.user.lineLimit = 3;
     for (int i = 0; i < 3; ++i) p.doc.AppendChatLine("line", "", ChatLineKind::Alert);
     EXPECT_EQ(p.views.Created(ViewRole::ChatText), 1);
-    p.user.pageMode = 1;  // board in front: nothing is cleared
+    p.user.pageMode = PageMode::Board;  // board in front: nothing is cleared
     p.doc.AppendChatLine("line", "", ChatLineKind::Alert);
     EXPECT_EQ(p.views.Created(ViewRole::ChatText), 1);
-    p.user.pageMode = 0;
+    p.user.pageMode = PageMode::Main;
     p.doc.AppendChatLine("line", "", ChatLineKind::Alert);
     EXPECT_EQ(p.views.Created(ViewRole::ChatText), 2);
     EXPECT_EQ(p.doc.LineCount(p.Chat()), 0);

@@ -1,3 +1,4 @@
+#include "base/message_text.h"
 #include "ui/html/markup.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include <functional>
 #include <utility>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "support/fakes.h"
 #include "support/temp_root.h"
 #include "ui/html/skin_geometry.h"

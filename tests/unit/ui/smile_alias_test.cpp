@@ -6,14 +6,14 @@
 #include <set>
 #include <sstream>
 
-#include "app/debug_log.h"
-#include "app/language.h"
-#include "app/settings.h"
-#include "app/text_helpers.h"
+#include "base/debug_log.h"
+#include "base/language.h"
+#include "base/settings.h"
+#include "base/text_helpers.h"
 #include "support/fakes.h"
 #include "support/temp_root.h"
 #include "ui/html/chat_document.h"
-#include "ui/html/markup.h"
+#include "base/message_text.h"
 
 namespace zc {
 using namespace zc::test;

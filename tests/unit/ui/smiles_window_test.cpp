@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/debug_log.h"
-#include "app/text_helpers.h"
+#include "base/debug_log.h"
+#include "base/text_helpers.h"
 #include "support/fakes.h"
 #include "support/temp_root.h"
 #include "ui/html/smile_alias.h"

@@ -4,9 +4,9 @@
 
 #include <sstream>
 
-#include "app/ini_file.h"
-#include "app/settings.h"
-#include "app/text_helpers.h"
+#include "base/ini_file.h"
+#include "base/settings.h"
+#include "base/text_helpers.h"
 #include "net/user_roster.h"
 #include "support/fakes.h"
 #include "support/temp_root.h"
@@ -99,14 +99,14 @@ TEST(UserList, GoldenPlainRowsSortedByName) {
     EXPECT_EQ(UserListTable(g.Context()), g.Golden("plain.html"));
     // Groups on, but the second chat page is in front: still plain.
     g.user.groupsOn = true;
-    g.user.pageMode = 2;
+    g.user.pageMode = PageMode::Conference;
     EXPECT_EQ(UserListTable(g.Context()), g.Golden("plain.html"));
 }
 
 TEST(UserList, GoldenGroupedRows) {
     GoldenList g;
     g.user.groupsOn = true;
-    g.user.pageMode = 1;
+    g.user.pageMode = PageMode::Board;
     EXPECT_EQ(UserListTable(g.Context()), g.Golden("grouped.html"));
 }
 

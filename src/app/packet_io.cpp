@@ -1,0 +1,34 @@
+// Packets of the main window: building and sending, receiving and parsing.
+#include "app/chat_main_dlg.h"
+#include "net/dispatch.h"
+
+namespace zc {
+
+bool CChatMainDlg::SendPacket(Command command, const std::string& body, const std::string& target) {
+    PacketSender sender{ownIp_, ownId_, user_.nickname, user_.avatarFile, static_cast<int>(user_.pageMode)};
+    auto text = BuildPacketText(sender, command, body, target);
+    if (!text) return false;
+    std::string bytes = codec_.EncodeText(*text);
+    bytes.push_back('\0');
+    return transports_.SendAll(bytes, [this](const CNetSettings& failed) {
+        ShowAlertNotice(language_.LangString(116) + " " + failed.name);
+    });
+}
+
+void CChatMainDlg::OnPacketText(const std::string& received) {
+    if (received.empty() || received == " ") return;
+    const std::string text = codec_.DecodeText(received);
+    // Raw display comes before any check, so malformed packets show too.
+    if (global_.debugCommand && chat_) chat_->AppendChatLine(text, "SYSTEMDEBUG", ChatLineKind::Sound);
+    if (!HasValidTerminator(text)) return;
+    const CChatPacket packet = ParsePacketText(text);
+    DispatchPacket(packet);
+}
+
+void CChatMainDlg::DispatchPacket(const CChatPacket& packet) {
+    ++dispatched_;
+    lastCommand_ = packet.command;
+    zc::DispatchPacket(*this, packet);
+}
+
+}  // namespace zc

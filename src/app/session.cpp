@@ -1,0 +1,89 @@
+// The chat as its packet handlers and outgoing forms see it: lines, history, dialogs.
+#include "app/chat_main_dlg.h"
+#include "base/registry_keys.h"
+#include "base/text_helpers.h"
+#include "base/ini_file.h"
+#include "platform/dialogs.h"
+#include "platform/shell.h"
+#include "platform/timers.h"
+
+namespace zc {
+
+std::string CChatMainDlg::NameSpan(const std::string& name) const { return chat_ ? chat_->UserNameSpan(name) : name; }
+
+std::string CChatMainDlg::LineHtml(const LineText& text) const {
+    if (!text.named) return text.before;
+    return text.before + NameSpan(text.name) + text.after;
+}
+
+HtmlView* CChatMainDlg::ChatView(ChatPage page) const {
+    if (!chat_) return nullptr;
+    return page == ChatPage::Second ? chat_->SecondTextView() : chat_->ChatTextView();
+}
+
+void CChatMainDlg::SetChatLineListener(ChatLineListener listener) {
+    lineListener_ = std::move(listener);
+    if (chat_) chat_->SetLineListener(lineListener_);
+}
+
+void CChatMainDlg::ShowLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) {
+    // Without its own view the second page's lines go to the main page.
+    if (chat_) chat_->AppendChatLine(LineHtml(text), sender, kind, ChatView(page));
+}
+
+void CChatMainDlg::ShowSystemLine(ChatLineKind kind, const LineText& text) {
+    if (chat_) chat_->AppendChatLine(LineHtml(text), "", kind, nullptr, false, true);
+}
+
+void CChatMainDlg::ShowAlertNotice(const std::string& text) { ShowSystemLine(ChatLineKind::Alert, LineText::Plain(text)); }
+
+void CChatMainDlg::AppendHistory(const LineText& text, bool isMain) { history_.AppendHistory(LineHtml(text), isMain, true); }
+
+void CChatMainDlg::ArmUserListTimer(int ms) { p_.timers.SetTimer(kUserListTimer, ms); }
+
+void CChatMainDlg::Notify(NotifyEvent event, const std::string& userName, const std::string&, const std::string&) {
+    const ChatModeEventFlags flags = EventFlags(user_, event);
+    if (!flags.sound || !user_.soundOn || !p_.shell) return;
+    const std::string file = EventSoundFile(user_.ProfilePath(), event, userName);
+    if (!file.empty()) p_.shell->PlaySound(file);
+    // Bubbles come through the notification plug-in.
+}
+
+void CChatMainDlg::OpenSecondPage() {
+    if (!chat_) return;
+    user_.pageMode = PageMode::Conference;
+    if (!chat_->SecondPagePrepared() && chat_->SecondTextView()) chat_->PrepareText(chat_->SecondTextView(), false);
+}
+
+bool CChatMainDlg::HasSecondPage() const { return chat_ && chat_->SecondPagePrepared(); }
+
+bool CChatMainDlg::CanAsk() const { return p_.dialogs != nullptr; }
+
+void CChatMainDlg::ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) {
+    if (p_.dialogs) p_.dialogs->ShowAlert(caption, text, std::move(onRead));
+}
+
+void CChatMainDlg::AskQuestion(const std::string& caption, const std::string& text,
+                               std::function<void(bool)> onAnswer) {
+    if (p_.dialogs) p_.dialogs->AskQuestion(caption, text, std::move(onAnswer));
+}
+
+std::string CChatMainDlg::OpenAlertFrom() const {
+    return ValueOrDefault(ReadAppRegValue(p_.registry, "Profile\\", "AlertFrom"), "");
+}
+
+void CChatMainDlg::SetOpenAlertFrom(const std::string& name) {
+    // A blank, not nothing, is what says that no alert is open.
+    WriteAppRegValue(p_.registry, "Profile\\", "AlertFrom", name.empty() ? " " : name);
+}
+
+bool CChatMainDlg::IsIgnored(const std::string& ip) const {
+    if (ip.empty()) return false;
+    return !ReadIniValue(user_.ProfilePath(), "IGNORELIST", RemoveChars(ip, ".")).empty();
+}
+
+bool CChatMainDlg::OpenHistory(bool isMain) {
+    return p_.shell && p_.shell->OpenDocument(programDir_ + history_.PathFor(isMain));
+}
+
+}  // namespace zc

@@ -1,0 +1,106 @@
+#include "app/view_events.h"
+
+#include "app/chat_main_dlg.h"
+#include "base/ini_file.h"
+#include "base/text_helpers.h"
+#include "base/message_text.h"
+#include "platform/main_window_host.h"
+#include "platform/shell.h"
+
+namespace zc {
+
+std::string LinkTarget(const std::string& outerHtml, const std::string& attribute) {
+    const std::string open = attribute + "=\"";
+    const size_t at = outerHtml.find(open);
+    if (at == std::string::npos) return {};
+    const size_t start = at + open.size();
+    // The value ends at its closing quote; links with a title attribute would otherwise carry it along.
+    const size_t end = outerHtml.find('"', start);
+    if (end == std::string::npos) return {};
+    return outerHtml.substr(start, end - start);
+}
+
+void CChatMainDlg::AddressUser(const std::string& picked) {
+    const std::string name = RemoveChars(picked, "<>");
+    if (name.empty()) return;
+    std::string appeal = ReadIniValue(user_.ProfilePath(), "OVERRIDE", name + "_APPEAL");
+    appeal = appeal.size() >= 4 ? MessageTextSanitizer(appeal, true, global_.showImages) : global_.appeal;
+    p_.window.SetInputText(name + appeal + " " + p_.window.InputText());
+    p_.window.FocusInput();
+}
+
+void CChatMainDlg::OpenLink(const std::string& target) {
+    if (target.size() > 5 && p_.shell) p_.shell->OpenDocument(target);
+}
+
+// Reply forms put in front of the input, as the compose keywords expect them.
+void CChatMainDlg::ReplyTo(const char* keyword, const std::string& name) {
+    const std::string clean = RemoveChars(name, "<>");
+    if (clean.empty()) return;
+    p_.window.SetInputText(std::string(keyword) + "->" + clean + ":");
+    p_.window.FocusInput();
+}
+
+namespace {
+std::string IdOrText(const ViewEvent& e) { return e.id.empty() ? e.innerText : e.id; }
+}  // namespace
+
+// The first row of the event table that matches decides.
+WindowRequest CChatMainDlg::OnViewEvent(ViewRole role, const ViewEvent& e) {
+    const std::string& c = e.className;
+    using K = ViewEventKind;
+    const bool click = e.kind == K::Click, dbl = e.kind == K::DoubleClick, menu = e.kind == K::ContextMenu;
+    if (c == "urllink" && click) {
+        OpenLink(LinkTarget(e.outerHtml, "href"));
+        return {};
+    }
+    if (c == "image" && (click || dbl)) {
+        OpenLink(LinkTarget(e.outerHtml, "src"));
+        return {};
+    }
+    if ((c == "username" || c == "usernameover") && click) {
+        if (e.parentClass == "private") ReplyTo("MSG", e.innerText);
+        else if (e.parentClass == "alert") ReplyTo("ALERT", e.innerText);
+        else AddressUser(e.innerText);
+        return {};
+    }
+    if ((c == "smilesalias" && click) || (c == "smiles" && e.kind == K::MouseDown)) {
+        if (!e.title.empty()) InsertSmile(e.title);
+        return {};
+    }
+    if (c == "myimage" && menu) return {WindowAction::OwnMenu, e.id};
+    if (c == "myname" && menu) return {WindowAction::OwnMenu, e.innerText};
+    if (c == "username" && menu) {
+        if (role != ViewRole::UserList) return {};
+        return {WindowAction::UserMenu, IdOrText(e)};
+    }
+    if (c == "userimage" && menu) return {WindowAction::UserMenu, IdOrText(e)};
+    if (c == "groupname" && menu) {
+        if (roster_.GroupIndex(e.innerText) == kNoGroup) return {};
+        return {WindowAction::GroupMenu, e.innerText};
+    }
+    if ((c == "userimage" || c == "username") && dbl) {
+        const std::string key = c == "userimage" ? e.id : IdOrText(e);
+        AddressUser(roster_.NameOf(key));
+        return {};
+    }
+    if ((c == "catname" || c == "catnamefocus") && click) {
+        OnBoardCategory(e.id);
+        return {};
+    }
+    if (c == "deletemessage" && click) {
+        OnBoardDelete(e.id);
+        return {};
+    }
+    if ((c == "category" || c == "smiles") && e.kind == K::MouseMove)
+        return {e.leftButtonDown ? WindowAction::DragWindow : WindowAction::None, ""};
+    if ((c == "smiles" || c == "category") && menu) {
+        HideSmiles();
+        return {};
+    }
+    // A right click on the page itself, not on one of its elements.
+    if (menu && c.empty()) return {WindowAction::CopyMenu, ""};
+    return {};
+}
+
+}  // namespace zc

@@ -1,0 +1,154 @@
+#include "base/ini_file.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "base/text_helpers.h"
+
+namespace zc {
+namespace {
+
+struct IniLines {
+    std::vector<std::string> lines;  // without line ends
+    std::string lineEnd = "\r\n";
+};
+
+bool LoadLines(const std::string& file, IniLines& out) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    const std::string text = buffer.str();
+    bool sawLf = false, sawCrLf = false;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (end != std::string::npos) {
+            sawLf = true;
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+                sawCrLf = true;
+            }
+        }
+        out.lines.push_back(line);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    if (sawLf && !sawCrLf) out.lineEnd = "\n";
+    return true;
+}
+
+std::string Trim(const std::string& s) {
+    size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos) return {};
+    size_t b = s.find_last_not_of(" \t\r");
+    return s.substr(a, b - a + 1);
+}
+
+// Section name when the line is a header, else nullopt-like empty with flag.
+bool SectionOf(const std::string& line, std::string& name) {
+    std::string t = Trim(line);
+    if (t.size() < 2 || t.front() != '[') return false;
+    size_t close = t.find(']');
+    if (close == std::string::npos) return false;
+    name = Trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool KeyOf(const std::string& line, std::string& key, std::string& value) {
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) return false;
+    key = Trim(line.substr(0, eq));
+    if (key.empty() || key[0] == ';') return false;
+    value = line.substr(eq + 1);
+    return true;
+}
+
+}  // namespace
+
+std::string ReadIniValueLimited(const std::string& file, const std::string& section, const std::string& key,
+                                size_t maxLength) {
+    IniLines ini;
+    if (!LoadLines(file, ini)) return {};
+    bool inSection = false;
+    for (const std::string& line : ini.lines) {
+        std::string name, k, v;
+        if (SectionOf(line, name)) {
+            inSection = EqualsNoCase(name, section);
+            continue;
+        }
+        if (inSection && KeyOf(line, k, v) && EqualsNoCase(k, key)) return v.substr(0, maxLength);
+    }
+    return {};
+}
+
+std::string ReadIniValue(const std::string& file, const std::string& section, const std::string& key) {
+    return ReadIniValueLimited(file, section, key, 254);
+}
+
+bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) {
+    IniLines ini;
+    bool existed = LoadLines(file, ini);
+    if (existed && !ini.lines.empty() && ini.lines.back().empty()) ini.lines.pop_back();  // final line end
+    const bool erase = value.empty();
+    const std::string newLine = key + "=" + value;
+
+    bool inSection = false, done = false;
+    long sectionEnd = -1;  // index after the last line of the wanted section
+    for (size_t i = 0; i < ini.lines.size() && !done; ++i) {
+        std::string name, k, v;
+        if (SectionOf(ini.lines[i], name)) {
+            inSection = EqualsNoCase(name, section);
+            if (inSection) sectionEnd = static_cast<long>(i) + 1;
+            continue;
+        }
+        if (!inSection) continue;
+        if (KeyOf(ini.lines[i], k, v) && EqualsNoCase(k, key)) {
+            if (erase) ini.lines.erase(ini.lines.begin() + static_cast<long>(i));
+            else ini.lines[i] = newLine;
+            done = true;
+        } else if (!Trim(ini.lines[i]).empty()) {
+            sectionEnd = static_cast<long>(i) + 1;
+        }
+    }
+    if (!done) {
+        if (erase) return true;
+        if (sectionEnd < 0) {
+            ini.lines.push_back("[" + section + "]");
+            ini.lines.push_back(newLine);
+        } else {
+            ini.lines.insert(ini.lines.begin() + sectionEnd, newLine);
+        }
+    }
+    std::string text;
+    for (const std::string& line : ini.lines) text += line + ini.lineEnd;
+
+    // Write beside and rename, so a failed write never leaves half a file.
+    const std::string temp = file + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out << text;
+        out.flush();
+        if (!out) {
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), file.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string ValueOrDefault(const std::string& value, const std::string& fallback) {
+    if (value.empty() || value == " ") return fallback;
+    return value;
+}
+
+}  // namespace zc

@@ -1,0 +1,60 @@
+#include "base/language.h"
+
+#include <filesystem>
+
+#include "base/debug_log.h"
+#include "base/ini_file.h"
+#include "base/settings.h"
+#include "base/text_helpers.h"
+#include "base/message_text.h"
+
+namespace zc {
+
+std::string LanguageTable::FilePath(const std::string& name) { return "language/lang_" + name + ".cfg"; }
+
+bool LanguageTable::LoadLanguageFile(const std::string& name, const DebugLog& log, bool showImages) {
+    entries_.clear();
+    const std::string path = FilePath(name);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    for (int i = 0; i < kLanguageTableSize; ++i) {
+        const std::string key = "STR" + std::to_string(i);
+        std::string text = MessageTextSanitizer(RemoveChars(ReadIniValue(path, "STRINGS", key), "<>"), true, showImages);
+        if (text.empty()) log.Write(":::Missing string " + key + " in " + path);
+        entries_.push_back(text);
+    }
+    return true;
+}
+
+std::string LanguageTable::LangString(int i) const {
+    if (i < 0 || static_cast<size_t>(i) >= entries_.size()) return " ";
+    return entries_[static_cast<size_t>(i)];
+}
+
+bool ReadLanguage(LanguageTable& table, const DebugLog& log, const std::string& settingsFile, bool showImages) {
+    std::string name = ReadLanguageName(settingsFile);
+    table.SetName(name);
+    log.Write(":::ReadLanguage from " + name + ".cfg");
+    if (table.LoadLanguageFile(name, log, showImages)) return true;
+    log.Write(":::ReadLanguage " + name + ".cfg FAILED");
+    table.SetName("english");
+    log.Write(":::ReadLanguage from english.cfg");
+    if (table.LoadLanguageFile("english", log, showImages)) return true;
+    log.Write(":::ReadLanguage english.cfg FAILED");
+    log.Write(":::CRITICAL ERROR: Previous function return error. Closing programm.");
+    return false;
+}
+
+std::vector<std::string> InfoDialogLabels(const LanguageTable& table) {
+    // The dialog reads a few labels from the file itself, every time it is filled.
+    const std::string path = LanguageTable::FilePath(table.Name());
+    auto menu = [&](const char* key) { return ReadIniValue(path, "MENUSTRINGS", key); };
+    return {menu("MSTR25"),           menu("MSTR26"),           menu("MSTR27"),
+            menu("MSTR28"),           ReadIniValue(path, "STRINGS", "STR128"),
+            menu("MSTR31"),           table.LangString(85),     menu("MSTR43"),
+            table.LangString(86),     "IP",                     table.LangString(87),
+            "MAC",                    "OS",                     table.LangString(88),
+            table.LangString(63)};
+}
+
+}  // namespace zc

@@ -1,0 +1,69 @@
+#include "base/text_helpers.h"
+
+#include <climits>
+#include <ctime>
+
+namespace zc {
+
+int ParseInt(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    long long value = 0;
+    size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        // Saturate instead of overflowing on absurd inputs.
+        if (value < INT_MAX) value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) value = INT_MAX;
+    }
+    if (negative && i == text.size()) value = -value;
+    return static_cast<int>(value);
+}
+
+std::string ExtractField(std::string_view source, std::string_view delimiter, int mode) {
+    if (delimiter.empty()) return {};
+    size_t at = source.find(delimiter);
+    if (at == std::string_view::npos) return {};
+    if (mode == 0) return std::string(source.substr(0, at));
+    return std::string(source.substr(at + delimiter.size()));
+}
+
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+    if (from.empty()) return text;
+    size_t at = 0;
+    while ((at = text.find(from, at)) != std::string::npos) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+    }
+    return text;
+}
+
+std::string RemoveChars(std::string text, std::string_view chars) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (chars.find(c) == std::string_view::npos) out += c;
+    return out;
+}
+
+static char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+std::string FormatInt(long long value) { return std::to_string(value); }
+
+std::string FormatTime(const std::string& format, const std::tm& tm) {
+    if (format.empty()) return {};
+    char buffer[512];
+    size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
+    return std::string(buffer, n);
+}
+
+}  // namespace zc

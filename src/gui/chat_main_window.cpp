@@ -1,0 +1,445 @@
+#include "gui/chat_main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <QTimer>
+#include <QWindow>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QCursor>
+
+#include "gui/input_box.h"
+#include "gui/web/zelto_chat_text.h"
+#include "ui/html/input_box.h"
+#include "ui/html/user_list_page.h"
+#include "ui/html/keyboard_layout.h"
+#include <QScreen>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QBitmap>
+#include <QToolButton>
+
+#include "ui/html/skin_geometry.h"
+
+#include "app/chat_main_dlg.h"
+#include "base/cp1251.h"
+#include "qt/virtual_keys.h"
+
+namespace zc {
+
+namespace {
+
+QString FromCp1251(const std::string& text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
+
+}  // namespace
+
+ChatMainWindow::ChatMainWindow() {
+    setObjectName("ChatMainWindow");
+    setMinimumSize(200, 150);
+
+    input_ = new InputBox(this);
+    input_->setFixedHeight(34);
+    input_->setObjectName("InputLine");
+    input_->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(input_, &QWidget::customContextMenuRequested, this,
+                     [this](const QPoint& at) { ShowInputMenu(input_->mapToGlobal(at)); });
+    input_->SetOnEnter([this] {
+        if (!chat_) return;
+        // A refused send (too fast) keeps the text for another try.
+        if (chat_->SendChatMessage(InputText())) input_->clear();
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    layout_ = layout;
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(6);
+    // The pages side by side: the chat, and the user list at the right.
+    pages_ = new QHBoxLayout;
+    pages_->setSpacing(6);
+    layout->addLayout(pages_, 1);
+    layout->addWidget(input_);
+
+    // Like a message filter before the widgets: hot keys work whatever has the focus.
+    qApp->installEventFilter(this);
+}
+
+ChatMainWindow::~ChatMainWindow() { qApp->removeEventFilter(this); }
+
+void ChatMainWindow::AttachChat(CChatMainDlg* chat) { chat_ = chat; }
+
+void ChatMainWindow::CarryOut(ViewRole role, const WindowRequest& request) {
+    switch (request.action) {
+        case WindowAction::DragWindow: DragToolWindow(role); break;
+        case WindowAction::UserMenu: ShowUserMenu(request.picked); break;
+        case WindowAction::CopyMenu: ShowCopyMenu(role); break;
+        // The own-user and group menus come with the window's menus.
+        case WindowAction::OwnMenu:
+        case WindowAction::GroupMenu:
+        case WindowAction::None: break;
+    }
+}
+
+void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
+    views_[role] = view;
+    QObject::connect(view, &QObject::destroyed, this, [this, role, view] {
+        if (views_[role] == view) views_.erase(role);
+    });
+    if (role == ViewRole::Smiles) {
+        // A little window of its own beside the chat.
+        view->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        view->hide();
+        return;
+    }
+    if (skinned_) {
+        if (role == ViewRole::ChatText || role == ViewRole::UserList) view->show();
+        else view->hide();
+        LayOutSkin();
+        return;
+    }
+    switch (role) {
+        case ViewRole::ChatText:
+            pages_->insertWidget(0, view, 3);
+            view->show();
+            break;
+        case ViewRole::UserList:
+            view->setMinimumWidth(140);
+            pages_->addWidget(view, 1);
+            view->show();
+            break;
+        default:
+            view->hide();
+            break;
+    }
+}
+
+std::string ChatMainWindow::InputText() const { return Utf8ToCp1251(input_->Text().toStdString()); }
+
+void ChatMainWindow::SetInputText(const std::string& text) {
+    input_->SetText(FromCp1251(text));
+}
+
+void ChatMainWindow::SetTitle(const std::string& title) {
+    title_ = title;
+    setWindowTitle(FromCp1251(title));
+}
+
+void ChatMainWindow::HideWindow() { hide(); }
+
+void ChatMainWindow::ShowNormal() {
+    // Unmapped behind our back (by the desktop or a tool): Qt still thinks it is shown.
+    if (isVisible() && windowHandle() && !windowHandle()->isExposed() && !isMinimized()) hide();
+    showNormal();
+}
+
+void ChatMainWindow::MinimizeWindow() { showMinimized(); }
+
+void ChatMainWindow::BringToFront() {
+    raise();
+    activateWindow();
+}
+
+// A minimised window still counts as shown.
+bool ChatMainWindow::IsWindowVisible() const { return isVisible(); }
+
+bool ChatMainWindow::IsOnScreen() const {
+    return isVisible() && !isMinimized() && windowHandle() && windowHandle()->isExposed();
+}
+
+void ChatMainWindow::ToggleFromTray() {
+    if (!chat_) return;
+    if (IsOnScreen()) chat_->HideToTray();
+    else chat_->ShowFromTray();
+}
+
+// Position of the outer frame, size of the inside: what is stored at exit comes back the same,
+// whatever the desktop adds around the window (the frame is known only once it is shown).
+void ChatMainWindow::MoveWindow(int left, int top, int width, int height) {
+    move(left, top);
+    resize(std::max(1, width), std::max(1, height));
+}
+
+WindowRect ChatMainWindow::ScreenRect() const {
+    const QPoint at = pos();
+    return {at.x(), at.y(), at.x() + width(), at.y() + height()};
+}
+
+void ChatMainWindow::FocusInput() { input_->setFocus(Qt::OtherFocusReason); }
+
+void ChatMainWindow::EndDialog() {
+    // exit(), not quit(): quit() first asks every window to close, and ours refuses.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void ChatMainWindow::closeEvent(QCloseEvent* event) {
+    if (!chat_ || chat_->Ended()) {
+        event->accept();
+        return;
+    }
+    // Closing only puts the chat away; it ends through the tray menu.
+    event->ignore();
+    chat_->HideToTray();
+}
+
+void ChatMainWindow::ShowInputMenu(const QPoint& at) {
+    if (!chat_) return;
+    const LanguageTable& lang = chat_->Language();
+    auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
+    QMenu menu(this);
+    menu.addAction(text(18), this, [this] {
+        if (chat_->SendChatMessage(InputText())) input_->clear();
+    });
+    menu.addSeparator();
+    menu.addAction(text(37), this, [this] { chat_->ToggleSmiles(); });
+    menu.addSeparator();
+    if (!QGuiApplication::clipboard()->text().isEmpty()) {
+        menu.addAction(text(120), input_, &QPlainTextEdit::paste);
+        menu.addSeparator();
+    }
+    const QString folder = QString::fromStdString(chat_->ProgramDir());
+    menu.addAction(text(12) + " ...", this, [this, folder] {
+        const QString file = QFileDialog::getOpenFileName(this, QString(), QDir::homePath());
+        QDir::setCurrent(folder);
+        if (!file.isEmpty()) SetInputText(InputText() + FileLinkMarkup(Utf8ToCp1251(file.toStdString())));
+    });
+    menu.addAction(text(11) + " ...", this, [this, folder] {
+        const QString file = QFileDialog::getOpenFileName(this, QString(), QDir::homePath(),
+                                                          "Image Files (*.bmp *.jpg *.png *.gif);;All Files (*)");
+        QDir::setCurrent(folder);
+        if (!file.isEmpty()) SetInputText(InputText() + PictureMarkup(Utf8ToCp1251(file.toStdString())));
+    });
+    menu.addSeparator();
+    menu.addAction(text(38), this, [this] { TranslateInput(); });
+    menu.exec(at);
+}
+
+void ChatMainWindow::TranslateInput() {
+    const std::string text = InputText();
+    const int start = input_->SelectionStart();
+    // The selection counts characters; the text is one byte per character in the code page.
+    const std::string out = start >= 0 ? TranslateKeyboardLayout(text, static_cast<size_t>(start),
+                                                                 static_cast<size_t>(start + input_->SelectionLength()))
+                                       : TranslateKeyboardLayout(text);
+    input_->SetText(FromCp1251(out));
+}
+
+void ChatMainWindow::PlaceToolWindow(ViewRole role, const WindowRect& r) {
+    auto it = views_.find(role);
+    if (it != views_.end()) it->second->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void ChatMainWindow::DragToolWindow(ViewRole role) {
+    auto it = views_.find(role);
+    if (it != views_.end() && it->second->windowHandle()) it->second->windowHandle()->startSystemMove();
+}
+
+void ChatMainWindow::ShowCopyMenu(ViewRole role) {
+    if (role != ViewRole::ChatText && role != ViewRole::SecondText) return;
+    auto it = views_.find(role);
+    if (it == views_.end() || !chat_) return;
+    auto* view = static_cast<CZeltoChatText*>(it->second);
+    const LanguageTable& lang = chat_->Language();
+    QMenu menu(this);
+    menu.addAction(FromCp1251(lang.LangString(1)), this, [view] { view->CopySelection(); });
+    menu.addAction(FromCp1251(lang.LangString(4)), this, [view] { view->CopyAll(); });
+    menu.addAction(FromCp1251(lang.LangString(5)), this, [this, view] {
+        view->CopySelection();
+        // The clipboard fills a moment later, from the browser.
+        QTimer::singleShot(100, this, [this] { input_->paste(); });
+    });
+    menu.exec(QCursor::pos());
+}
+
+void ChatMainWindow::ShowUserMenu(const std::string& picked) {
+    if (!chat_ || picked.empty()) return;
+    const std::string name = chat_->Roster().NameOf(picked);
+    const LanguageTable& lang = chat_->Language();
+    auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
+    auto compose = [this, name](const char* keyword) {
+        SetInputText(std::string(keyword) + "->" + name + ":");
+        FocusInput();
+    };
+    QMenu menu(this);
+    menu.addAction(text(27), this, [compose] { compose("MSG"); });
+    menu.addAction(text(21), this, [compose] { compose("ALERT"); });
+    menu.addAction(text(29), this, [this, name] { chat_->SendChatMessage("SOUND->" + name); });
+    menu.addAction(text(23), this, [this, name] { chat_->InviteToConference(name); });
+    menu.addSeparator();
+    menu.addAction(text(10) + " " + FromCp1251(name), this, [this, name] { chat_->ToggleIgnore(name); });
+    const auto& groups = chat_->Roster().GroupNames();
+    if (chat_->User().groupsOn && !groups.empty()) {
+        QMenu* sub = menu.addMenu(text(17));
+        for (size_t i = 0; i < groups.size(); ++i)
+            sub->addAction(FromCp1251(groups[i]), this, [this, picked, i] {
+                if (AssignGroup(chat_->Roster(), chat_->User().ProfilePath(), picked, static_cast<int>(i)))
+                    chat_->RebuildUserList();
+            });
+    }
+    menu.addSeparator();
+    menu.addAction(text(20), this, [this] { chat_->RefreshPresence(); });
+    menu.exec(QCursor::pos());
+}
+
+int ChatMainWindow::ScreenRight() const {
+    const QScreen* s = screen();
+    return s ? s->geometry().right() : 1024;
+}
+
+void ChatMainWindow::RemoveSkinElements() {
+    pictures_.clear();
+    for (auto& [button, widget] : buttons_) widget->deleteLater();
+    buttons_.clear();
+}
+
+void ChatMainWindow::ShowSkinError(const std::string& text) {
+    QMessageBox::critical(this, "Zelto Chat", FromCp1251(text));
+}
+
+void ChatMainWindow::SetMainElements(const SkinMainElements& main) {
+    main_ = main;
+    if (!skinned_) {
+        // From now on the skin places everything; the frame is the skin's own.
+        skinned_ = true;
+        delete layout_;
+        layout_ = nullptr;
+        pages_ = nullptr;
+        input_->setMinimumHeight(0);
+        input_->setMaximumHeight(QWIDGETSIZE_MAX);
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    }
+    setMinimumSize(std::max(main.width, 200), std::max(main.height, 150));
+    auto hex = [](const SkinColour& c) { return QColor(c.r, c.g, c.b).name(); };
+    input_->setStyleSheet(QString("QPlainTextEdit { color: %1; background-color: %2; border: 1px solid %3;"
+                                  " border-radius: 4px; padding: 2px 4px; }")
+                              .arg(hex(main.inputText), hex(main.inputBackground), hex(main.alertHighlight)));
+}
+
+void ChatMainWindow::AddPicture(const SkinPicture& picture, const std::string& path) {
+    QImage image(QString::fromStdString(path));
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    if (picture.mask) {
+        const QRgb mask = qRgb(picture.mask->r, picture.mask->g, picture.mask->b);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                if ((line[x] & 0xFFFFFF) == (mask & 0xFFFFFF)) line[x] = 0;
+        }
+    }
+    pictures_.push_back({picture, image});
+}
+
+void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path) {
+    auto* widget = new QToolButton(this);
+    const QPixmap pixmap(QString::fromStdString(path));
+    widget->setIcon(pixmap);
+    widget->setIconSize(pixmap.size());
+    widget->setFixedSize(pixmap.size());
+    widget->setAutoRaise(true);
+    widget->setStyleSheet("QToolButton { border: none; padding: 0; background: transparent; }");
+    widget->setFocusPolicy(Qt::NoFocus);
+    widget->setObjectName(QString::fromStdString(button.name));
+    const int command = button.command;
+    QObject::connect(widget, &QToolButton::clicked, this, [this, command] {
+        if (chat_) chat_->OnCommand(command);
+    });
+    widget->show();
+    buttons_.push_back({button, widget});
+}
+
+void ChatMainWindow::FinishLayout() { LayOutSkin(); }
+
+void ChatMainWindow::LayOutSkin() {
+    if (!skinned_) return;
+    const int w = width(), h = height();
+    for (auto& [button, widget] : buttons_) {
+        const SkinPoint at = ButtonOrigin(button, w, h);
+        widget->move(at.x, at.y);
+        widget->raise();
+    }
+    auto place = [&](QWidget* widget, const SkinBox& box) {
+        if (!widget) return;
+        const SkinRect r = ViewRect(box, main_, w, h);
+        widget->setGeometry(r.left, r.top, r.Width(), r.Height());
+    };
+    for (auto& [role, view] : views_) {
+        if (role == ViewRole::UserList) place(view, main_.list);
+        else if (role != ViewRole::Smiles) place(view, main_.text);
+    }
+    place(input_, main_.input);
+    // Rounded corners and other cut-outs: the mask pixels leave the window's shape.
+    QRegion shape(0, 0, w, h);
+    for (const Picture& p : pictures_) {
+        if (!p.skin.CutsWindowShape() || p.image.isNull()) continue;
+        const SkinRect r = PictureRect(p.skin, w, h);
+        if (r.Width() <= 0 || r.Height() <= 0) continue;
+        const QImage scaled = p.image.scaled(r.Width(), r.Height());
+        const QBitmap holes = QBitmap::fromImage(scaled.createAlphaMask().convertToFormat(QImage::Format_Mono));
+        shape -= QRegion(QRect(r.left, r.top, r.Width(), r.Height())) - QRegion(holes).translated(r.left, r.top);
+    }
+    setMask(shape);
+    update();
+}
+
+void ChatMainWindow::paintEvent(QPaintEvent*) {
+    if (!skinned_) return;
+    QPainter painter(this);
+    const int w = width(), h = height();
+    for (const Picture& p : pictures_) {
+        const SkinRect r = PictureRect(p.skin, w, h);
+        if (r.Width() > 0 && r.Height() > 0) painter.drawImage(QRect(r.left, r.top, r.Width(), r.Height()), p.image);
+    }
+}
+
+void ChatMainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayOutSkin();
+}
+
+void ChatMainWindow::mousePressEvent(QMouseEvent* event) {
+    if (!skinned_ || event->button() != Qt::LeftButton || !windowHandle()) return QWidget::mousePressEvent(event);
+    std::vector<SkinPicture> pictures;
+    for (const Picture& p : pictures_) pictures.push_back(p.skin);
+    const QPoint at = event->position().toPoint();
+    const SkinHit hit = HitTest(pictures, width(), height(), at.x(), at.y());
+    if (hit.kind == SkinHitKind::Move) {
+        windowHandle()->startSystemMove();
+        return;
+    }
+    if (hit.kind == SkinHitKind::Size) {
+        Qt::Edges edges;
+        switch (hit.edge) {
+            case SkinMouseEvent::SizeRightBottom: edges = Qt::RightEdge | Qt::BottomEdge; break;
+            case SkinMouseEvent::SizeRightTop: edges = Qt::RightEdge | Qt::TopEdge; break;
+            case SkinMouseEvent::SizeLeftBottom: edges = Qt::LeftEdge | Qt::BottomEdge; break;
+            case SkinMouseEvent::SizeLeftTop: edges = Qt::LeftEdge | Qt::TopEdge; break;
+            case SkinMouseEvent::SizeTop: edges = Qt::TopEdge; break;
+            case SkinMouseEvent::SizeBottom: edges = Qt::BottomEdge; break;
+            case SkinMouseEvent::SizeLeft: edges = Qt::LeftEdge; break;
+            case SkinMouseEvent::SizeRight: edges = Qt::RightEdge; break;
+            default: break;
+        }
+        if (edges) windowHandle()->startSystemResize(edges);
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+bool ChatMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !chat_ || !watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() != this) return false;
+    // A key travels up from the focus widget to its parents; take it once, at the start.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus ? widget != focus : widget != this) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int code = VirtualKeyFromQt(key->key(), key->modifiers() & Qt::KeypadModifier);
+    return code != 0 && chat_->OnKeyDown(code);
+}
+
+}  // namespace zc

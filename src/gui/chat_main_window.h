@@ -1,0 +1,94 @@
+#pragma once
+#include <QImage>
+#include <QWidget>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/view_events.h"
+#include "platform/main_window_host.h"
+#include "platform/skin_chrome.h"
+
+class QVBoxLayout;
+class QHBoxLayout;
+
+namespace zc {
+
+class InputBox;
+
+class CChatMainDlg;
+
+// The top-level window that hosts the chat: its text page and the input line.
+class ChatMainWindow : public QWidget, public MainWindowHost, public SkinChrome {
+public:
+    ChatMainWindow();
+    ~ChatMainWindow() override;
+
+    void AttachChat(CChatMainDlg* chat);
+    // What a page event left for the window.
+    void CarryOut(ViewRole role, const WindowRequest& request);
+    // A web view made for the chat: the public page takes the text area, the others wait hidden.
+    void PlaceView(QWidget* view, ViewRole role);
+    std::string InputText() const override;
+    void SetInputText(const std::string& text) override;
+    void PlaceToolWindow(ViewRole role, const WindowRect& rect) override;
+    // The smiles window dragged by its page, as if by a caption.
+    void DragToolWindow(ViewRole role);
+    // Copy, copy all and copy to the input for a chat page.
+    void ShowCopyMenu(ViewRole role);
+    // The everyday actions on one user of the list (picked by identity or name).
+    void ShowUserMenu(const std::string& picked);
+    int ScreenRight() const override;
+    // The tray icon's click: hide a window that is on screen, else bring it back.
+    void ToggleFromTray();
+    bool IsOnScreen() const;
+
+    void SetTitle(const std::string& title) override;
+    std::string Title() const override { return title_; }
+    void HideWindow() override;
+    void ShowNormal() override;
+    void MinimizeWindow() override;
+    void BringToFront() override;
+    bool IsWindowVisible() const override;
+    void MoveWindow(int left, int top, int width, int height) override;
+    WindowRect ScreenRect() const override;
+    void FocusInput() override;
+    void EndDialog() override;
+
+    // The skinned frame.
+    void RemoveSkinElements() override;
+    void ShowSkinError(const std::string& text) override;
+    void SetMainElements(const SkinMainElements& main) override;
+    void AddPicture(const SkinPicture& picture, const std::string& path) override;
+    void AddButton(const SkinButton& button, const std::string& path) override;
+    void FinishLayout() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    CChatMainDlg* chat_ = nullptr;
+    QVBoxLayout* layout_ = nullptr;
+    QHBoxLayout* pages_ = nullptr;
+
+    void LayOutSkin();
+    void ShowInputMenu(const QPoint& at);
+    void TranslateInput();
+    struct Picture {
+        SkinPicture skin;
+        QImage image;  // mask colour already transparent
+    };
+    bool skinned_ = false;
+    SkinMainElements main_;
+    std::vector<Picture> pictures_;
+    std::vector<std::pair<SkinButton, QWidget*>> buttons_;
+    std::map<ViewRole, QWidget*> views_;
+    InputBox* input_ = nullptr;
+    std::string title_;
+};
+
+}  // namespace zc

@@ -1,0 +1,35 @@
+#include "gui/qt_shell_service.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace zc {
+
+bool IsSafeToOpen(const std::string& pathOrUrl) {
+    const QUrl url = QUrl::fromUserInput(QString::fromStdString(pathOrUrl));
+    static const QStringList safe = {"http", "https", "ftp", "mailto", "file", "smb"};
+    return url.isValid() && safe.contains(url.scheme().toLower());
+}
+
+void QtShellService::PlaySound(const std::string& path) {
+    const QFileInfo file(QString::fromStdString(path));
+    if (!file.isFile()) return;
+    auto* effect = new QSoundEffect;
+    effect->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+    QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
+        if (!effect->isPlaying()) effect->deleteLater();
+    });
+    effect->play();
+}
+
+bool QtShellService::OpenDocument(const std::string& pathOrUrl) {
+    const QFileInfo file(QString::fromStdString(pathOrUrl));
+    const QUrl url = file.exists() ? QUrl::fromLocalFile(file.absoluteFilePath())
+                                   : QUrl::fromUserInput(QString::fromStdString(pathOrUrl));
+    if (!IsSafeToOpen(url.toString().toStdString())) return false;
+    return QDesktopServices::openUrl(url);
+}
+
+}  // namespace zc

@@ -1,0 +1,214 @@
+#include "gui/web/zelto_chat_text.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
+#include <QWebChannel>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+
+#include "base/cp1251.h"
+#include "ui/html/page_text.h"
+#include "gui/web/page_scheme.h"
+#include "gui/web/view_bridge.h"
+
+namespace zc {
+namespace {
+
+// Classes the event table binds; an event reaches the nearest element that carries one.
+const char kBridgeScript[] = R"JS(
+(function () {
+  var known = {urllink:1, image:1, username:1, usernameover:1, smilesalias:1, myimage:1, myname:1,
+               userimage:1, groupname:1, catname:1, catnamefocus:1, deletemessage:1, smiles:1, category:1};
+  // Links are followed by the program, never by the browser.
+  function blockLinks(ev) {
+    for (var a = ev.target; a; a = a.parentNode) if (a.tagName === 'A' || a.tagName === 'a') { ev.preventDefault(); return; }
+  }
+  ['click', 'dblclick', 'auxclick'].forEach(function (k) { window.addEventListener(k, blockLinks, true); });
+  function start(bridge) {
+    function send(kind, ev) {
+      var t = ev.target;
+      while (t && (t.nodeType !== 1 || !known[t.className])) t = t.parentNode;
+      if (kind === 'contextmenu') ev.preventDefault();
+      if (!t || t.nodeType !== 1) {
+        // A right click on the page itself: the program offers its copy commands.
+        if (kind === 'contextmenu') bridge.onEvent([kind, '', '', '', '', '', '', '0']);
+        return;
+      }
+      if (kind === 'mousemove' && !(ev.buttons & 1)) return;
+      bridge.onEvent([kind, t.className, t.id || '', t.innerText || '',
+                      t.parentElement ? (t.parentElement.className || '') : '', t.outerHTML,
+                      t.getAttribute('title') || '', (ev.buttons & 1) ? '1' : '0']);
+    }
+    ['click', 'dblclick', 'mousedown', 'mousemove', 'contextmenu'].forEach(function (k) {
+      document.addEventListener(k, function (e) { send(k, e); }, true);
+    });
+    document.addEventListener('dragover', function (e) { e.preventDefault(); }, true);
+    document.addEventListener('drop', function (e) { e.preventDefault(); }, true);
+  }
+  new QWebChannel(qt.webChannelTransport, function (channel) { start(channel.objects.zcBridge); });
+})();
+)JS";
+
+QString Utf8(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+
+QString JsString(const QString& text) {
+    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
+}
+
+ViewEventKind KindOf(const QString& name) {
+    if (name == "dblclick") return ViewEventKind::DoubleClick;
+    if (name == "mousedown") return ViewEventKind::MouseDown;
+    if (name == "mousemove") return ViewEventKind::MouseMove;
+    if (name == "contextmenu") return ViewEventKind::ContextMenu;
+    return ViewEventKind::Click;
+}
+
+}  // namespace
+
+void InstallBridgeScripts(QWebEngineProfile* profile) {
+    QFile channelJs(":/qtwebchannel/qwebchannel.js");
+    channelJs.open(QIODevice::ReadOnly);
+    QWebEngineScript script;
+    script.setName("zc-bridge");
+    script.setSourceCode(QString::fromUtf8(channelJs.readAll()) + "\n" + QString::fromUtf8(kBridgeScript));
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(false);
+    profile->scripts()->insert(script);
+}
+
+bool BridgedWebPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) {
+    if (isMainFrame && url == allowed_) return true;
+    ++refusedNavigations;
+    return false;
+}
+
+CZeltoChatText::CZeltoChatText(ViewRole role, PageSchemeHandler& pages, QWebEngineProfile* profile,
+                               ViewEventSink sink, QWidget* parent)
+    : QWebEngineView(parent), role_(role), pages_(pages), sink_(std::move(sink)) {
+    page_ = new BridgedWebPage(profile, this);
+    setPage(page_);
+    setAcceptDrops(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    QWebEngineSettings* s = page_->settings();
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    s->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+    channel_ = new QWebChannel(this);
+    channel_->registerObject("zcBridge", new ViewBridge([this](const QStringList& f) { OnBridgeEvent(f); }, this));
+    page_->setWebChannel(channel_, QWebEngineScript::ApplicationWorld);
+    // Should anything still take the page away, put our own page back, lines and all.
+    connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+        if (url != page_->Allowed() && !shadow_.empty()) WritePage(shadow_);
+    });
+    connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        loaded_ = ok;
+        if (!ok) return;
+        for (const QString& script : pending_) page_->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+        pending_.clear();
+    });
+}
+
+CZeltoChatText::~CZeltoChatText() = default;
+
+bool CZeltoChatText::WritePage(const std::string& html) {
+    shadow_ = html;
+    loaded_ = false;
+    pending_.clear();
+    const QUrl url(pages_.Put(QByteArray::fromStdString(html)));
+    page_->AllowNext(url);
+    page_->load(url);
+    return true;
+}
+
+void CZeltoChatText::Run(const QString& script) {
+    if (loaded_) page_->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+    else pending_.push_back(script);
+}
+
+bool CZeltoChatText::AppendToBody(const std::string& html) {
+    size_t at = shadow_.rfind("</body>");
+    if (at == std::string::npos) at = shadow_.rfind("</BODY>");
+    if (at == std::string::npos) return false;
+    shadow_.insert(at, html);
+    // Only the new line is parsed; the page is not written again.
+    Run("document.body.insertAdjacentHTML('beforeend', " + JsString(Utf8(html)) + ");");
+    return true;
+}
+
+void CZeltoChatText::ScrollToEnd() {
+    Run("document.scrollingElement.scrollTop = 20000000; document.body.scrollTop = 20000000;");
+}
+
+std::string CZeltoChatText::InnerHtmlById(const std::string& id) const {
+    const size_t at = shadow_.find("id=\"" + id + "\"");
+    if (at == std::string::npos) return {};
+    const size_t open = shadow_.find('>', at);
+    const size_t tagStart = shadow_.rfind('<', at);
+    if (open == std::string::npos || tagStart == std::string::npos) return {};
+    const std::string tag = shadow_.substr(tagStart + 1, shadow_.find_first_of(" >", tagStart) - tagStart - 1);
+    const size_t close = shadow_.find("</" + tag, open);
+    return close == std::string::npos ? std::string() : shadow_.substr(open + 1, close - open - 1);
+}
+
+bool CZeltoChatText::SetInnerHtmlById(const std::string& id, const std::string& html) {
+    size_t begin = 0, end = 0;
+    if (!InnerHtmlRangeOfId(shadow_, id, begin, end)) return false;
+    shadow_.replace(begin, end - begin, html);
+    // Only that element is parsed again; the rest of the page and its scroll position stay.
+    Run("var e = document.getElementById(" + JsString(Utf8(id)) + "); if (e) e.innerHTML = " + JsString(Utf8(html)) +
+        ";");
+    return true;
+}
+
+std::string CZeltoChatText::CurrentDocument(int timeoutMs) {
+    QEventLoop wait;
+    QString result;
+    bool done = false;
+    page_->runJavaScript("document.documentElement ? document.documentElement.outerHTML : ''",
+                         QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+                             result = v.toString();
+                             done = true;
+                             wait.quit();
+                         });
+    QTimer::singleShot(timeoutMs, &wait, &QEventLoop::quit);
+    if (!done) wait.exec();
+    return Utf8ToCp1251(result.toStdString());
+}
+
+void CZeltoChatText::CopySelection() {
+    page_->triggerAction(QWebEnginePage::Copy);
+    Run("window.getSelection().removeAllRanges();");
+}
+
+void CZeltoChatText::CopyAll() {
+    page_->triggerAction(QWebEnginePage::SelectAll);
+    page_->triggerAction(QWebEnginePage::Copy);
+    page_->triggerAction(QWebEnginePage::Unselect);
+}
+
+void CZeltoChatText::OnBridgeEvent(const QStringList& f) {
+    if (!sink_) return;
+    ViewEvent e;
+    e.kind = KindOf(f[0]);
+    e.className = Utf8ToCp1251(f[1].toStdString());
+    e.id = Utf8ToCp1251(f[2].toStdString());
+    e.innerText = Utf8ToCp1251(f[3].toStdString());
+    e.parentClass = Utf8ToCp1251(f[4].toStdString());
+    e.outerHtml = Utf8ToCp1251(f[5].toStdString());
+    e.title = Utf8ToCp1251(f[6].toStdString());
+    e.leftButtonDown = f[7] == "1";
+    sink_(role_, e);
+}
+
+}  // namespace zc

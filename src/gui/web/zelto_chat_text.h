@@ -1,0 +1,76 @@
+#pragma once
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <functional>
+#include <vector>
+
+#include "platform/html_view.h"
+#include "platform/view_event.h"
+
+class QWebChannel;
+
+namespace zc {
+
+class PageSchemeHandler;
+
+using ViewEventSink = std::function<void(ViewRole, const ViewEvent&)>;
+
+// A page that goes nowhere: only our own page loads are accepted, no windows open.
+class BridgedWebPage : public QWebEnginePage {
+public:
+    BridgedWebPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
+    void AllowNext(const QUrl& url) { allowed_ = url; }
+    const QUrl& Allowed() const { return allowed_; }
+    int refusedNavigations = 0;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+
+private:
+    QUrl allowed_;
+};
+
+// One page of the chat in an embedded browser.
+class CZeltoChatText : public QWebEngineView, public HtmlView {
+public:
+    CZeltoChatText(ViewRole role, PageSchemeHandler& pages, QWebEngineProfile* profile, ViewEventSink sink,
+                   QWidget* parent);
+    ~CZeltoChatText() override;
+
+    ViewRole Role() const override { return role_; }
+    bool WritePage(const std::string& html) override;
+    bool AppendToBody(const std::string& html) override;
+    void ScrollToEnd() override;
+    std::string InnerHtmlById(const std::string& id) const override;
+    bool SetInnerHtmlById(const std::string& id, const std::string& html) override;
+    void SetVisible(bool visible) override { setVisible(visible); }
+
+    // The document as the browser holds it now (outer HTML), waiting for it.
+    std::string CurrentDocument(int timeoutMs = 3000);
+    bool Loaded() const { return loaded_; }
+    BridgedWebPage* Page() const { return page_; }
+    const std::string& PageText() const { return shadow_; }
+
+    void CopySelection();
+    void CopyAll();
+
+private:
+    void Run(const QString& script);
+    void OnBridgeEvent(const QStringList& fields);
+
+    ViewRole role_;
+    PageSchemeHandler& pages_;
+    BridgedWebPage* page_;
+    QWebChannel* channel_;
+    ViewEventSink sink_;
+    std::string shadow_;  // the page as written, for lookups by id
+    bool loaded_ = false;
+    std::vector<QString> pending_;
+};
+
+// The scripts every page gets in the program's own world, out of reach of the page itself.
+void InstallBridgeScripts(QWebEngineProfile* profile);
+
+}  // namespace zc

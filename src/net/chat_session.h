@@ -1,0 +1,68 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "base/language.h"
+#include "base/settings.h"
+#include "net/chat_line.h"
+#include "net/commands.h"
+#include "net/notify_event.h"
+
+namespace zc {
+
+class CUserRoster;
+
+// What packet handlers and the outgoing forms may use of the running chat. The chat itself
+// implements it; handlers never see the window, the views or the platform behind it.
+class ChatSession {
+public:
+    virtual ~ChatSession() = default;
+
+    // Who we are and how we are set up.
+    virtual const LocalUser& User() const = 0;
+    virtual const GlobalSettings& Global() const = 0;
+    virtual const LanguageTable& Language() const = 0;
+    virtual const std::string& OwnIp() const = 0;
+    virtual const std::string& OwnId() const = 0;
+    virtual CUserRoster& Roster() = 0;
+
+    // Sending. False when nothing went out.
+    virtual bool SendPacket(Command command, const std::string& body, const std::string& target) = 0;
+    // Our mode as packets carry it: number ":" text.
+    virtual std::string ModeBody() const = 0;
+    // CMD_ACTIVE or CMD_INACTIVE, as the window is.
+    virtual void AnnounceActivity() = 0;
+    virtual void SendOwnBoardList(const std::string& target) = 0;
+    virtual void SetFloodLimit(int limit) = 0;
+    // False (and a line saying so) when the user sends too fast.
+    virtual bool FloodGuardAllows() = 0;
+
+    virtual bool IsIgnored(const std::string& ip) const = 0;
+
+    // Showing and telling.
+    virtual void Notify(NotifyEvent event, const std::string& userName, const std::string& caption,
+                        const std::string& text) = 0;
+    // A line under a sender's name (empty: none), with its time stamp.
+    virtual void ShowLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) = 0;
+    // A line of the chat itself on the main page, without a time stamp.
+    virtual void ShowSystemLine(ChatLineKind kind, const LineText& text) = 0;
+    virtual void AppendHistory(const LineText& text, bool isMain) = 0;
+    // Rewrites the user list after ms milliseconds.
+    virtual void ArmUserListTimer(int ms) = 0;
+    virtual void OpenSecondPage() = 0;
+    // The second page is ready for conference lines.
+    virtual bool HasSecondPage() const = 0;
+    virtual void ShowBoardPage() = 0;
+
+    // Asking the user; the answer comes later through the callback. CanAsk is false where no
+    // dialog can be shown (the terminal without a console, tests): callers take the quiet path.
+    virtual bool CanAsk() const = 0;
+    virtual void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) = 0;
+    virtual void AskQuestion(const std::string& caption, const std::string& text,
+                             std::function<void(bool)> onAnswer) = 0;
+    // Who sent the alert whose dialog is open; empty when none is.
+    virtual std::string OpenAlertFrom() const = 0;
+    virtual void SetOpenAlertFrom(const std::string& name) = 0;
+};
+
+}  // namespace zc

@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+
+namespace zc {
+
+class ChatSession;
+
+// The forms a typed line may take: "KEYWORD->rest".
+enum class InputKeyword { None, Msg, Alert, MsgGroup, AlertGroup, Sound, Mode };
+
+struct InputForm {
+    InputKeyword keyword = InputKeyword::None;
+    std::string rest;       // after "->": cleaned for the pages, except for MODE (as typed)
+    std::string recipient;  // the user or group name before the first ":" (SOUND: all of rest)
+    std::string text;       // after that ":"
+};
+
+// Reads a typed line; keywords are compared exactly, case included. A line without a known
+// keyword is plain text (None) and goes to the page in front.
+InputForm ParseInputForm(const std::string& typed, bool showImages);
+
+// MSG and ALERT: the packet to the named user and our own copy of the line. Nothing is sent
+// to a name nobody has.
+void SendAddressedMessage(ChatSession& chat, const InputForm& form);
+// The sound signal to a user picked by name.
+void SendSoundSignal(ChatSession& chat, const std::string& name);
+// Typed text for the public chat: the packet, our own line, the history and the sound.
+void SendPublicMessage(ChatSession& chat, const std::string& typed);
+// Cleaned text to every conference member, shown on the second page.
+void SendToConference(ChatSession& chat, const std::string& text);
+// False when the name is unknown, our own, or the flood guard says no.
+bool InviteToConference(ChatSession& chat, const std::string& name);
+
+}  // namespace zc

@@ -1,0 +1,25 @@
+#pragma once
+
+namespace zc {
+
+// Commands the window's buttons and menus send to the chat.
+enum WindowCommand : int {
+    ID_OPTIONS = 32780,
+    ID_CLEARCHAT = 32783,
+    ID_CHATMODE_MENU = 32792,
+    ID_REFRESH = 32805,
+    ID_CLOSE = 32809,
+    ID_MINIMIZE = 32810,
+    ID_SMILES = 32813,
+    ID_SHOW_MAIN = 32818,
+    ID_SHOW_BOARD = 32819,
+    ID_SHOW_CONFERENCE = 32820,
+    ID_SOUNDTRIGGER = 32839,
+    ID_PROFILE_MENU = 32840,
+};
+
+// The profile menu's items: one command per profile, in list order.
+inline constexpr int kProfileCommandBase = 20000;
+inline constexpr int kProfileCommandLast = 20010;
+
+}  // namespace zc
