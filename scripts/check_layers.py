@@ -29,8 +29,6 @@ ALLOWED.update({
     "options": {"platform", "base", "options"},
     "plugins": {"plugins"},
 })
-# Headers configured into the build dir whose folder does not say their layer.
-GENERATED = {"app/build_version.h": "base"}
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".in")
 INCLUDE_RE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 QT_RE = re.compile(r"(Q[A-Za-z]|[Qq]t)")
@@ -38,8 +36,6 @@ QT_RE = re.compile(r"(Q[A-Za-z]|[Qq]t)")
 
 def layer_of(rel_path):
     """Layer of a path relative to src/ (file or include), or None."""
-    if rel_path in GENERATED:
-        return GENERATED[rel_path]
     parts = rel_path.split("/")
     for depth in (2, 1):
         if len(parts) > depth and "/".join(parts[:depth]) in ALLOWED:

@@ -25,7 +25,7 @@ mkdir -p "$REPO/scripts"
 cp "$CHECKER" "$REPO/scripts/"
 put src/platform/clock.h '#pragma once' '#include <cstdint>'
 put src/base/text.h '#pragma once' '#include "platform/clock.h"' '// #include <QString>'
-put src/base/text.cpp '#include "text.h"' '#include "app/build_version.h"' '#include <net/if.h>'
+put src/base/text.cpp '#include "text.h"' '#include "base/version.h"' '#include <net/if.h>'
 put src/net/dispatch.h '#pragma once' '#  include "base/text.h"' '#include "gtest/gtest.h"'
 put src/net/dispatch.cpp '#include "dispatch.h"' '#include "../base/text.h"'
 put src/ui/html/page.h '#pragma once' '#include "net/dispatch.h"'

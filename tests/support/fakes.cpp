@@ -6,6 +6,8 @@
 #include <climits>
 #include <filesystem>
 
+#include "ui/html/page_text.h"
+
 namespace zc::test {
 
 std::tm FakeClock::LocalTime(std::time_t t) const {
@@ -75,50 +77,24 @@ bool FakeView::WritePage(const std::string& html) {
     return true;
 }
 
-static size_t FindBodyEnd(const std::string& page) {
-    size_t at = page.rfind("</body>");
-    return at == std::string::npos ? page.rfind("</BODY>") : at;
-}
-
-bool FakeView::AppendToBody(const std::string& html) {
-    size_t at = FindBodyEnd(page_);
-    if (at == std::string::npos) return false;
-    page_.insert(at, html);
-    return true;
-}
+// The page edits are the program's own, so tests see what the running chat would write.
+bool FakeView::AppendToBody(const std::string& html) { return InsertBeforeBodyEnd(page_, html); }
 
 std::string FakeView::Body() const {
     size_t open = page_.find("<body");
     if (open == std::string::npos) return {};
     open = page_.find('>', open);
-    size_t close = FindBodyEnd(page_);
+    size_t close = page_.rfind("</body>");
+    if (close == std::string::npos) close = page_.rfind("</BODY>");
     if (open == std::string::npos || close == std::string::npos || close < open) return {};
     return page_.substr(open + 1, close - open - 1);
 }
 
-// Where the content of the element with that id begins and ends; false without one.
-static bool InnerRange(const std::string& page, const std::string& id, size_t& begin, size_t& end) {
-    size_t at = page.find("id=\"" + id + "\"");
-    if (at == std::string::npos) return false;
-    size_t open = page.find('>', at);
-    size_t tagStart = page.rfind('<', at);
-    if (open == std::string::npos || tagStart == std::string::npos) return false;
-    std::string tag = page.substr(tagStart + 1, page.find_first_of(" >", tagStart) - tagStart - 1);
-    size_t close = page.find("</" + tag, open);
-    if (close == std::string::npos) return false;
-    begin = open + 1;
-    end = close;
-    return true;
-}
-
-std::string FakeView::InnerHtmlById(const std::string& id) const {
-    size_t begin = 0, end = 0;
-    return InnerRange(page_, id, begin, end) ? page_.substr(begin, end - begin) : std::string();
-}
+std::string FakeView::InnerHtmlById(const std::string& id) const { return InnerHtmlOfId(page_, id); }
 
 bool FakeView::SetInnerHtmlById(const std::string& id, const std::string& html) {
     size_t begin = 0, end = 0;
-    if (failWrites || !InnerRange(page_, id, begin, end)) return false;
+    if (failWrites || !InnerHtmlRangeOfId(page_, id, begin, end)) return false;
     page_.replace(begin, end - begin, html);
     return true;
 }
