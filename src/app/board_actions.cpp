@@ -2,11 +2,11 @@
 #include <filesystem>
 
 #include "app/chat_main_dlg.h"
+#include "base/message_text.h"
 #include "platform/dialogs.h"
 #include "services/board_entries.h"
 #include "services/board_store.h"
 #include "ui/html/board_page.h"
-#include "base/message_text.h"
 
 namespace zc {
 

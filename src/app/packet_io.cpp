@@ -10,9 +10,8 @@ bool CChatMainDlg::SendPacket(Command command, const std::string& body, const st
     if (!text) return false;
     std::string bytes = codec_.EncodeText(*text);
     bytes.push_back('\0');
-    return transports_.SendAll(bytes, [this](const CNetSettings& failed) {
-        ShowAlertNotice(language_.LangString(116) + " " + failed.name);
-    });
+    return transports_.SendAll(
+        bytes, [this](const CNetSettings& failed) { ShowAlertNotice(language_.LangString(116) + " " + failed.name); });
 }
 
 void CChatMainDlg::OnPacketText(const std::string& received) {

@@ -1,8 +1,8 @@
 // The chat as its packet handlers and outgoing forms see it: lines, history, dialogs.
 #include "app/chat_main_dlg.h"
+#include "base/ini_file.h"
 #include "base/registry_keys.h"
 #include "base/text_helpers.h"
-#include "base/ini_file.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 #include "platform/timers.h"
@@ -35,9 +35,13 @@ void CChatMainDlg::ShowSystemLine(ChatLineKind kind, const LineText& text) {
     if (chat_) chat_->AppendChatLine(LineHtml(text), "", kind, nullptr, false, true);
 }
 
-void CChatMainDlg::ShowAlertNotice(const std::string& text) { ShowSystemLine(ChatLineKind::Alert, LineText::Plain(text)); }
+void CChatMainDlg::ShowAlertNotice(const std::string& text) {
+    ShowSystemLine(ChatLineKind::Alert, LineText::Plain(text));
+}
 
-void CChatMainDlg::AppendHistory(const LineText& text, bool isMain) { history_.AppendHistory(LineHtml(text), isMain, true); }
+void CChatMainDlg::AppendHistory(const LineText& text, bool isMain) {
+    history_.AppendHistory(LineHtml(text), isMain, true);
+}
 
 void CChatMainDlg::ArmUserListTimer(int ms) { p_.timers.SetTimer(kUserListTimer, ms); }
 

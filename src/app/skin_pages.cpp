@@ -41,7 +41,8 @@ void CChatMainDlg::RecreateMainViews() {
             ChatDocumentContext{p_.clock, log_, user_, language_, programDir_, version_, "def", "text.css"}, p_.views,
             &p_.window);
     chat_->SetLineListener(lineListener_);
-    chat_->SetSmileSubstitution([this](const std::string& text) { return SmileSubstitution(smiles_, text, programDir_); });
+    chat_->SetSmileSubstitution(
+        [this](const std::string& text) { return SmileSubstitution(smiles_, text, programDir_); });
     userListView_ = p_.views.CreateView(ViewRole::UserList);
     boardCategory_.clear();
     boardView_ = p_.views.CreateView(ViewRole::Board);
@@ -127,7 +128,9 @@ void CChatMainDlg::OnCommand(int command) {
         case ID_SHOW_BOARD: ShowPage(PageMode::Board); break;
         case ID_SHOW_CONFERENCE: ShowPage(PageMode::Conference); break;
         case ID_REFRESH: RefreshPresence(); break;
-        case ID_CLEARCHAT: if (chat_) chat_->ClearPage(); break;
+        case ID_CLEARCHAT:
+            if (chat_) chat_->ClearPage();
+            break;
         case ID_SMILES: ToggleSmiles(); break;
         case ID_SOUNDTRIGGER: user_.soundOn = ToggleSoundOn(user_.ProfilePath()); break;
         default: break;  // menus, options and smiles are the window's

@@ -7,13 +7,13 @@
 #include "base/text_helpers.h"
 #include "base/version.h"
 #include "base/xdg_autostart.h"
-#include "ui/html/user_list_page.h"
 #include "platform/clock.h"
 #include "platform/main_window_host.h"
 #include "platform/single_instance.h"
 #include "platform/system_facts.h"
 #include "platform/timers.h"
 #include "platform/tray.h"
+#include "ui/html/user_list_page.h"
 
 namespace zc {
 
@@ -32,8 +32,7 @@ bool CChatMainDlg::OnInitDialog() {
 
     log_.Write("\n\n", true);
     log_.Write("**********************\nZelto Chat " + version_ + "\n" +
-                   FormatTime("[%d-%m-%Y %H:%M:%S]", p_.clock.LocalTime(p_.clock.Now())) +
-                   "\n**********************",
+                   FormatTime("[%d-%m-%Y %H:%M:%S]", p_.clock.LocalTime(p_.clock.Now())) + "\n**********************",
                true);
 
     if (!CheckSettingsFile()) return false;

@@ -2,8 +2,8 @@
 
 #include "app/chat_main_dlg.h"
 #include "base/ini_file.h"
-#include "base/text_helpers.h"
 #include "base/message_text.h"
+#include "base/text_helpers.h"
 #include "platform/main_window_host.h"
 #include "platform/shell.h"
 

@@ -4,8 +4,8 @@
 namespace zc {
 
 struct DataRootInputs {
-    std::string rootArgument;   // --root, may be empty
-    std::string rootVariable;   // $ZELTOCHAT_ROOT
+    std::string rootArgument;  // --root, may be empty
+    std::string rootVariable;  // $ZELTOCHAT_ROOT
     std::string executableDir;
     std::string xdgDataHome;    // $XDG_DATA_HOME, or ~/.local/share when unset
     std::string installedData;  // the data/ folder shipped with an installed program

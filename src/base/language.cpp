@@ -4,9 +4,9 @@
 
 #include "base/debug_log.h"
 #include "base/ini_file.h"
+#include "base/message_text.h"
 #include "base/settings.h"
 #include "base/text_helpers.h"
-#include "base/message_text.h"
 
 namespace zc {
 
@@ -19,7 +19,8 @@ bool LanguageTable::LoadLanguageFile(const std::string& name, const DebugLog& lo
     if (!std::filesystem::is_regular_file(path, ec)) return false;
     for (int i = 0; i < kLanguageTableSize; ++i) {
         const std::string key = "STR" + std::to_string(i);
-        std::string text = MessageTextSanitizer(RemoveChars(ReadIniValue(path, "STRINGS", key), "<>"), true, showImages);
+        std::string text =
+            MessageTextSanitizer(RemoveChars(ReadIniValue(path, "STRINGS", key), "<>"), true, showImages);
         if (text.empty()) log.Write(":::Missing string " + key + " in " + path);
         entries_.push_back(text);
     }
@@ -49,11 +50,20 @@ std::vector<std::string> InfoDialogLabels(const LanguageTable& table) {
     // The dialog reads a few labels from the file itself, every time it is filled.
     const std::string path = LanguageTable::FilePath(table.Name());
     auto menu = [&](const char* key) { return ReadIniValue(path, "MENUSTRINGS", key); };
-    return {menu("MSTR25"),           menu("MSTR26"),           menu("MSTR27"),
-            menu("MSTR28"),           ReadIniValue(path, "STRINGS", "STR128"),
-            menu("MSTR31"),           table.LangString(85),     menu("MSTR43"),
-            table.LangString(86),     "IP",                     table.LangString(87),
-            "MAC",                    "OS",                     table.LangString(88),
+    return {menu("MSTR25"),
+            menu("MSTR26"),
+            menu("MSTR27"),
+            menu("MSTR28"),
+            ReadIniValue(path, "STRINGS", "STR128"),
+            menu("MSTR31"),
+            table.LangString(85),
+            menu("MSTR43"),
+            table.LangString(86),
+            "IP",
+            table.LangString(87),
+            "MAC",
+            "OS",
+            table.LangString(88),
             table.LangString(63)};
 }
 

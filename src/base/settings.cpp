@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "base/ini_file.h"
-#include "base/text_helpers.h"
 #include "base/message_text.h"
+#include "base/text_helpers.h"
 
 namespace zc {
 namespace {

@@ -38,9 +38,9 @@ struct GlobalSettings {
 };
 
 // The thirteen events that each mode switches on or off, in key order.
-inline constexpr std::array<const char*, 13> kChatModeEvents = {
-    "ALERT", "BOARD", "CNGMODE", "CNGNICK", "CONF", "CONFEXIT", "CONFINV",
-    "ENTER", "EXIT",  "MESSAGE", "PRIVATE", "SOUND", "SFILERQ"};
+inline constexpr std::array<const char*, 13> kChatModeEvents = {"ALERT",    "BOARD",   "CNGMODE", "CNGNICK", "CONF",
+                                                                "CONFEXIT", "CONFINV", "ENTER",   "EXIT",    "MESSAGE",
+                                                                "PRIVATE",  "SOUND",   "SFILERQ"};
 
 struct ChatModeEventFlags {
     bool sound = false, text = false, dialog = false, info = false;

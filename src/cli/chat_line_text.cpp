@@ -53,10 +53,10 @@ struct NamedEntity {
     std::uint32_t cp;
     bool legacy;  // valid without its semicolon, even right before a letter
 };
-constexpr NamedEntity kEntities[] = {
-    {"lt", '<', true},       {"gt", '>', true},       {"amp", '&', true},        {"quot", '"', true},
-    {"nbsp", 0xA0, true},    {"copy", 0xA9, true},    {"laquo", 0xAB, true},     {"raquo", 0xBB, true},
-    {"apos", '\'', false},   {"mdash", 0x2014, false}, {"ndash", 0x2013, false}, {"hellip", 0x2026, false}};
+constexpr NamedEntity kEntities[] = {{"lt", '<', true},        {"gt", '>', true},        {"amp", '&', true},
+                                     {"quot", '"', true},      {"nbsp", 0xA0, true},     {"copy", 0xA9, true},
+                                     {"laquo", 0xAB, true},    {"raquo", 0xBB, true},    {"apos", '\'', false},
+                                     {"mdash", 0x2014, false}, {"ndash", 0x2013, false}, {"hellip", 0x2026, false}};
 
 // Decodes the entity at html[at] == '&'; returns the length used, 0 when it is none.
 size_t DecodeEntity(std::string_view html, size_t at, std::uint32_t& cp) {

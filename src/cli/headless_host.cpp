@@ -15,7 +15,8 @@ void HeadlessWindow::MoveWindow(int left, int top, int width, int height) {
 void HeadlessWindow::EndDialog() {
     // Queued: the caller is still inside the chat and must return to the loop first.
     if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 bool ConsoleShell::OpenDocument(const std::string& pathOrUrl) {

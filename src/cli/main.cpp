@@ -1,12 +1,12 @@
 // zeltochat-cli: the chat on a terminal, for servers, scripts and tests.
+#include <csignal>
+#include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <csignal>
-#include <cstdio>
-#include <filesystem>
 
 #include "app/chat_main_dlg.h"
 #include "base/data_root.h"
@@ -21,8 +21,8 @@
 #include "cli/terminal_session.h"
 #include "cli/terminal_views.h"
 #include "cli/timer_watch.h"
-#include "qt/program_folders.h"
 #include "qt/posix_system_facts.h"
+#include "qt/program_folders.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_process_starter.h"
 #include "qt/qt_registry_store.h"
@@ -42,8 +42,6 @@ namespace fs = std::filesystem;
 // Lines typed before the network came up wait this long more, so the first answers to the
 // presence request are in and "MSG->Name" finds Name.
 constexpr int kSettleMs = 1000;
-
-
 
 int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::string& root,
             zc::PosixSystemFacts& facts) {

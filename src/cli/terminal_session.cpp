@@ -5,13 +5,13 @@
 
 #include "app/chat_main_dlg.h"
 #include "base/cp1251.h"
+#include "base/message_text.h"
 #include "base/text_helpers.h"
 #include "cli/chat_line_text.h"
 #include "cli/console.h"
 #include "cli/console_dialogs.h"
-#include "services/board_store.h"
-#include "base/message_text.h"
 #include "net/outgoing_forms.h"
+#include "services/board_store.h"
 
 namespace zc {
 
@@ -87,7 +87,8 @@ void TerminalSession::SendTyped(const std::string& utf8) {
         if (form.recipient.empty())
             console_.Note("no recipient: write " + keyword + "->Name" + (toUser ? ": text" : ""));
         else if (chat_.Roster().IdOfName(form.recipient).size() <= 1)
-            console_.Note("nobody called " + ChatLineText(form.recipient) + " is here (/users lists them, /who asks again)");
+            console_.Note("nobody called " + ChatLineText(form.recipient) +
+                          " is here (/users lists them, /who asks again)");
     }
     chat_.SendChatMessage(text);
 }
@@ -189,9 +190,8 @@ void TerminalSession::PrintUsers() {
     size_t nameWidth = 4, modeWidth = 4;
     // Columns line up by characters, not bytes.
     auto width = [](const std::string& utf8) {
-        return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        }));
+        return static_cast<size_t>(std::count_if(
+            utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
     };
     for (const CUserRecord& e : chat_.Roster().Entries()) {
         Row r{ChatLineText(e.displayName), ChatLineText(e.modeText), ChatLineText(e.ip), ChatLineText(e.id)};
@@ -202,7 +202,9 @@ void TerminalSession::PrintUsers() {
     }
     auto pad = [&](const std::string& s, size_t w) { return s + std::string(w > width(s) ? w - width(s) : 0, ' '); };
     console_.Note(std::to_string(rows.size()) + (rows.size() == 1 ? " user" : " users"));
-    for (const Row& r : rows) console_.Note("  " + pad(r.name, nameWidth) + "  " + pad(r.mode, modeWidth) + "  " + pad(r.ip, 15) + "  " + r.id);
+    for (const Row& r : rows)
+        console_.Note("  " + pad(r.name, nameWidth) + "  " + pad(r.mode, modeWidth) + "  " + pad(r.ip, 15) + "  " +
+                      r.id);
 }
 
 }  // namespace zc

@@ -47,8 +47,8 @@ bool PageStore::DumpTo(const std::string& dir, std::string& error) const {
         error = "cannot create " + dir;
         return false;
     }
-    for (ViewRole role : {ViewRole::ChatText, ViewRole::SecondText, ViewRole::UserList, ViewRole::Board,
-                          ViewRole::Smiles}) {
+    for (ViewRole role :
+         {ViewRole::ChatText, ViewRole::SecondText, ViewRole::UserList, ViewRole::Board, ViewRole::Smiles}) {
         if (!Has(role)) continue;
         const std::string path = (fs::path(dir) / (std::string(PageName(role)) + ".html")).string();
         const std::string page = PageOf(role);

@@ -1,36 +1,34 @@
 #include "gui/chat_main_window.h"
 
 #include <QApplication>
-#include <QCloseEvent>
-#include <QKeyEvent>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
-#include <QTimer>
-#include <QWindow>
+#include <QBitmap>
 #include <QClipboard>
+#include <QCloseEvent>
+#include <QCursor>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
-#include <QCursor>
-
-#include "gui/input_box.h"
-#include "gui/web/zelto_chat_text.h"
-#include "ui/html/input_box.h"
-#include "ui/html/user_list_page.h"
-#include "ui/html/keyboard_layout.h"
-#include <QScreen>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QBitmap>
+#include <QScreen>
+#include <QTimer>
 #include <QToolButton>
-
-#include "ui/html/skin_geometry.h"
+#include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/chat_main_dlg.h"
 #include "base/cp1251.h"
+#include "gui/input_box.h"
+#include "gui/web/zelto_chat_text.h"
 #include "qt/virtual_keys.h"
+#include "ui/html/input_box.h"
+#include "ui/html/keyboard_layout.h"
+#include "ui/html/skin_geometry.h"
+#include "ui/html/user_list_page.h"
 
 namespace zc {
 
@@ -113,17 +111,13 @@ void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
             pages_->addWidget(view, 1);
             view->show();
             break;
-        default:
-            view->hide();
-            break;
+        default: view->hide(); break;
     }
 }
 
 std::string ChatMainWindow::InputText() const { return Utf8ToCp1251(input_->Text().toStdString()); }
 
-void ChatMainWindow::SetInputText(const std::string& text) {
-    input_->SetText(FromCp1251(text));
-}
+void ChatMainWindow::SetInputText(const std::string& text) { input_->SetText(FromCp1251(text)); }
 
 void ChatMainWindow::SetTitle(const std::string& title) {
     title_ = title;
@@ -174,7 +168,8 @@ void ChatMainWindow::FocusInput() { input_->setFocus(Qt::OtherFocusReason); }
 
 void ChatMainWindow::EndDialog() {
     // exit(), not quit(): quit() first asks every window to close, and ours refuses.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void ChatMainWindow::closeEvent(QCloseEvent* event) {

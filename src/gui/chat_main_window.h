@@ -1,9 +1,10 @@
 #pragma once
-#include <QImage>
-#include <QWidget>
 #include <map>
 #include <string>
 #include <vector>
+
+#include <QImage>
+#include <QWidget>
 
 #include "app/view_events.h"
 #include "platform/main_window_host.h"

@@ -30,9 +30,9 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         if (arg == "--help") cl.help = true;
         else if (arg == "--version") cl.version = true;
         else if (arg == "--print-settings") cl.printSettings = true;
-        else if (valueOf(i, "--root", cl.root)) {}
-        else if (valueOf(i, "--dump-pages", cl.dumpPagesDir)) {}
-        else cl.error = "unknown option " + arg;
+        else if (valueOf(i, "--root", cl.root)) {
+        } else if (valueOf(i, "--dump-pages", cl.dumpPagesDir)) {
+        } else cl.error = "unknown option " + arg;
     }
     return cl;
 }

@@ -1,6 +1,7 @@
 #pragma once
-#include <QPlainTextEdit>
 #include <functional>
+
+#include <QPlainTextEdit>
 
 namespace zc {
 

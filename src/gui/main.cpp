@@ -1,36 +1,36 @@
 // The desktop program: finds its folder, then hosts the chat in a Qt window.
 #include <csignal>
-#include <unistd.h>
-
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <unistd.h>
+
+#include <QApplication>
 
 #include "app/chat_main_dlg.h"
-#include "base/data_root.h"
 #include "app/print_settings.h"
+#include "base/data_root.h"
 #include "base/settings.h"
 #include "base/version.h"
 #include "base/xdg_autostart.h"
-#include "qt/program_folders.h"
+#include "gui/chat_main_window.h"
+#include "gui/command_line.h"
+#include "gui/program_icon.h"
+#include "gui/qt_dialog_service.h"
+#include "gui/qt_shell_service.h"
+#include "gui/tray_icon_qt.h"
+#include "gui/web/page_dump.h"
+#include "gui/web/page_scheme.h"
+#include "gui/web/web_view_factory.h"
 #include "qt/posix_system_facts.h"
+#include "qt/program_folders.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_process_starter.h"
 #include "qt/qt_registry_store.h"
 #include "qt/qt_single_instance_lock.h"
 #include "qt/qt_timer_service.h"
 #include "qt/qt_transport_factory.h"
-#include "gui/qt_dialog_service.h"
-#include "gui/web/page_dump.h"
-#include "gui/web/page_scheme.h"
-#include "gui/web/web_view_factory.h"
-#include "gui/qt_shell_service.h"
 #include "qt/unix_signal_quit.h"
-#include "gui/chat_main_window.h"
-#include "gui/command_line.h"
-#include "gui/program_icon.h"
-#include "gui/tray_icon_qt.h"
 
 #ifndef ZC_INSTALLED_DATA
 #define ZC_INSTALLED_DATA ""
@@ -41,7 +41,8 @@ namespace {
 int RunDesktop(int argc, char** argv, const std::string& root, const std::string& dumpDir,
                zc::PosixSystemFacts& facts) {
     // The browser's sandbox cannot start as root; everything it shows is our own page anyway.
-    if (::geteuid() == 0 && !std::getenv("QTWEBENGINE_DISABLE_SANDBOX")) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    if (::geteuid() == 0 && !std::getenv("QTWEBENGINE_DISABLE_SANDBOX"))
+        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     // One renderer process for all views keeps the memory down.
     if (!std::getenv("QTWEBENGINE_CHROMIUM_FLAGS"))
         ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--renderer-process-limit=1 --disable-background-networking", 0);
@@ -74,9 +75,9 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
     zc::QtDialogService dialogs(&window);
     zc::QtShellService shell;
 
-    zc::CChatMainDlg chat(
-        {clock, timers, views, window, registry, instance, facts, processes, tray, autostart, &network, &dialogs, &shell, &window},
-        root);
+    zc::CChatMainDlg chat({clock, timers, views, window, registry, instance, facts, processes, tray, autostart,
+                           &network, &dialogs, &shell, &window},
+                          root);
     chatPtr = &chat;
     window.AttachChat(&chat);
     tray.SetActions([&window] { window.ToggleFromTray(); }, [&chat] { chat.EndDialog(); });

@@ -20,11 +20,13 @@ bool TrayIconQt::Create(const std::string& toolTip) {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
     if (!tray_) {
         menu_ = std::make_unique<QMenu>();
-        QObject::connect(menu_->addAction(QObject::tr("Show/Hide")), &QAction::triggered, menu_.get(),
-                         [this] { if (toggle_) toggle_(); });
+        QObject::connect(menu_->addAction(QObject::tr("Show/Hide")), &QAction::triggered, menu_.get(), [this] {
+            if (toggle_) toggle_();
+        });
         menu_->addSeparator();
-        QObject::connect(menu_->addAction(QObject::tr("Exit")), &QAction::triggered, menu_.get(),
-                         [this] { if (exit_) exit_(); });
+        QObject::connect(menu_->addAction(QObject::tr("Exit")), &QAction::triggered, menu_.get(), [this] {
+            if (exit_) exit_();
+        });
         tray_ = std::make_unique<QSystemTrayIcon>(icon_);
         tray_->setContextMenu(menu_.get());
         QObject::connect(tray_.get(), &QSystemTrayIcon::activated, tray_.get(),

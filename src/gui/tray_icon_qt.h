@@ -1,7 +1,8 @@
 #pragma once
-#include <QIcon>
 #include <functional>
 #include <memory>
+
+#include <QIcon>
 
 #include "platform/tray.h"
 

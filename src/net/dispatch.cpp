@@ -2,13 +2,13 @@
 
 #include <cctype>
 
+#include "base/message_text.h"
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/commands.h"
 #include "net/packet_handlers.h"
 #include "net/user_roster.h"
 #include "services/user_groups.h"
-#include "base/message_text.h"
 
 namespace zc {
 namespace {
@@ -71,7 +71,9 @@ void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
     const bool ownEcho = raw.senderId == chat.OwnId() && rosterName == chat.User().nickname && !chat.Global().echo;
     if (ownEcho && raw.command != CMD_USERLIST) return;
 
-    in.body = (raw.command == CMD_BOARD_ITEM || raw.command == CMD_BOARD_MESSAGE) ? raw.body : MessageTextSanitizer(raw.body, true, showImages);
+    in.body = (raw.command == CMD_BOARD_ITEM || raw.command == CMD_BOARD_MESSAGE)
+                  ? raw.body
+                  : MessageTextSanitizer(raw.body, true, showImages);
     in.displayName = rosterName.empty() ? in.name : rosterName;
     HandleCommand(chat, in);
 }

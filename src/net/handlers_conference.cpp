@@ -1,7 +1,7 @@
 // The conference on the second chat page.
+#include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
-#include "net/chat_packet.h"
 #include "net/user_roster.h"
 
 namespace zc {

@@ -1,8 +1,8 @@
 // Messages, alerts, sounds and notices from other users.
 #include "base/text_helpers.h"
+#include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
-#include "net/chat_packet.h"
 #include "net/user_roster.h"
 
 namespace zc {
@@ -80,7 +80,7 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
             NoticeLine(chat, in, 67, ChatLineKind::Sound);
             chat.Notify(NotifyEvent::Sound, in.displayName, Lang(chat, 67), in.displayName);
             return true;
-        case CMD_PROCLIST: NoticeLine(chat, in, 62, ChatLineKind::Notify, "<br>" + in.body); return true;
+        case CMD_PROCLIST: NoticeLine(chat, in, 62, ChatLineKind::Notify, "\n" + in.body); return true;
         case CMD_SYSINFO: NoticeLine(chat, in, 71, ChatLineKind::TransferNotify); return true;
         case CMD_CONF_DECLINE: NoticeLine(chat, in, 52, ChatLineKind::AlertExist); return true;
         case CMD_NOTICE_22: NoticeLine(chat, in, 44, ChatLineKind::AlertExist, ": " + in.body); return true;

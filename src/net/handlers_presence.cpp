@@ -1,8 +1,8 @@
 // Who is here, in which mode, under which name.
 #include "base/text_helpers.h"
+#include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
-#include "net/chat_packet.h"
 #include "net/user_roster.h"
 
 namespace zc {

@@ -8,19 +8,19 @@ namespace zc {
 static int ModeEventIndex(NotifyEvent event) {
     // Index into kChatModeEvents, or -1.
     switch (event) {
-        case NotifyEvent::Default: return 9;          // MESSAGE
+        case NotifyEvent::Default: return 9;  // MESSAGE
         case NotifyEvent::Board: return 1;
         case NotifyEvent::Alert: return 0;
-        case NotifyEvent::ChangeMode: return 2;       // CNGMODE
-        case NotifyEvent::ChangeName: return 3;       // CNGNICK
-        case NotifyEvent::Conference: return 4;       // CONF
+        case NotifyEvent::ChangeMode: return 2;  // CNGMODE
+        case NotifyEvent::ChangeName: return 3;  // CNGNICK
+        case NotifyEvent::Conference: return 4;  // CONF
         case NotifyEvent::Enter: return 7;
         case NotifyEvent::Exit: return 8;
         case NotifyEvent::LeaveConference: return 5;  // CONFEXIT
         case NotifyEvent::InvConference: return 6;    // CONFINV
         case NotifyEvent::Sound: return 11;
         case NotifyEvent::Private: return 10;
-        case NotifyEvent::FRequest: return 12;        // SFILERQ
+        case NotifyEvent::FRequest: return 12;  // SFILERQ
         case NotifyEvent::Warning: return -1;
     }
     return -1;

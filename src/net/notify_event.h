@@ -6,8 +6,20 @@
 namespace zc {
 
 enum class NotifyEvent {
-    Default = 0, Board, Alert, ChangeMode, ChangeName, Conference, Enter, Exit,
-    LeaveConference, Warning, InvConference, Sound, Private, FRequest,
+    Default = 0,
+    Board,
+    Alert,
+    ChangeMode,
+    ChangeName,
+    Conference,
+    Enter,
+    Exit,
+    LeaveConference,
+    Warning,
+    InvConference,
+    Sound,
+    Private,
+    FRequest,
 };
 
 // The per-mode switches of an event; events without mode keys (WARNING) only sound.

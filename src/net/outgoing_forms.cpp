@@ -3,8 +3,8 @@
 
 #include "base/message_text.h"
 #include "base/text_helpers.h"
-#include "net/chat_session.h"
 #include "net/chat_packet.h"
+#include "net/chat_session.h"
 #include "net/user_roster.h"
 
 namespace zc {
@@ -52,8 +52,7 @@ void SendAddressedMessage(ChatSession& chat, const InputForm& form) {
     chat.SendPacket(alert ? CMD_ALERT : CMD_PRIVATE, form.rest, id);
     const LineText line =
         LineText::Named(Lang(chat, 74) + " " + Lang(chat, alert ? 42 : 61) + " ", form.recipient, ": " + form.text);
-    const bool conference =
-        !alert && chat.Roster().IsMember(id) && chat.User().pageMode == PageMode::Conference;
+    const bool conference = !alert && chat.Roster().IsMember(id) && chat.User().pageMode == PageMode::Conference;
     chat.ShowLine(alert ? ChatLineKind::Alert : ChatLineKind::Private, "", line,
                   conference ? ChatPage::Second : ChatPage::Main);
     chat.AppendHistory(line, false);
@@ -80,7 +79,8 @@ void SendToConference(ChatSession& chat, const std::string& text) {
     if (text.empty() || !chat.HasSecondPage()) return;
     for (const std::string& id : chat.Roster().Members())
         if (id.size() >= 2 && id != chat.OwnId()) chat.SendPacket(CMD_CONFERENCE, text, id);
-    if (!chat.Roster().Members().empty()) chat.ShowLine(ChatLineKind::OwnMessage, "", LineText::Plain(text), ChatPage::Second);
+    if (!chat.Roster().Members().empty())
+        chat.ShowLine(ChatLineKind::OwnMessage, "", LineText::Plain(text), ChatPage::Second);
 }
 
 bool InviteToConference(ChatSession& chat, const std::string& name) {

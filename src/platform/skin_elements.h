@@ -25,8 +25,7 @@ struct SkinMainElements {
     int width = 0, height = 0;
     SkinBox text, list, input;
     SkinColour inputText{0, 0, 0}, inputBackground{255, 255, 255};
-    SkinColour menuHighlight{49, 106, 197}, menuBackground{255, 255, 255}, menuLeft{240, 240, 240},
-        menuText{0, 0, 0};
+    SkinColour menuHighlight{49, 106, 197}, menuBackground{255, 255, 255}, menuLeft{240, 240, 240}, menuText{0, 0, 0};
     SkinColour alertBackground{255, 255, 225}, alertText{0, 0, 0}, alertHighlight{49, 106, 197};
 };
 
@@ -34,8 +33,17 @@ enum class SkinAlign { Left, Right };
 enum class SkinVAlign { Top, Bottom };
 
 // Which window edge or corner a drag on a picture resizes; None makes it a move area.
-enum class SkinMouseEvent { None, SizeRightBottom, SizeRightTop, SizeLeftBottom, SizeLeftTop, SizeTop, SizeBottom,
-                            SizeLeft, SizeRight };
+enum class SkinMouseEvent {
+    None,
+    SizeRightBottom,
+    SizeRightTop,
+    SizeLeftBottom,
+    SizeLeftTop,
+    SizeTop,
+    SizeBottom,
+    SizeLeft,
+    SizeRight
+};
 
 // Pass 2: one picture of the window. Its picture is drawn scaled to its rectangle, so a
 // strip of one pixel can paint a whole bar; what lies beyond the window is cut off.

@@ -1,15 +1,14 @@
 #include "qt/posix_system_facts.h"
 
 #include <arpa/inet.h>
+#include <cstdlib>
+#include <filesystem>
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include "base/cp1251.h"

@@ -32,19 +32,19 @@ std::string BuildBoardEntries(const BoardEntryFormat& f) {
             }
         }
         const std::string colour = f.colour(author);
-        std::string entry = "<table height=1 width=\"100%\" border=0><tr valign=top><td width=10% nowrap>" + date +
-                            f.nameSpan(author) + "<br>" + "</td><td>" +
-                            "<table align=right border=\"0\" cellspacing=\"0\" cellpadding=\"0\">" + "<tr><td id=\"" +
-                            kBoardWirePrefix + name + "\" title=\"" + f.deleteTitle +
-                            "\" class=\"deletemessage\" scope=\"row\">X</td></tr></table>" +
-                            (colour.empty() ? "<span class=\"message\">"
-                                            : "<span class=\"message\" style=\"color:" + colour + "\">") +
-                            body + "</span><br><br>" + "</td></tr></table>\n";
+        std::string entry =
+            "<table height=1 width=\"100%\" border=0><tr valign=top><td width=10% nowrap>" + date + f.nameSpan(author) +
+            "<br>" + "</td><td>" + "<table align=right border=\"0\" cellspacing=\"0\" cellpadding=\"0\">" +
+            "<tr><td id=\"" + kBoardWirePrefix + name + "\" title=\"" + f.deleteTitle +
+            "\" class=\"deletemessage\" scope=\"row\">X</td></tr></table>" +
+            (colour.empty() ? "<span class=\"message\">" : "<span class=\"message\" style=\"color:" + colour + "\">") +
+            body + "</span><br><br>" + "</td></tr></table>\n";
         rows[static_cast<size_t>(category - 1)].insert(0, entry);
     }
     std::string html;
     for (int k = 1; k <= 4; ++k)
-        html += "<tr id=\"" + std::to_string(k * 10) + "\"><td><br>" + rows[static_cast<size_t>(k - 1)] + "</td></tr>\n";
+        html +=
+            "<tr id=\"" + std::to_string(k * 10) + "\"><td><br>" + rows[static_cast<size_t>(k - 1)] + "</td></tr>\n";
     return html;
 }
 

@@ -74,8 +74,8 @@ std::string SaveBoardMessage(const Clock& clock, const std::string& body, const 
     const bool validCategory = category.size() == 1 && category[0] >= '1' && category[0] <= '4';
     std::string text = ReplaceAll(ReplaceAll(body, "\r\n", "\n"), "\r", "\n");
     const std::string content = "<TimeLife>\n2592000\n</TimeLife>\n<CreateTime>\n" + t + "\n</CreateTime>\n" +
-                                "<MessageCategory>\n" + (validCategory ? category : "4") + "\n<UserName>\n" +
-                                userName + "\n<IP>\n" + (ip.empty() ? "0.0.0.0" : ip) + "\n<MessageDate>\n" +
+                                "<MessageCategory>\n" + (validCategory ? category : "4") + "\n<UserName>\n" + userName +
+                                "\n<IP>\n" + (ip.empty() ? "0.0.0.0" : ip) + "\n<MessageDate>\n" +
                                 FormatTime("%d-%m-%Y %H:%M", clock.LocalTime(now)) + "\n<MessageBody>\n" + text;
     if (!WriteAtomically(name, content)) return {};
     return name + ";" + content;

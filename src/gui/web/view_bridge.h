@@ -1,7 +1,8 @@
 #pragma once
+#include <functional>
+
 #include <QObject>
 #include <QStringList>
-#include <functional>
 
 namespace zc {
 

@@ -1,11 +1,12 @@
 #pragma once
-#include <QWebEngineProfile>
 #include <functional>
 #include <map>
 
-#include "platform/html_view.h"
+#include <QWebEngineProfile>
+
 #include "gui/web/page_scheme.h"
 #include "gui/web/zelto_chat_text.h"
+#include "platform/html_view.h"
 
 class QWidget;
 

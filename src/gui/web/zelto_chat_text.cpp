@@ -12,9 +12,9 @@
 #include <QWebEngineSettings>
 
 #include "base/cp1251.h"
-#include "ui/html/page_text.h"
 #include "gui/web/page_scheme.h"
 #include "gui/web/view_bridge.h"
+#include "ui/html/page_text.h"
 
 namespace zc {
 namespace {
@@ -89,8 +89,8 @@ bool BridgedWebPage::acceptNavigationRequest(const QUrl& url, NavigationType, bo
     return false;
 }
 
-CZeltoChatText::CZeltoChatText(ViewRole role, PageSchemeHandler& pages, QWebEngineProfile* profile,
-                               ViewEventSink sink, QWidget* parent)
+CZeltoChatText::CZeltoChatText(ViewRole role, PageSchemeHandler& pages, QWebEngineProfile* profile, ViewEventSink sink,
+                               QWidget* parent)
     : QWebEngineView(parent), role_(role), pages_(pages), sink_(std::move(sink)) {
     page_ = new BridgedWebPage(profile, this);
     setPage(page_);

@@ -1,8 +1,9 @@
 #pragma once
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <functional>
 #include <vector>
+
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 #include "platform/html_view.h"
 #include "platform/view_event.h"

@@ -1,15 +1,15 @@
 #include "ui/html/chat_document.h"
-#include "ui/html/skin_theme.h"
 
 #include "base/debug_log.h"
 #include "base/ini_file.h"
 #include "base/language.h"
+#include "base/message_text.h"
 #include "base/settings.h"
 #include "base/text_helpers.h"
 #include "platform/clock.h"
 #include "platform/main_window_host.h"
-#include "base/message_text.h"
 #include "ui/html/markup.h"
+#include "ui/html/skin_theme.h"
 
 namespace zc {
 
@@ -115,8 +115,8 @@ std::string ChatDocument::LineBody(const std::string& body, const std::string& n
     return {};
 }
 
-void ChatDocument::AppendChatLine(const std::string& text, const std::string& name, ChatLineKind kind,
-                                  HtmlView* view, bool withTime, bool withBreak) {
+void ChatDocument::AppendChatLine(const std::string& text, const std::string& name, ChatLineKind kind, HtmlView* view,
+                                  bool withTime, bool withBreak) {
     if (!view) view = chatText_.get();
     if (!view) return;
     std::string body = ReplaceAll(text, "\n", "<br>");
@@ -127,8 +127,7 @@ void ChatDocument::AppendChatLine(const std::string& text, const std::string& na
     if (withBreak) line += "<br>";
     line = ChatUrlLinker(line);
     view->AppendToBody(line);
-    if (listener_)
-        listener_({kind, view == secondText_.get() ? ChatPage::Second : ChatPage::Main, name, text, line});
+    if (listener_) listener_({kind, view == secondText_.get() ? ChatPage::Second : ChatPage::Main, name, text, line});
     if (ctx_.user.lookMode) view->ScrollToEnd();
     if (host_ && host_->IsWindowVisible()) host_->FocusInput();
 

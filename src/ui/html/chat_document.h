@@ -53,8 +53,8 @@ public:
 
     std::string PageShell(bool withGreeting) const;
     bool PrepareText(HtmlView* view, bool withGreeting);
-    void AppendChatLine(const std::string& text, const std::string& name, ChatLineKind kind,
-                        HtmlView* view = nullptr, bool withTime = true, bool withBreak = true);
+    void AppendChatLine(const std::string& text, const std::string& name, ChatLineKind kind, HtmlView* view = nullptr,
+                        bool withTime = true, bool withBreak = true);
     void SetLineListener(ChatLineListener listener) { listener_ = std::move(listener); }
     void ClearPage();
 

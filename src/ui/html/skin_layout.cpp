@@ -37,8 +37,7 @@ void ForEachKeyLine(std::string_view text, const std::function<void(std::string_
 
 // The value of key= at the start of line, or nullopt.
 std::optional<std::string_view> KeyValue(std::string_view line, std::string_view key) {
-    if (line.size() <= key.size() || line.substr(0, key.size()) != key || line[key.size()] != '=')
-        return std::nullopt;
+    if (line.size() <= key.size() || line.substr(0, key.size()) != key || line[key.size()] != '=') return std::nullopt;
     return line.substr(key.size() + 1);
 }
 
@@ -166,8 +165,7 @@ std::vector<SkinPicture> ParsePictures(std::string_view text) {
             else if (auto v = KeyValue(line, "FILENAME")) p.fileName = std::string(*v);
             else if (auto v = KeyValue(line, "MASK")) {
                 if (!v->empty()) p.mask = ParseSkinColour(*v);
-            }
-            else if (auto v = KeyValue(line, "TOP")) p.top = ParseInt(*v);
+            } else if (auto v = KeyValue(line, "TOP")) p.top = ParseInt(*v);
             else if (auto v = KeyValue(line, "LEFT")) p.left = ParseInt(*v);
             else if (auto v = KeyValue(line, "RIGHT")) p.right = ParseInt(*v);
             else if (auto v = KeyValue(line, "BOTTOM")) p.bottom = ParseInt(*v);

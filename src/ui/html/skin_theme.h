@@ -18,8 +18,8 @@ struct SkinStyles {
     std::string boardStyle = "board.css";  // board page
 };
 
-std::string SkinThemeDir(const std::string& theme);     // "skins/skinthemes/<theme>"
-std::string SkinConfigPath(const std::string& theme);   // ".../skin.cfg"
+std::string SkinThemeDir(const std::string& theme);    // "skins/skinthemes/<theme>"
+std::string SkinConfigPath(const std::string& theme);  // ".../skin.cfg"
 
 // SKINSTHEME and SKINSTYLETEXT of the profile, SKINSTYLELIST and SKINSTYLEBOARD of the
 // theme's skin.cfg, each with its default for an empty value or a single blank.

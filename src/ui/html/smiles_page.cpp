@@ -1,10 +1,10 @@
 #include "ui/html/smiles_page.h"
-#include "ui/html/skin_theme.h"
 
 #include <filesystem>
 
 #include "base/debug_log.h"
 #include "platform/html_view.h"
+#include "ui/html/skin_theme.h"
 #include "ui/html/smile_alias.h"
 #include "ui/html/user_list_page.h"
 

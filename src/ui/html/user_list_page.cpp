@@ -1,5 +1,4 @@
 #include "ui/html/user_list_page.h"
-#include "ui/html/skin_theme.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include "net/user_roster.h"
 #include "platform/html_view.h"
 #include "services/user_groups.h"
+#include "ui/html/skin_theme.h"
 
 namespace zc {
 
@@ -103,12 +103,9 @@ std::string RecordRows(const CUserRecord& r, const UserListContext& ctx, bool gr
     }
     html += "&nbsp;</td>";
 
-    if (own)
-        html += "<td valign=\"middle\" class=myname title=\"" + r.modeText + "\">" + r.nickname + "</td>";
-    else if (grouped)
-        html += "<td valign=\"middle\" class=username id=\"" + r.id + "\">" + r.displayName + "</td>";
-    else
-        html += "<td class=username id=\"" + r.id + "\" title=\"" + r.modeText + "\">" + r.nickname + "</td>";
+    if (own) html += "<td valign=\"middle\" class=myname title=\"" + r.modeText + "\">" + r.nickname + "</td>";
+    else if (grouped) html += "<td valign=\"middle\" class=username id=\"" + r.id + "\">" + r.displayName + "</td>";
+    else html += "<td class=username id=\"" + r.id + "\" title=\"" + r.modeText + "\">" + r.nickname + "</td>";
 
     html += "<tr><td height=1 title=\"" + r.modeText + " \">";
     html += r.active ? "<font class=chatmodefocus>" : "<font class=chatmode>";
@@ -125,8 +122,9 @@ std::string UserListTable(const UserListContext& ctx) {
     shown.reserve(entries.size());
     for (const CUserRecord& r : entries) shown.push_back(&r);
     if (!ctx.user.doNotSortByName)
-        std::stable_sort(shown.begin(), shown.end(),
-                         [](const CUserRecord* a, const CUserRecord* b) { return NameLess(ShownName(*a), ShownName(*b)); });
+        std::stable_sort(shown.begin(), shown.end(), [](const CUserRecord* a, const CUserRecord* b) {
+            return NameLess(ShownName(*a), ShownName(*b));
+        });
 
     std::string html = "<table width=100% height=1 border=0 cellpadding=0 cellspacing=0>";
     const std::vector<std::string>& groups = ctx.roster.GroupNames();
@@ -152,8 +150,8 @@ bool RefreshUserList(const SetElementHtml& setInner, const UserListContext& ctx)
 
 bool RefreshUserList(HtmlView* view, const UserListContext& ctx) {
     if (!view) return false;
-    return RefreshUserList([view](const std::string& id, const std::string& html) { return view->SetInnerHtmlById(id, html); },
-                           ctx);
+    return RefreshUserList(
+        [view](const std::string& id, const std::string& html) { return view->SetInnerHtmlById(id, html); }, ctx);
 }
 
 bool AssignGroup(CUserRoster& roster, const std::string& profilePath, const std::string& picked, int n) {
