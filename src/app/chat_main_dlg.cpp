@@ -94,7 +94,7 @@ bool CChatMainDlg::OnKeyDown(int key) {
     else if (key == k.mode4) SetChatMode(4);
     else if (key == k.refreshList) RefreshPresence();
     else if (key == k.openSmilesList) ToggleSmiles();
-    else if (key == k.translate) p_.window.SetInputText(TranslateKeyboardLayout(p_.window.InputText()));
+    else if (key == k.translate) TranslateInput();
     else if (key == 27) HideToTray();
     else return false;
     return true;

@@ -99,6 +99,8 @@ public:
     void HideSmiles();
     // A smile picked in the smiles page goes into the input box.
     void InsertSmile(const std::string& alias);
+    // Retypes the input (or its selection) in the other keyboard layout.
+    void TranslateInput();
     // An element event of one of the pages; what is left for the window comes back.
     WindowRequest OnViewEvent(ViewRole role, const ViewEvent& event);
     // Puts a user's name and the appeal mark in front of the input text.

@@ -85,9 +85,8 @@ void CChatMainDlg::CarryOut(const SmilesWindowLife::Steps& s) {
 }
 
 void CChatMainDlg::InsertSmile(const std::string& alias) {
-    const std::string text = p_.window.InputText();
-    const InputEdit edit = InsertSmileAlias(text, text.size(), alias);
-    p_.window.SetInputText(edit.text);
+    const InputEdit edit = InsertSmileAlias(p_.window.InputText(), p_.window.InputCaret(), alias);
+    p_.window.SetInputTextAt(edit.text, edit.caret);
     p_.timers.SetTimer(kFocusInputTimer, kSmilesRefocusDelayMs);
 }
 

@@ -6,19 +6,9 @@
 #include "base/text_helpers.h"
 #include "platform/main_window_host.h"
 #include "platform/shell.h"
+#include "ui/html/keyboard_layout.h"
 
 namespace zc {
-
-std::string LinkTarget(const std::string& outerHtml, const std::string& attribute) {
-    const std::string open = attribute + "=\"";
-    const size_t at = outerHtml.find(open);
-    if (at == std::string::npos) return {};
-    const size_t start = at + open.size();
-    // The value ends at its closing quote; links with a title attribute would otherwise carry it along.
-    const size_t end = outerHtml.find('"', start);
-    if (end == std::string::npos) return {};
-    return outerHtml.substr(start, end - start);
-}
 
 void CChatMainDlg::AddressUser(const std::string& picked) {
     const std::string name = RemoveChars(picked, "<>");
@@ -27,6 +17,16 @@ void CChatMainDlg::AddressUser(const std::string& picked) {
     appeal = appeal.size() >= 4 ? MessageTextSanitizer(appeal, true, global_.showImages) : global_.appeal;
     p_.window.SetInputText(name + appeal + " " + p_.window.InputText());
     p_.window.FocusInput();
+}
+
+// The key and the menu item alike: a selection alone is retyped, else the whole text.
+void CChatMainDlg::TranslateInput() {
+    const std::string text = p_.window.InputText();
+    const auto [start, end] = p_.window.InputSelection();
+    if (start < end && end <= text.size())
+        p_.window.SetInputTextAt(TranslateKeyboardLayout(text, start, end), end);
+    else
+        p_.window.SetInputText(TranslateKeyboardLayout(text));
 }
 
 void CChatMainDlg::OpenLink(const std::string& target) {
@@ -50,12 +50,16 @@ WindowRequest CChatMainDlg::OnViewEvent(ViewRole role, const ViewEvent& e) {
     const std::string& c = e.className;
     using K = ViewEventKind;
     const bool click = e.kind == K::Click, dbl = e.kind == K::DoubleClick, menu = e.kind == K::ContextMenu;
+    // The second click of a double click belongs to the double click that follows it.
+    if (click && e.clickCount > 1) return {};
     if (c == "urllink" && click) {
-        OpenLink(LinkTarget(e.outerHtml, "href"));
+        OpenLink(e.href);
         return {};
     }
-    if (c == "image" && (click || dbl)) {
-        OpenLink(LinkTarget(e.outerHtml, "src"));
+    // On a picture or a name the first click already did what the double click would.
+    if (dbl && (c == "image" || c == "username" || c == "usernameover")) return {};
+    if (c == "image" && click) {
+        OpenLink(e.src);
         return {};
     }
     if ((c == "username" || c == "usernameover") && click) {
@@ -79,9 +83,8 @@ WindowRequest CChatMainDlg::OnViewEvent(ViewRole role, const ViewEvent& e) {
         if (roster_.GroupIndex(e.innerText) == kNoGroup) return {};
         return {WindowAction::GroupMenu, e.innerText};
     }
-    if ((c == "userimage" || c == "username") && dbl) {
-        const std::string key = c == "userimage" ? e.id : IdOrText(e);
-        AddressUser(roster_.NameOf(key));
+    if (c == "userimage" && dbl) {
+        AddressUser(roster_.NameOf(e.id));
         return {};
     }
     if ((c == "catname" || c == "catnamefocus") && click) {

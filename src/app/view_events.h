@@ -13,7 +13,4 @@ struct WindowRequest {
     std::string picked;  // the name or id the menu is about
 };
 
-// The target of a link or picture taken from an element's outer HTML; empty when none.
-std::string LinkTarget(const std::string& outerHtml, const std::string& attribute);
-
 }  // namespace zc

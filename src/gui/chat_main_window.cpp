@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -24,9 +25,9 @@
 #include "base/cp1251.h"
 #include "gui/input_box.h"
 #include "gui/web/zelto_chat_text.h"
+#include "platform/window_commands.h"
 #include "qt/virtual_keys.h"
 #include "ui/html/input_box.h"
-#include "ui/html/keyboard_layout.h"
 #include "ui/html/skin_geometry.h"
 #include "ui/html/user_list_page.h"
 
@@ -36,7 +37,67 @@ namespace {
 
 QString FromCp1251(const std::string& text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
 
+// Input text back from the chat: characters the code page cannot hold come as "&#N;" and go
+// back into the box as themselves, not as that text.
+QString InputFromCp1251(const std::string& text) {
+    QString out = FromCp1251(text);
+    static const QRegularExpression reference("&#(\\d{3,7});");
+    QRegularExpressionMatchIterator it = reference.globalMatch(out);
+    QString result;
+    qsizetype last = 0;
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const char32_t code = m.captured(1).toUInt();
+        const QString character = QString::fromUcs4(&code, 1);
+        // Only what the conversion made; a reference the user typed for a code page character stays.
+        if (code > 0x10FFFF || Utf8ToCp1251(character.toStdString()) != m.captured(0).toStdString()) continue;
+        result += out.mid(last, m.capturedStart() - last) + character;
+        last = m.capturedEnd();
+    }
+    return result + out.mid(last);
+}
+
+// Positions the chat sees count bytes in the code page; the box counts characters.
+size_t BytesBefore(const QString& text, int chars) { return Utf8ToCp1251(text.left(chars).toStdString()).size(); }
+
+int CharsBefore(const std::string& cp1251, size_t bytes) {
+    return static_cast<int>(InputFromCp1251(cp1251.substr(0, std::min(bytes, cp1251.size()))).size());
+}
+
+QString Hex(const SkinColour& c) { return QColor(c.r, c.g, c.b).name(); }
+
+QString Mix(const SkinColour& a, const SkinColour& b) {
+    return QColor((a.r + b.r) / 2, (a.g + b.g) / 2, (a.b + b.b) / 2).name();
+}
+
 }  // namespace
+
+int ButtonToolTipString(const std::string& name) {
+    static const std::map<std::string, int> strings = {
+        {"CLOSE", 9},    {"MAIN", 19},   {"BOARD", 16},        {"CONFERENCE", 22}, {"OPTIONS", 35},  {"REFRESH", 20},
+        {"SMILES", 37}, {"CLEARCHAT", 13}, {"SOUNDTRIGGER", 36}, {"PROFILE", 34},    {"CHATMODE", 60},
+    };
+    auto it = strings.find(name);
+    return it == strings.end() ? -1 : it->second;
+}
+
+QString SkinMenuAndAlertStyle(const SkinMainElements& m) {
+    // The menus keep a stripe down their left side, like the program's own drawn menus.
+    return QString("QMenu { background-color: %1; color: %2; border: 1px solid %3; border-left: 22px solid %3;"
+                   " padding: 3px 0; }"
+                   "QMenu::item { padding: 4px 20px 4px 10px; background-color: transparent; }"
+                   "QMenu::item:selected { background-color: %4; color: %2; }"
+                   "QMenu::item:disabled { color: %5; }"
+                   "QMenu::separator { height: 1px; background-color: %3; margin: 3px 6px; }"
+                   "QToolTip { background-color: %1; color: %2; border: 1px solid %3; padding: 2px; }"
+                   "QMessageBox { background-color: %6; }"
+                   "QMessageBox QLabel { color: %7; }"
+                   "QMessageBox QPushButton { color: %7; background-color: %6; border: 1px solid %8;"
+                   " border-radius: 3px; padding: 4px 14px; min-width: 60px; }"
+                   "QMessageBox QPushButton:hover, QMessageBox QPushButton:focus { background-color: %8; color: %6; }")
+        .arg(Hex(m.menuBackground), Hex(m.menuText), Hex(m.menuLeft), Hex(m.menuHighlight),
+             Mix(m.menuText, m.menuBackground), Hex(m.alertBackground), Hex(m.alertText), Hex(m.alertHighlight));
+}
 
 ChatMainWindow::ChatMainWindow() {
     setObjectName("ChatMainWindow");
@@ -90,11 +151,14 @@ void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
         if (views_[role] == view) views_.erase(role);
     });
     if (role == ViewRole::Smiles) {
-        // A little window of its own beside the chat.
-        view->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        // A little window of its own beside the chat, with its title bar.
+        view->setWindowFlags(Qt::Tool);
+        if (chat_) view->setWindowTitle(FromCp1251(chat_->Language().LangString(65)));
         view->hide();
         return;
     }
+    // Showing a page marks its button.
+    view->installEventFilter(this);
     if (skinned_) {
         if (role == ViewRole::ChatText || role == ViewRole::UserList) view->show();
         else view->hide();
@@ -117,7 +181,20 @@ void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
 
 std::string ChatMainWindow::InputText() const { return Utf8ToCp1251(input_->Text().toStdString()); }
 
-void ChatMainWindow::SetInputText(const std::string& text) { input_->SetText(FromCp1251(text)); }
+void ChatMainWindow::SetInputText(const std::string& text) { input_->SetText(InputFromCp1251(text)); }
+
+void ChatMainWindow::SetInputTextAt(const std::string& text, size_t caret) {
+    input_->SetText(InputFromCp1251(text), CharsBefore(text, caret));
+}
+
+size_t ChatMainWindow::InputCaret() const { return BytesBefore(input_->Text(), input_->Caret()); }
+
+std::pair<size_t, size_t> ChatMainWindow::InputSelection() const {
+    const int start = input_->SelectionStart();
+    if (start < 0) return {0, 0};
+    const QString text = input_->Text();
+    return {BytesBefore(text, start), BytesBefore(text, start + input_->SelectionLength())};
+}
 
 void ChatMainWindow::SetTitle(const std::string& title) {
     title_ = title;
@@ -184,19 +261,29 @@ void ChatMainWindow::closeEvent(QCloseEvent* event) {
 
 void ChatMainWindow::ShowInputMenu(const QPoint& at) {
     if (!chat_) return;
+    QMenu menu(this);
+    FillInputMenu(menu);
+    menu.exec(at);
+}
+
+void ChatMainWindow::FillInputMenu(QMenu& menu) {
     const LanguageTable& lang = chat_->Language();
     auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
-    QMenu menu(this);
     menu.addAction(text(18), this, [this] {
         if (chat_->SendChatMessage(InputText())) input_->clear();
     });
     menu.addSeparator();
     menu.addAction(text(37), this, [this] { chat_->ToggleSmiles(); });
     menu.addSeparator();
-    if (!QGuiApplication::clipboard()->text().isEmpty()) {
-        menu.addAction(text(120), input_, &QPlainTextEdit::paste);
-        menu.addSeparator();
-    }
+    // The table has no words for cutting and selecting all; Qt's own (translated) ones serve.
+    const bool selected = input_->textCursor().hasSelection();
+    menu.addAction(QCoreApplication::translate("QWidgetTextControl", "Cu&t"), input_, &QPlainTextEdit::cut)
+        ->setEnabled(selected);
+    menu.addAction(text(1), input_, &QPlainTextEdit::copy)->setEnabled(selected);
+    if (!QGuiApplication::clipboard()->text().isEmpty()) menu.addAction(text(120), input_, &QPlainTextEdit::paste);
+    menu.addAction(QCoreApplication::translate("QWidgetTextControl", "Select All"), input_, &QPlainTextEdit::selectAll)
+        ->setEnabled(!input_->Text().isEmpty());
+    menu.addSeparator();
     const QString folder = QString::fromStdString(chat_->ProgramDir());
     menu.addAction(text(12) + " ...", this, [this, folder] {
         const QString file = QFileDialog::getOpenFileName(this, QString(), QDir::homePath());
@@ -210,23 +297,17 @@ void ChatMainWindow::ShowInputMenu(const QPoint& at) {
         if (!file.isEmpty()) SetInputText(InputText() + PictureMarkup(Utf8ToCp1251(file.toStdString())));
     });
     menu.addSeparator();
-    menu.addAction(text(38), this, [this] { TranslateInput(); });
-    menu.exec(at);
-}
-
-void ChatMainWindow::TranslateInput() {
-    const std::string text = InputText();
-    const int start = input_->SelectionStart();
-    // The selection counts characters; the text is one byte per character in the code page.
-    const std::string out = start >= 0 ? TranslateKeyboardLayout(text, static_cast<size_t>(start),
-                                                                 static_cast<size_t>(start + input_->SelectionLength()))
-                                       : TranslateKeyboardLayout(text);
-    input_->SetText(FromCp1251(out));
+    menu.addAction(text(38), this, [this] { chat_->TranslateInput(); });
 }
 
 void ChatMainWindow::PlaceToolWindow(ViewRole role, const WindowRect& r) {
     auto it = views_.find(role);
-    if (it != views_.end()) it->second->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    if (it == views_.end()) return;
+    // The rectangle is the outer one, title bar included (known once the window was shown).
+    QWidget* view = it->second;
+    const int titleBar = view->frameGeometry().height() - view->height();
+    view->resize(r.right - r.left, std::max(1, r.bottom - r.top - titleBar));
+    view->move(r.left, r.top);
 }
 
 void ChatMainWindow::DragToolWindow(ViewRole role) {
@@ -248,6 +329,9 @@ void ChatMainWindow::ShowCopyMenu(ViewRole role) {
         // The clipboard fills a moment later, from the browser.
         QTimer::singleShot(100, this, [this] { input_->paste(); });
     });
+    menu.addSeparator();
+    menu.addAction(FromCp1251(lang.LangString(14)), this, [this] { chat_->OnCommand(ID_HISTORY_MAIN); });
+    menu.addAction(FromCp1251(lang.LangString(15)), this, [this] { chat_->OnCommand(ID_HISTORY_PRIVATE); });
     menu.exec(QCursor::pos());
 }
 
@@ -309,10 +393,11 @@ void ChatMainWindow::SetMainElements(const SkinMainElements& main) {
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     }
     setMinimumSize(std::max(main.width, 200), std::max(main.height, 150));
-    auto hex = [](const SkinColour& c) { return QColor(c.r, c.g, c.b).name(); };
     input_->setStyleSheet(QString("QPlainTextEdit { color: %1; background-color: %2; border: 1px solid %3;"
                                   " border-radius: 4px; padding: 2px 4px; }")
-                              .arg(hex(main.inputText), hex(main.inputBackground), hex(main.alertHighlight)));
+                              .arg(Hex(main.inputText), Hex(main.inputBackground), Hex(main.alertHighlight)));
+    // Menus and alert windows are drawn by the program, in the skin's colours; the tray menu too.
+    qApp->setStyleSheet(SkinMenuAndAlertStyle(main));
 }
 
 void ChatMainWindow::AddPicture(const SkinPicture& picture, const std::string& path) {
@@ -336,15 +421,43 @@ void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path
     widget->setIconSize(pixmap.size());
     widget->setFixedSize(pixmap.size());
     widget->setAutoRaise(true);
-    widget->setStyleSheet("QToolButton { border: none; padding: 0; background: transparent; }");
+    // The button of the page in front is marked.
+    widget->setStyleSheet(QString("QToolButton { border: none; border-radius: 4px; padding: 0; background: transparent; }"
+                                  "QToolButton:checked { background-color: %1; }")
+                              .arg(Hex(main_.menuHighlight)));
     widget->setFocusPolicy(Qt::NoFocus);
     widget->setObjectName(QString::fromStdString(button.name));
+    widget->setCheckable(PageOfButton(button.command) >= 0);
+    const int tip = ButtonToolTipString(button.name);
+    if (tip >= 0 && chat_) widget->setToolTip(FromCp1251(chat_->Language().LangString(tip)));
+    else if (button.command == ID_MINIMIZE) widget->setToolTip(QCoreApplication::translate("QMdiSubWindow", "Minimize"));
     const int command = button.command;
     QObject::connect(widget, &QToolButton::clicked, this, [this, command] {
         if (chat_) chat_->OnCommand(command);
+        // A click toggles a checkable button by itself; the page shown decides.
+        MarkPageButton();
     });
     widget->show();
     buttons_.push_back({button, widget});
+    MarkPageButton();
+}
+
+int ChatMainWindow::PageOfButton(int command) {
+    switch (command) {
+        case ID_SHOW_MAIN: return static_cast<int>(PageMode::Main);
+        case ID_SHOW_BOARD: return static_cast<int>(PageMode::Board);
+        case ID_SHOW_CONFERENCE: return static_cast<int>(PageMode::Conference);
+        default: return -1;
+    }
+}
+
+void ChatMainWindow::MarkPageButton() {
+    if (!chat_) return;
+    const int shown = static_cast<int>(chat_->User().pageMode);
+    for (auto& [button, widget] : buttons_) {
+        const int page = PageOfButton(button.command);
+        if (page >= 0) static_cast<QToolButton*>(widget)->setChecked(page == shown);
+    }
 }
 
 void ChatMainWindow::FinishLayout() { LayOutSkin(); }
@@ -426,6 +539,11 @@ void ChatMainWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 bool ChatMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+        for (const auto& [role, view] : views_)
+            if (view == watched) MarkPageButton();
+        return false;
+    }
     if (event->type() != QEvent::KeyPress || !chat_ || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() != this) return false;

@@ -10,6 +10,7 @@
 #include "platform/main_window_host.h"
 #include "platform/skin_chrome.h"
 
+class QMenu;
 class QVBoxLayout;
 class QHBoxLayout;
 
@@ -18,6 +19,11 @@ namespace zc {
 class InputBox;
 
 class CChatMainDlg;
+
+// The language string a skin button's tool tip shows; -1 for none.
+int ButtonToolTipString(const std::string& name);
+// The style sheet that gives menus and alert windows the skin's colours.
+QString SkinMenuAndAlertStyle(const SkinMainElements& main);
 
 // The top-level window that hosts the chat: its text page and the input line.
 class ChatMainWindow : public QWidget, public MainWindowHost, public SkinChrome {
@@ -32,6 +38,14 @@ public:
     void PlaceView(QWidget* view, ViewRole role);
     std::string InputText() const override;
     void SetInputText(const std::string& text) override;
+    void SetInputTextAt(const std::string& text, size_t caret) override;
+    size_t InputCaret() const override;
+    std::pair<size_t, size_t> InputSelection() const override;
+    // The input box's right-click menu.
+    void FillInputMenu(QMenu& menu);
+    // Marks the button of the page in front.
+    void MarkPageButton();
+    InputBox* Input() const { return input_; }
     void PlaceToolWindow(ViewRole role, const WindowRect& rect) override;
     // The smiles window dragged by its page, as if by a caption.
     void DragToolWindow(ViewRole role);
@@ -78,7 +92,7 @@ private:
 
     void LayOutSkin();
     void ShowInputMenu(const QPoint& at);
-    void TranslateInput();
+    static int PageOfButton(int command);
     struct Picture {
         SkinPicture skin;
         QImage image;  // mask colour already transparent

@@ -1,5 +1,7 @@
 #include "gui/input_box.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
 #include <QTextCursor>
 
@@ -14,6 +16,13 @@ InputBox::InputBox(QWidget* parent) : QPlainTextEdit(parent) {
 void InputBox::SetText(const QString& text) {
     setPlainText(text);
     moveCursor(QTextCursor::End);
+}
+
+void InputBox::SetText(const QString& text, int caret) {
+    setPlainText(text);
+    QTextCursor c = textCursor();
+    c.setPosition(std::clamp(caret, 0, static_cast<int>(text.size())));
+    setTextCursor(c);
 }
 
 int InputBox::SelectionStart() const {

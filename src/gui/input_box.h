@@ -12,6 +12,9 @@ public:
     void SetOnEnter(std::function<void()> onEnter) { onEnter_ = std::move(onEnter); }
     QString Text() const { return toPlainText(); }
     void SetText(const QString& text);
+    // The text with the caret at that character position.
+    void SetText(const QString& text, int caret);
+    int Caret() const { return textCursor().position(); }
     // Selection as character positions; start -1 when nothing is selected.
     int SelectionStart() const;
     int SelectionLength() const;

@@ -11,7 +11,10 @@ namespace {
 QString Text(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
 
 QMessageBox* MakeBox(QWidget* parent, const std::string& caption, const std::string& text, QMessageBox::Icon icon) {
-    auto* box = new QMessageBox(icon, Text(caption), Text(text), QMessageBox::NoButton, parent);
+    // The caption says who it is from (an invitation, an alert); title bars are not always
+    // shown, so the box says it too.
+    const QString body = caption.empty() ? Text(text) : Text(caption) + "\n\n" + Text(text);
+    auto* box = new QMessageBox(icon, Text(caption), body, QMessageBox::NoButton, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setTextFormat(Qt::PlainText);  // peer text is never markup here
     box->setWindowModality(Qt::NonModal);

@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <string>
+#include <utility>
 
 #include "platform/html_view.h"
 
@@ -23,9 +25,14 @@ public:
     virtual void MoveWindow(int left, int top, int width, int height) = 0;
     virtual WindowRect ScreenRect() const = 0;
     virtual void FocusInput() = 0;
-    // The message input box.
+    // The message input box; positions count bytes of the text as InputText gives it.
     virtual std::string InputText() const { return {}; }
     virtual void SetInputText(const std::string& /*text*/) {}
+    // The text with the caret placed at that position.
+    virtual void SetInputTextAt(const std::string& text, size_t /*caret*/) { SetInputText(text); }
+    virtual size_t InputCaret() const { return InputText().size(); }
+    // The selected part as [start, end); start == end when nothing is selected.
+    virtual std::pair<size_t, size_t> InputSelection() const { return {0, 0}; }
     // A page shown in a window of its own (the smiles), placed in screen coordinates.
     virtual void PlaceToolWindow(ViewRole /*role*/, const WindowRect& /*rect*/) {}
     virtual int ScreenRight() const { return 1024; }

@@ -42,16 +42,96 @@ TEST(ViewEvents, NameClicksAddressOrReply) {
     EXPECT_EQ(s.chat.window.InputText(), "MSG->Bob:");
 }
 
-TEST(ViewEvents, LinksOpenOnlyWithARealTarget) {
+TEST(ViewEvents, LinksOpenTheAttributeValueNotTheEscapedHtml) {
     TempRoot root;
     Started s;
-    s.Fire(ViewRole::ChatText, ViewEventKind::Click, "urllink", "x", "", "<a class=\"urllink\" href=\"http:\">x</a>");
+    auto link = [&](const std::string& href, const std::string& outer, ViewEventKind kind = ViewEventKind::Click,
+                    int clicks = 1) {
+        ViewEvent e;
+        e.kind = kind;
+        e.className = "urllink";
+        e.href = href;
+        e.outerHtml = outer;
+        e.clickCount = clicks;
+        s.chat.dlg->OnViewEvent(ViewRole::ChatText, e);
+    };
+    link("http:", "<a class=\"urllink\" href=\"http:\">x</a>");
     EXPECT_TRUE(s.chat.shell.opened.empty());
-    s.Fire(ViewRole::ChatText, ViewEventKind::Click, "urllink", "x", "",
-           "<a class=\"urllink\" href=\"http://www.example.org\" title=\"www.example.org\">www.example.org</a>");
-    s.Fire(ViewRole::ChatText, ViewEventKind::DoubleClick, "image", "", "",
-           "<img class=\"image\" src=\"file:///srv/pics/cat.png\" title=\"/srv/pics/cat.png\">");
-    EXPECT_EQ(s.chat.shell.opened, (std::vector<std::string>{"http://www.example.org", "file:///srv/pics/cat.png"}));
+    // The browser's outer HTML writes the "&" of a query as "&amp;"; the address is the attribute.
+    link("http://example.invalid/a?x=1&y=2",
+         "<a class=\"urllink\" href=\"http://example.invalid/a?x=1&amp;y=2\">http://example.invalid/a?x=1&amp;y=2</a>");
+    // A double click on a link is one click on it.
+    link("http://www.example.org", "", ViewEventKind::Click);
+    link("http://www.example.org", "", ViewEventKind::Click, 2);
+    link("http://www.example.org", "", ViewEventKind::DoubleClick, 2);
+    ViewEvent picture;
+    picture.className = "image";
+    picture.src = "file:///srv/my pics/cat.png";
+    picture.outerHtml = "<img class=\"image\" src=\"file:///srv/my pics/cat.png\">";
+    for (ViewEventKind kind : {ViewEventKind::Click, ViewEventKind::Click, ViewEventKind::DoubleClick}) {
+        picture.kind = kind;
+        s.chat.dlg->OnViewEvent(ViewRole::ChatText, picture);
+        picture.clickCount = 2;
+    }
+    EXPECT_EQ(s.chat.shell.opened, (std::vector<std::string>{"http://example.invalid/a?x=1&y=2", "http://www.example.org",
+                                                             "file:///srv/my pics/cat.png"}));
+}
+
+// The browser reports a double click as click, click (count 2), double click.
+TEST(ViewEvents, DoubleClickOnANameAddressesItOnce) {
+    TempRoot root;
+    Started s;
+    s.chat.window.SetInputText("hi");
+    auto press = [&](ViewRole role, ViewEventKind kind, int clicks, const std::string& text, const std::string& id) {
+        ViewEvent e;
+        e.kind = kind;
+        e.className = "username";
+        e.innerText = text;
+        e.id = id;
+        e.clickCount = clicks;
+        s.chat.dlg->OnViewEvent(role, e);
+    };
+    press(ViewRole::ChatText, ViewEventKind::Click, 1, "<Bob>", "");
+    press(ViewRole::ChatText, ViewEventKind::Click, 2, "<Bob>", "");
+    press(ViewRole::ChatText, ViewEventKind::DoubleClick, 2, "<Bob>", "");
+    EXPECT_EQ(s.chat.window.InputText(), "Bob: hi");
+    s.chat.window.SetInputText("");
+    press(ViewRole::UserList, ViewEventKind::Click, 1, "Bob", "10.0.0.2");
+    press(ViewRole::UserList, ViewEventKind::Click, 2, "Bob", "10.0.0.2");
+    press(ViewRole::UserList, ViewEventKind::DoubleClick, 2, "Bob", "10.0.0.2");
+    EXPECT_EQ(s.chat.window.InputText(), "Bob: ");
+}
+
+TEST(ViewEvents, SmileGoesInAtTheCaret) {
+    TempRoot root;
+    Started s;
+    s.chat.window.SetInputText("see you");
+    s.chat.window.PutCaret(3);
+    ViewEvent e;
+    e.kind = ViewEventKind::MouseDown;
+    e.className = "smiles";
+    e.title = ":)";
+    s.chat.dlg->OnViewEvent(ViewRole::Smiles, e);
+    EXPECT_EQ(s.chat.window.InputText(), "see :)  you");
+    EXPECT_EQ(s.chat.window.InputCaret(), 7u);
+    // The next one follows the first, not the end of the text.
+    e.title = ":(";
+    s.chat.dlg->OnViewEvent(ViewRole::Smiles, e);
+    EXPECT_EQ(s.chat.window.InputText(), "see :)  :(  you");
+}
+
+TEST(ViewEvents, TranslateKeyRetypesOnlyTheSelection) {
+    TempRoot root;
+    Started s;
+    const int key = s.chat.dlg->Global().hotKeys.translate;
+    s.chat.window.SetInputText("ghbdtn ghbdtn");
+    s.chat.window.Select(7, 13);
+    EXPECT_TRUE(s.chat.dlg->OnKeyDown(key));
+    EXPECT_EQ(s.chat.window.InputText(), "ghbdtn \xEF\xF0\xE8\xE2\xE5\xF2");
+    EXPECT_EQ(s.chat.window.InputCaret(), 13u);
+    // Nothing selected: the whole text, as the menu item does it too.
+    s.chat.dlg->TranslateInput();
+    EXPECT_EQ(s.chat.window.InputText(), "\xEF\xF0\xE8\xE2\xE5\xF2 ghbdtn");
 }
 
 TEST(ViewEvents, MenusByViewAndClass) {

@@ -123,7 +123,20 @@ public:
     WindowRect ScreenRect() const override { return rect_; }
     void FocusInput() override { ++focused_; }
     std::string InputText() const override { return input_; }
-    void SetInputText(const std::string& text) override { input_ = text; }
+    void SetInputText(const std::string& text) override {
+        input_ = text;
+        caret_ = text.size();
+        selection_ = {0, 0};
+    }
+    void SetInputTextAt(const std::string& text, size_t caret) override {
+        SetInputText(text);
+        caret_ = caret;
+    }
+    size_t InputCaret() const override { return caret_; }
+    std::pair<size_t, size_t> InputSelection() const override { return selection_; }
+    // What the user did in the box: the caret moved, or a part selected (the caret at its end).
+    void PutCaret(size_t at) { caret_ = at; }
+    void Select(size_t start, size_t end) { selection_ = {start, end}; caret_ = end; }
     void EndDialog() override { ++ended_; }
     bool minimized() const { return minimized_; }
     int raised() const { return raised_; }
@@ -131,6 +144,8 @@ public:
 
 private:
     std::string title_, input_;
+    size_t caret_ = 0;
+    std::pair<size_t, size_t> selection_{0, 0};
     bool visible_ = false, minimized_ = false;
     int raised_ = 0, focused_ = 0, ended_ = 0;
     WindowRect rect_;

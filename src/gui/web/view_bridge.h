@@ -12,10 +12,13 @@ class ViewBridge : public QObject {
 public:
     explicit ViewBridge(std::function<void(const QStringList&)> onEvent, QObject* parent)
         : QObject(parent), onEvent_(std::move(onEvent)) {}
-    // kind, class, id, inner text, parent class, outer html, title, left button down
+    // kind, class, id, inner text, parent class, outer html, title, left button down, href, src,
+    // click count
     Q_INVOKABLE void onEvent(const QStringList& fields) {
-        if (onEvent_ && fields.size() == 8) onEvent_(fields);
+        if (onEvent_ && fields.size() == kFields) onEvent_(fields);
     }
+
+    static constexpr int kFields = 11;
 
 private:
     std::function<void(const QStringList&)> onEvent_;

@@ -1,5 +1,7 @@
 #include "gui/web/zelto_chat_text.h"
 
+#include <algorithm>
+
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
@@ -36,13 +38,15 @@ const char kBridgeScript[] = R"JS(
       if (kind === 'contextmenu') ev.preventDefault();
       if (!t || t.nodeType !== 1) {
         // A right click on the page itself: the program offers its copy commands.
-        if (kind === 'contextmenu') bridge.onEvent([kind, '', '', '', '', '', '', '0']);
+        if (kind === 'contextmenu') bridge.onEvent([kind, '', '', '', '', '', '', '0', '', '', '1']);
         return;
       }
       if (kind === 'mousemove' && !(ev.buttons & 1)) return;
+      // Addresses as attribute values: the outer HTML would give "&" as "&amp;".
       bridge.onEvent([kind, t.className, t.id || '', t.innerText || '',
                       t.parentElement ? (t.parentElement.className || '') : '', t.outerHTML,
-                      t.getAttribute('title') || '', (ev.buttons & 1) ? '1' : '0']);
+                      t.getAttribute('title') || '', (ev.buttons & 1) ? '1' : '0',
+                      t.getAttribute('href') || '', t.getAttribute('src') || '', String(ev.detail || 1)]);
     }
     ['click', 'dblclick', 'mousedown', 'mousemove', 'contextmenu'].forEach(function (k) {
       document.addEventListener(k, function (e) { send(k, e); }, true);
@@ -208,6 +212,9 @@ void CZeltoChatText::OnBridgeEvent(const QStringList& f) {
     e.outerHtml = Utf8ToCp1251(f[5].toStdString());
     e.title = Utf8ToCp1251(f[6].toStdString());
     e.leftButtonDown = f[7] == "1";
+    e.href = Utf8ToCp1251(f[8].toStdString());
+    e.src = Utf8ToCp1251(f[9].toStdString());
+    e.clickCount = std::max(1, f[10].toInt());
     sink_(role_, e);
 }
 

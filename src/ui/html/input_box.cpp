@@ -1,11 +1,13 @@
 #include "ui/html/input_box.h"
 
-#include "base/text_helpers.h"
-
 namespace zc {
 
-std::string PictureMarkup(const std::string& path) { return "[IMG]" + ReplaceAll(path, " ", "%20") + "[/IMG]"; }
+// The path stays as it is: the picture is shown only when a file of exactly that name exists.
+std::string PictureMarkup(const std::string& path) { return "[IMG]" + path + "[/IMG]"; }
 
-std::string FileLinkMarkup(const std::string& path) { return "[URL]" + path + "[/URL]"; }
+std::string FileLinkMarkup(const std::string& path) {
+    // A bare path would be shown as a web address ("http:///home/..."), which opens nothing.
+    return "[URL]file://" + path + "[/URL]";
+}
 
 }  // namespace zc

@@ -3,8 +3,8 @@
 
 namespace zc {
 
-// Markup the input box menu appends for a chosen file.
-std::string PictureMarkup(const std::string& path);   // blanks become %20
-std::string FileLinkMarkup(const std::string& path);
+// Markup the input box menu appends for a chosen file (an absolute path).
+std::string PictureMarkup(const std::string& path);
+std::string FileLinkMarkup(const std::string& path);  // a file:// link
 
 }  // namespace zc
