@@ -3,6 +3,8 @@
 
 #include "app/chat_main_dlg.h"
 #include "base/message_text.h"
+#include "base/text_helpers.h"
+#include "net/outgoing_forms.h"
 #include "platform/dialogs.h"
 #include "services/board_entries.h"
 #include "services/board_store.h"
@@ -33,7 +35,14 @@ void CChatMainDlg::ShowBoardPage() {
 bool CChatMainDlg::PostToBoard(const std::string& text) {
     const std::string category = boardCategory_.size() == 1 ? boardCategory_ : "1";
     const std::string record = SaveBoardMessage(p_.clock, text, user_.nickname, category, ownIp_);
-    if (record.size() > 5) SendPacket(CMD_BOARD_MESSAGE, record, kEveryone);
+    if (record.size() <= 5) return RefuseToSend(*this, language_.Extra(ExtraText::BoardNotSaved, kBoardFolder));
+    if (!PacketFits(CMD_BOARD_MESSAGE, record, kEveryone)) {
+        // A message the others could never get is not kept here either.
+        std::error_code ec;
+        std::filesystem::remove(std::string(kBoardFolder) + "/" + ExtractField(record, ";", 0), ec);
+        return RefuseToSend(*this, language_.Extra(ExtraText::TooLong));
+    }
+    SendPacket(CMD_BOARD_MESSAGE, record, kEveryone);
     ShowBoardPage();
     return true;
 }

@@ -131,8 +131,9 @@ void CChatMainDlg::SetChatMode(int mode) {
     RebuildUserList();
     if (!FloodGuardAllows()) return;
     SendPacket(CMD_CHANGEMODE, ModeBody(), kEveryone);
-    ShowSystemLine(ChatLineKind::ChangeMode,
-                   LineText::Named(language_.LangString(92) + " ", user_.nickname, " " + user_.CurrentMode().text));
+    ShowLine(ChatLineKind::ChangeMode, "",
+             LineText::Named(language_.LangString(92) + " ", user_.nickname, " " + user_.CurrentMode().text),
+             ChatPage::Main);
 }
 
 void CChatMainDlg::RebuildUserList() {

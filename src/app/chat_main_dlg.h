@@ -70,6 +70,13 @@ enum MainTimer {
 
 inline const char kInstanceMutexName[] = "Zelto Chat only one";
 
+// Something the user must hear about at start-up, naming its file or folder (UTF-8 text).
+// A fatal one ended the start.
+struct StartupNotice {
+    std::string text;
+    bool fatal = false;
+};
+
 // The running chat: owns every long-lived object, runs start-up and shutdown, and is the
 // session the packet handlers and outgoing forms work on.
 class CChatMainDlg : public ChatSession, private SkinPages {
@@ -111,6 +118,7 @@ public:
     void SetChatLineListener(ChatLineListener listener);
 
     bool SendPacket(Command command, const std::string& body, const std::string& target) override;
+    bool PacketFits(Command command, const std::string& body, const std::string& target) const override;
     void OnPacketText(const std::string& text);
     void DispatchPacket(const CChatPacket& packet);
 
@@ -118,6 +126,9 @@ public:
     int DispatchedCount() const { return dispatched_; }
     int LastDispatchedCommand() const { return lastCommand_; }
     bool Ended() const { return ended_; }
+    const std::vector<StartupNotice>& StartupNotices() const { return notices_; }
+    // True when the start ended on a failure (not when another copy was running).
+    bool StartFailed() const;
 
     const std::string& VersionText() const { return version_; }
     std::string WindowTitle() const { return "Zelto Chat v" + version_; }
@@ -145,10 +156,12 @@ public:
     void InitUsersGroup();
 
     // Outgoing traffic.
-    // False when nothing was taken: empty input, or refused for sending too fast.
+    // False when nothing was taken: empty input, refused for sending too fast, or not sent (a
+    // chat line then says why); the window keeps the text for another try.
     bool SendChatMessage(const std::string& input);
     bool FloodGuardAllows() override;
-    void SendToUserGroup(int kind, const std::string& text, int group);
+    // False (with a line saying why) when the group has nobody to send to.
+    bool SendToUserGroup(int kind, const std::string& text, int group, const std::string& groupName = "");
     void ChangeName();
     bool InviteToConference(const std::string& name);
     void LeaveConference();
@@ -158,6 +171,7 @@ public:
 
     // The ignore list, by the user's name as the roster shows it.
     bool IsIgnored(const std::string& ip) const override;
+    bool EchoOn() const override { return ReadEcho(settingsPath_); }
     bool Ignore(const std::string& name);
     bool Unignore(const std::string& name);
     bool ToggleIgnore(const std::string& name);
@@ -189,7 +203,6 @@ private:
     void Notify(NotifyEvent event, const std::string& userName, const std::string& caption,
                 const std::string& text) override;
     void ShowLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) override;
-    void ShowSystemLine(ChatLineKind kind, const LineText& text) override;
     void AppendHistory(const LineText& text, bool isMain) override;
     void ArmUserListTimer(int ms) override;
     void OpenSecondPage() override;
@@ -202,11 +215,18 @@ private:
     // A user's name as the chat pages show it.
     std::string NameSpan(const std::string& name) const;
     std::string LineHtml(const LineText& text) const;
+    // A line of the network start, which carries no time stamp.
+    void ShowStartupLine(const std::string& text);
     void ShowAlertNotice(const std::string& text);
+    PacketSender Sender() const;
     void OpenLink(const std::string& target);
     void ReplyTo(const char* keyword, const std::string& name);
 
     bool CheckSettingsFile();
+    void CheckProfileFile();
+    void CheckWritableFolders();
+    void Notice(const std::string& text, bool fatal);
+    std::vector<StartupNotice> notices_;
     bool SingleInstanceGuard();
     void ApplyAutostart();
     bool ReadParams();

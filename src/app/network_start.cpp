@@ -1,5 +1,6 @@
 // Bringing the transport up, the local identity and the presence refresh.
 #include "app/chat_main_dlg.h"
+#include "app/copy_identity.h"
 #include "base/text_helpers.h"
 #include "net/net_settings.h"
 #include "platform/system_facts.h"
@@ -14,34 +15,35 @@ bool CChatMainDlg::InitNetwork() {
     log_.Write(":::InitNetwork:::");
     transports_.Clear();
     CNetSettings s = ReadNetSettings(user_.ProfilePath());
+    if (s.ttlClamped) log_.Write(":::TTL above 255, using " + std::to_string(s.ttl));
     auto onText = [this](const std::string& text) { OnPacketText(text); };
     if (s.useServer == 0) {
         log_.Write(":::InitUDPMulticast...");
         if (multicast_) multicast_->LeaveGroup();
-        ShowAlertNotice(WithName(language_.LangString(96), s.name));
+        ShowStartupLine(WithName(language_.LangString(96), s.name));
         if (!multicast_ && p_.network) multicast_ = p_.network->CreateMulticast(onText);
         if (multicast_ && multicast_->JoinGroup(s.group, s.port, s.ttl, s.interfaceAddr)) {
-            ShowAlertNotice(WithName(language_.LangString(122), s.name));
+            ShowStartupLine(WithName(language_.LangString(122), s.name));
             transports_.Add(multicast_.get(), s);
             log_.Write(":::InitUDPMulticast...OK");
             return true;
         }
-        ShowAlertNotice(WithName(language_.LangString(123), s.name));
+        ShowStartupLine(WithName(language_.LangString(123), s.name));
         log_.Write(":::InitUDPMulticast...FAILED");
         if (multicast_) multicast_->ShutdownAndClose();
         return false;
     }
     log_.Write(":::InitTCP...");
-    ShowAlertNotice(WithName(language_.LangString(95), s.name));
+    ShowStartupLine(WithName(language_.LangString(95), s.name));
     relay_.reset();
     if (p_.network) relay_ = p_.network->CreateRelay(onText);
     if (relay_ && relay_->Connect(s.server, s.serverPort)) {
-        ShowAlertNotice(WithName(language_.LangString(121), s.name));
+        ShowStartupLine(WithName(language_.LangString(121), s.name));
         transports_.Add(relay_.get(), s);
         log_.Write(":::InitTCP...OK");
         return true;
     }
-    ShowAlertNotice(WithName(language_.LangString(94), s.name));
+    ShowStartupLine(WithName(language_.LangString(94), s.name));
     log_.Write(":::InitTCP...FAILED");
     if (relay_) relay_->ShutdownAndClose();
     return false;
@@ -51,19 +53,8 @@ void CChatMainDlg::ComputeIdentity() {
     const CNetSettings s = ReadNetSettings(user_.ProfilePath());
     std::string ip = p_.system.LocalIpv4(s.interfaceAddr);
     ownIp_ = ip.empty() ? "0.0.0.0" : ip;
-    const std::string hw = p_.system.HardwareAddressOf(ownIp_);
-    // An all-zero address (as on lo) is no address.
-    const bool none = hw.empty() || hw.find_first_not_of(std::string(1, '\0')) == std::string::npos;
-    if (none) {
-        ownId_ = RemoveChars(ownIp_ + ownIp_, ".");
-        return;
-    }
-    static const char* digits = "0123456789ABCDEF";
-    ownId_.clear();
-    for (unsigned char b : hw) {
-        ownId_ += digits[b >> 4];
-        ownId_ += digits[b & 15];
-    }
+    // Copies beside each other on one machine must not speak for each other.
+    ownId_ = ClaimCopyIdentity(p_.system, p_.system.HardwareAddressOf(ownIp_), ownIp_, p_.system.UserName());
 }
 
 void CChatMainDlg::StartNetwork() {
@@ -80,6 +71,7 @@ void CChatMainDlg::InitUsersGroup() {
 void CChatMainDlg::RefreshPresence() {
     if (!transports_.IsActive()) {
         log_.Write(":::Try reinitilized network...");
+        InitUsersGroup();
         StartNetwork();
     }
     const int refresh = ReadGlobalSettings(settingsPath_).refreshList;
@@ -89,7 +81,8 @@ void CChatMainDlg::RefreshPresence() {
     roster_.SetGroup(ownId_, GroupOfMember(user_.ProfilePath(), user_.nickname, roster_.GroupNames().size()));
     roster_.SetMode(ownId_, user_.mode, user_.CurrentMode().text, user_.avatarFile);
     SendPacket(CMD_WHO, ModeBody(), kEveryone);
-    RebuildUserList();
+    // The page keeps the last list until the answers are in, instead of blinking to "only me".
+    ArmUserListTimer(4000);
 }
 
 }  // namespace zc

@@ -49,13 +49,12 @@ bool CChatMainDlg::SendChatMessage(const std::string& input) {
     const InputForm form = ParseInputForm(input, global_.showImages);
     switch (form.keyword) {
         case InputKeyword::Msg:
-        case InputKeyword::Alert: SendAddressedMessage(*this, form); return true;
+        case InputKeyword::Alert: return SendAddressedMessage(*this, form);
         case InputKeyword::MsgGroup:
         case InputKeyword::AlertGroup:
-            SendToUserGroup(form.keyword == InputKeyword::MsgGroup ? 1 : 2, form.recipient + ":" + form.text,
-                            roster_.GroupIndex(form.recipient));
-            return true;
-        case InputKeyword::Sound: SendSoundSignal(*this, form.recipient); return true;
+            return SendToUserGroup(form.keyword == InputKeyword::MsgGroup ? 1 : 2, form.recipient + ":" + form.text,
+                                   roster_.GroupIndex(form.recipient), form.recipient);
+        case InputKeyword::Sound: return SendSoundSignal(*this, form.recipient);
         case InputKeyword::Mode: {
             const int mode = ParseInt(form.rest);
             if (mode >= 1 && mode <= 4) SetChatMode(mode);
@@ -65,22 +64,23 @@ bool CChatMainDlg::SendChatMessage(const std::string& input) {
     }
     if (user_.pageMode == PageMode::Board) return PostToBoard(input);
     if (user_.pageMode == PageMode::Conference) {
-        SendToConference(*this, MessageTextSanitizer(input, true, global_.showImages));
+        if (!SendToConference(*this, MessageTextSanitizer(input, true, global_.showImages))) return false;
         Notify(NotifyEvent::Default, user_.nickname, "", "");
         return true;
     }
-    SendPublicMessage(*this, input);
-    return true;
+    return SendPublicMessage(*this, input);
 }
 
-void CChatMainDlg::SendToUserGroup(int kind, const std::string& text, int group) {
-    if (text.empty() || !user_.groupsOn) return;
+bool CChatMainDlg::SendToUserGroup(int kind, const std::string& text, int group, const std::string& groupName) {
+    if (text.empty()) return false;
+    const bool known = user_.groupsOn && group >= 0 && static_cast<size_t>(group) < roster_.GroupNames().size();
+    if (!known) return RefuseToSend(*this, language_.Extra(ExtraText::UnknownGroup, groupName));
     const Command command = kind == 1 ? CMD_PRIVATE : kind == 2 ? CMD_ALERT : CMD_SOUND;
     for (const CUserRecord& e : roster_.Entries())
         if (e.group == group) groupQueue_.push_back({e.id, command, kind == 3 ? e.id : text});
     // One packet now, the rest 300 ms apart from a timer, so the window keeps answering.
     if (!groupQueue_.empty() && !p_.timers.IsArmed(kGroupSendTimer)) SendNextGroupPacket();
-    if (roster_.Entries().empty() || group < 0 || static_cast<size_t>(group) >= roster_.GroupNames().size()) return;
+    if (roster_.Entries().empty()) return true;
     const int what = kind == 1 ? 61 : kind == 2 ? 42 : 66;
     const ChatLineKind lineKind = kind == 1   ? ChatLineKind::Private
                                   : kind == 2 ? ChatLineKind::Alert
@@ -89,6 +89,7 @@ void CChatMainDlg::SendToUserGroup(int kind, const std::string& text, int group)
                                           roster_.GroupNames()[static_cast<size_t>(group)]);
     ShowLine(lineKind, "", line, ChatPage::Main);
     AppendHistory(line, kind == 3);
+    return true;
 }
 
 void CChatMainDlg::SendNextGroupPacket() {

@@ -4,9 +4,16 @@
 
 namespace zc {
 
+PacketSender CChatMainDlg::Sender() const {
+    return {ownIp_, ownId_, user_.nickname, user_.avatarFile, static_cast<int>(user_.pageMode)};
+}
+
+bool CChatMainDlg::PacketFits(Command command, const std::string& body, const std::string& target) const {
+    return BuildPacketText(Sender(), command, body, target).has_value();
+}
+
 bool CChatMainDlg::SendPacket(Command command, const std::string& body, const std::string& target) {
-    PacketSender sender{ownIp_, ownId_, user_.nickname, user_.avatarFile, static_cast<int>(user_.pageMode)};
-    auto text = BuildPacketText(sender, command, body, target);
+    auto text = BuildPacketText(Sender(), command, body, target);
     if (!text) return false;
     std::string bytes = codec_.EncodeText(*text);
     bytes.push_back('\0');
@@ -17,7 +24,9 @@ bool CChatMainDlg::SendPacket(Command command, const std::string& body, const st
 void CChatMainDlg::OnPacketText(const std::string& received) {
     if (received.empty() || received == " ") return;
     const std::string text = codec_.DecodeText(received);
-    // Raw display comes before any check, so malformed packets show too.
+    // Raw display comes before any check, so malformed packets show too. The switch is read
+    // here, so a changed settings file takes effect at once.
+    global_.debugCommand = ReadDebugCommand(settingsPath_);
     if (global_.debugCommand && chat_) chat_->AppendChatLine(text, "SYSTEMDEBUG", ChatLineKind::Sound);
     if (!HasValidTerminator(text)) return;
     const CChatPacket packet = ParsePacketText(text);

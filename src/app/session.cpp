@@ -31,12 +31,12 @@ void CChatMainDlg::ShowLine(ChatLineKind kind, const std::string& sender, const 
     if (chat_) chat_->AppendChatLine(LineHtml(text), sender, kind, ChatView(page));
 }
 
-void CChatMainDlg::ShowSystemLine(ChatLineKind kind, const LineText& text) {
-    if (chat_) chat_->AppendChatLine(LineHtml(text), "", kind, nullptr, false, true);
+void CChatMainDlg::ShowStartupLine(const std::string& text) {
+    if (chat_) chat_->AppendChatLine(text, "", ChatLineKind::Alert, nullptr, false, true);
 }
 
 void CChatMainDlg::ShowAlertNotice(const std::string& text) {
-    ShowSystemLine(ChatLineKind::Alert, LineText::Plain(text));
+    ShowLine(ChatLineKind::Alert, "", LineText::Plain(text), ChatPage::Main);
 }
 
 void CChatMainDlg::AppendHistory(const LineText& text, bool isMain) {
@@ -53,11 +53,8 @@ void CChatMainDlg::Notify(NotifyEvent event, const std::string& userName, const 
     // Bubbles come through the notification plug-in.
 }
 
-void CChatMainDlg::OpenSecondPage() {
-    if (!chat_) return;
-    user_.pageMode = PageMode::Conference;
-    if (!chat_->SecondPagePrepared() && chat_->SecondTextView()) chat_->PrepareText(chat_->SecondTextView(), false);
-}
+// Joining a conference brings its page up just as the page button does.
+void CChatMainDlg::OpenSecondPage() { ShowPage(PageMode::Conference); }
 
 bool CChatMainDlg::HasSecondPage() const { return chat_ && chat_->SecondPagePrepared(); }
 

@@ -117,6 +117,8 @@ void CChatMainDlg::ShowPage(PageMode mode) {
     if (HtmlView* v = chat_->SecondTextView()) v->SetVisible(mode == PageMode::Conference);
     if (mode == PageMode::Board) ShowBoardPage();
     if (boardView_) boardView_->SetVisible(mode == PageMode::Board);
+    // The conference page lists its members, the others the groups.
+    RebuildUserList();
 }
 
 void CChatMainDlg::OnCommand(int command) {
@@ -131,6 +133,8 @@ void CChatMainDlg::OnCommand(int command) {
             if (chat_) chat_->ClearPage();
             break;
         case ID_SMILES: ToggleSmiles(); break;
+        case ID_HISTORY_MAIN: OpenHistory(true); break;
+        case ID_HISTORY_PRIVATE: OpenHistory(false); break;
         case ID_SOUNDTRIGGER: user_.soundOn = ToggleSoundOn(user_.ProfilePath()); break;
         default: break;  // menus, options and smiles are the window's
     }

@@ -1,6 +1,7 @@
 #include "base/language.h"
 
 #include <filesystem>
+#include <iterator>
 
 #include "base/debug_log.h"
 #include "base/ini_file.h"
@@ -9,6 +10,20 @@
 #include "base/text_helpers.h"
 
 namespace zc {
+namespace {
+
+constexpr int kFirstExtra = static_cast<int>(ExtraText::NoRecipient);
+constexpr const char* kEnglishExtras[] = {
+    "Write the name and a colon first: %s",
+    "Nobody called %s is here; nothing was sent",
+    "There is no user group %s; nothing was sent",
+    "Nobody is in the conference; nothing was sent",
+    "The text is too long to send; nothing was sent",
+    "Not connected to the network; nothing was sent",
+    "The board message could not be saved in %s",
+};
+
+}  // namespace
 
 std::string LanguageTable::FilePath(const std::string& name) { return "language/lang_" + name + ".cfg"; }
 
@@ -24,7 +39,19 @@ bool LanguageTable::LoadLanguageFile(const std::string& name, const DebugLog& lo
         if (text.empty()) log.Write(":::Missing string " + key + " in " + path);
         entries_.push_back(text);
     }
+    extras_.clear();
+    for (size_t i = 0; i < std::size(kEnglishExtras); ++i) {
+        const std::string key = "STR" + std::to_string(kFirstExtra + static_cast<int>(i));
+        const std::string text = RemoveChars(ReadIniValue(path, "STRINGS", key), "<>");
+        extras_.push_back(MessageTextSanitizer(text.empty() ? kEnglishExtras[i] : text, true, showImages));
+    }
     return true;
+}
+
+std::string LanguageTable::Extra(ExtraText text, const std::string& arg) const {
+    const size_t i = static_cast<size_t>(static_cast<int>(text) - kFirstExtra);
+    const std::string& format = i < extras_.size() ? extras_[i] : std::string(kEnglishExtras[i]);
+    return ReplaceAll(format, "%s", arg);
 }
 
 std::string LanguageTable::LangString(int i) const {

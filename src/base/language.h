@@ -8,6 +8,18 @@ class DebugLog;
 
 inline constexpr int kLanguageTableSize = 128;
 
+// Texts of this program that the numbered table has no entry for, read from STR129 on; a
+// language file without them shows the English text.
+enum class ExtraText {
+    NoRecipient = 129,  // %s: the form to write, e.g. "MSG-&gt;Name: text"
+    UnknownUser,        // %s: the name
+    UnknownGroup,       // %s: the group name
+    EmptyConference,
+    TooLong,
+    NotConnected,
+    BoardNotSaved,  // %s: the folder
+};
+
 // The numbered user-visible texts of the chosen language.
 class LanguageTable {
 public:
@@ -15,6 +27,8 @@ public:
     bool LoadLanguageFile(const std::string& name, const DebugLog& log, bool showImages = true);
     // Entry i, or a single blank for a bad index.
     std::string LangString(int i) const;
+    // An extra text with its %s replaced by arg.
+    std::string Extra(ExtraText text, const std::string& arg = "") const;
     const std::string& Name() const { return name_; }
     void SetName(const std::string& name) { name_ = name; }
     size_t Size() const { return entries_.size(); }
@@ -22,6 +36,7 @@ public:
 
 private:
     std::vector<std::string> entries_;
+    std::vector<std::string> extras_;
     std::string name_;
 };
 

@@ -32,9 +32,13 @@ std::string ReadProfileName(const std::string& settingsFile) {
     return Read(settingsFile, "GLOBAL", "PROFILE", "default");
 }
 
+bool ReadDebugCommand(const std::string& f) { return ReadIniValue(f, "GLOBAL", "DEBUGCOMMAND") == kDebugCommandCode; }
+
+bool ReadEcho(const std::string& f) { return ReadIniValue(f, "GLOBAL", "ECHO") == kEchoCode; }
+
 GlobalSettings ReadGlobalSettings(const std::string& f) {
     GlobalSettings g;
-    g.debugCommand = ReadIniValue(f, "GLOBAL", "DEBUGCOMMAND") == kDebugCommandCode;
+    g.debugCommand = ReadDebugCommand(f);
     g.debugIp = ReadIniValue(f, "GLOBAL", "DEBUGIP") == kDebugIpCode;
     g.history = ReadInt(f, "GLOBAL", "HISTORY", "0") != 0;
     g.allowProcessList = ReadInt(f, "GLOBAL", "ALLOWPROCCES", "0") != 0;
@@ -44,7 +48,7 @@ GlobalSettings ReadGlobalSettings(const std::string& f) {
     g.refreshList = Clamp(ReadInt(f, "GLOBAL", "REFRESHLIST", "5"), 5, 120, 5);
     g.flashIcon = Clamp(ReadInt(f, "GLOBAL", "FLASHICON", "10"), 3, 120, 10);
     g.profileName = ReadProfileName(f);
-    g.echo = ReadIniValue(f, "GLOBAL", "ECHO") == kEchoCode;
+    g.echo = ReadEcho(f);
     std::string appeal = Read(f, "GLOBAL", "APPEAL", ":");
     g.appeal = appeal.size() == 1 ? appeal : ":";
     g.showTime = ReadInt(f, "GLOBAL", "SHOWTIME", "0") >= 1;

@@ -105,6 +105,9 @@ std::string SystemNameOrFallback(const std::string& name);
 // [GLOBAL] of the settings file, in its key order (LANGUAGE and the hot keys included).
 GlobalSettings ReadGlobalSettings(const std::string& settingsFile = kSettingsFile);
 HotKeyTable ReadHotKeys(const std::string& settingsFile = kSettingsFile);
+// The two switches the packet path asks for each time, so a changed file counts at once.
+bool ReadDebugCommand(const std::string& settingsFile = kSettingsFile);
+bool ReadEcho(const std::string& settingsFile = kSettingsFile);
 std::string ReadLanguageName(const std::string& settingsFile = kSettingsFile);
 std::string ReadProfileName(const std::string& settingsFile = kSettingsFile);
 

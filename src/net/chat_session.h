@@ -28,6 +28,8 @@ public:
 
     // Sending. False when nothing went out.
     virtual bool SendPacket(Command command, const std::string& body, const std::string& target) = 0;
+    // False when the packet would not fit in one datagram.
+    virtual bool PacketFits(Command command, const std::string& body, const std::string& target) const = 0;
     // Our mode as packets carry it: number ":" text.
     virtual std::string ModeBody() const = 0;
     // CMD_ACTIVE or CMD_INACTIVE, as the window is.
@@ -38,14 +40,14 @@ public:
     virtual bool FloodGuardAllows() = 0;
 
     virtual bool IsIgnored(const std::string& ip) const = 0;
+    // Whether our own packets coming back are shown (read when asked).
+    virtual bool EchoOn() const = 0;
 
     // Showing and telling.
     virtual void Notify(NotifyEvent event, const std::string& userName, const std::string& caption,
                         const std::string& text) = 0;
     // A line under a sender's name (empty: none), with its time stamp.
     virtual void ShowLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) = 0;
-    // A line of the chat itself on the main page, without a time stamp.
-    virtual void ShowSystemLine(ChatLineKind kind, const LineText& text) = 0;
     virtual void AppendHistory(const LineText& text, bool isMain) = 0;
     // Rewrites the user list after ms milliseconds.
     virtual void ArmUserListTimer(int ms) = 0;

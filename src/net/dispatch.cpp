@@ -63,12 +63,14 @@ void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
         rosterName = roster.NameOf(raw.senderId);
         const std::string profile = chat.User().ProfilePath();
         const size_t groupCount = roster.GroupNames().size();
-        int group = GroupOfMember(profile, rosterName, groupCount);
+        // The hand-set group is kept under the nickname, not under the "(id)" form of a doubled name.
+        const CUserRecord* record = roster.Find(raw.senderId);
+        int group = GroupOfMember(profile, record ? record->nickname : rosterName, groupCount);
         const int byAddress = GroupOfAddress(profile, raw.senderIp, groupCount);
         if (byAddress > 0 && group <= 0) group = byAddress;
         roster.SetGroup(raw.senderId, group);
     }
-    const bool ownEcho = raw.senderId == chat.OwnId() && rosterName == chat.User().nickname && !chat.Global().echo;
+    const bool ownEcho = raw.senderId == chat.OwnId() && rosterName == chat.User().nickname && !chat.EchoOn();
     if (ownEcho && raw.command != CMD_USERLIST) return;
 
     in.body = (raw.command == CMD_BOARD_ITEM || raw.command == CMD_BOARD_MESSAGE)

@@ -42,7 +42,7 @@ bool HandleConference(ChatSession& chat, const IncomingPacket& in) {
             return true;
         }
         case CMD_CONF_ACCEPT:
-            chat.ShowSystemLine(ChatLineKind::Private, LineText::Named(lang.LangString(43) + " ", in.displayName));
+            chat.ShowLine(ChatLineKind::Private, "", LineText::Named(lang.LangString(43) + " ", in.displayName), ChatPage::Main);
             Join(chat, sender);
             return true;
         case CMD_CONFERENCE:
@@ -58,7 +58,7 @@ bool HandleConference(ChatSession& chat, const IncomingPacket& in) {
             chat.Notify(NotifyEvent::LeaveConference, in.displayName, lang.LangString(45), in.displayName);
             return true;
         case CMD_CONF_JOINED:
-            chat.ShowSystemLine(ChatLineKind::Private, LineText::Named(lang.LangString(46) + " ", in.displayName));
+            chat.ShowLine(ChatLineKind::Private, "", LineText::Named(lang.LangString(46) + " ", in.displayName), ChatPage::Main);
             chat.Notify(NotifyEvent::Conference, in.displayName, lang.LangString(46), in.displayName);
             chat.ArmUserListTimer(3000);
             return true;

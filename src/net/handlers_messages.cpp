@@ -12,7 +12,7 @@ std::string Lang(ChatSession& chat, int n) { return chat.Language().LangString(n
 
 void NoticeLine(ChatSession& chat, const IncomingPacket& in, int stringNumber, ChatLineKind kind,
                 const std::string& tail = "") {
-    chat.ShowSystemLine(kind, LineText::Named(Lang(chat, stringNumber) + " ", in.displayName, tail));
+    chat.ShowLine(kind, "", LineText::Named(Lang(chat, stringNumber) + " ", in.displayName, tail), ChatPage::Main);
 }
 
 // A private message goes to the second page while its sender is with us in the conference there.
@@ -27,7 +27,7 @@ void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
     const LineText line = LineText::Named("", in.displayName, ": " + text);
     const std::string sender = in.raw.senderId;
     if (!EventFlags(chat.User(), NotifyEvent::Alert).dialog || !chat.CanAsk()) {
-        chat.ShowSystemLine(ChatLineKind::Alert, line);
+        chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
         chat.AppendHistory(line, false);
         chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
         chat.SendPacket(CMD_NOTICE, Lang(chat, 48), sender);
@@ -39,7 +39,7 @@ void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
         return;
     }
     chat.SetOpenAlertFrom(in.displayName);
-    chat.ShowSystemLine(ChatLineKind::Alert, line);
+    chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
     chat.AppendHistory(line, false);
     chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
     chat.ShowAlert(Lang(chat, 54) + " " + in.displayName, text, [&chat, sender] {

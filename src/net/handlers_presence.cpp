@@ -15,7 +15,7 @@ void StoreMode(ChatSession& chat, const IncomingPacket& in) {
 
 void Line(ChatSession& chat, int stringNumber, const std::string& name, ChatLineKind kind,
           const std::string& tail = "") {
-    chat.ShowSystemLine(kind, LineText::Named(chat.Language().LangString(stringNumber) + " ", name, tail));
+    chat.ShowLine(kind, "", LineText::Named(chat.Language().LangString(stringNumber) + " ", name, tail), ChatPage::Main);
 }
 
 void History(ChatSession& chat, int stringNumber, const std::string& name) {
@@ -78,9 +78,8 @@ bool HandlePresence(ChatSession& chat, const IncomingPacket& in) {
         case CMD_CHANGENAME: {  // the packet already carries the new name
             const std::string newName = ExtractField(in.body, ":", 1);
             if (ShowsLine(chat, NotifyEvent::ChangeName))
-                chat.ShowSystemLine(ChatLineKind::ChangeMode,
-                                    LineText::Named(ExtractField(in.body, ":", 0) + ": " + lang.LangString(75) + " ",
-                                                    newName.empty() ? in.name : newName));
+                chat.ShowLine(ChatLineKind::ChangeMode, "", LineText::Named(ExtractField(in.body, ":", 0) + ": " + lang.LangString(75) + " ",
+                                                    newName.empty() ? in.name : newName), ChatPage::Main);
             chat.Notify(NotifyEvent::ChangeName, in.displayName, lang.LangString(75), newName);
             chat.ArmUserListTimer(3000);
             return true;

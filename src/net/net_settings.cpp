@@ -20,6 +20,11 @@ CNetSettings ReadNetSettings(const std::string& p) {
     if (s.useServer == 0) {
         s.ttl = ParseInt(read("TTL"));
         if (s.ttl < 1) s.ttl = 8;
+        // The socket option is one byte: 256 would silently become 0.
+        if (s.ttl > 255) {
+            s.ttl = 255;
+            s.ttlClamped = true;
+        }
         s.group = ValueOrDefault(read("MULTICASTGROUP"), "225.0.0.1");
         s.name = name.size() >= 2 ? name : s.group;
     } else {

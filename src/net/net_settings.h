@@ -11,7 +11,8 @@ struct CNetSettings {
     int filePort = 9011;
     std::string interfaceAddr = "0.0.0.0";
     std::string name;
-    int ttl = 0;            // multicast only
+    int ttl = 0;            // multicast only, 1..255
+    bool ttlClamped = false;  // the file asked for more than a TTL can hold
     std::string group;      // multicast only
     int serverPort = 0;     // relay only
     std::string server;     // relay only

@@ -1,6 +1,8 @@
 // What the local user sends: the typed forms, conference messages and invitations.
 #include "net/outgoing_forms.h"
 
+#include <vector>
+
 #include "base/message_text.h"
 #include "base/text_helpers.h"
 #include "net/chat_packet.h"
@@ -44,50 +46,86 @@ InputForm ParseInputForm(const std::string& typed, bool showImages) {
     return form;
 }
 
-void SendAddressedMessage(ChatSession& chat, const InputForm& form) {
-    if (form.recipient.empty()) return;
+bool RefuseToSend(ChatSession& chat, const std::string& why) {
+    const bool conference = chat.User().pageMode == PageMode::Conference;
+    chat.ShowLine(ChatLineKind::Alert, "", LineText::Plain(why), conference ? ChatPage::Second : ChatPage::Main);
+    return false;
+}
+
+namespace {
+
+// One packet the user asked for; false (and a line saying why) when it cannot go out.
+bool SendTyped(ChatSession& chat, Command command, const std::string& body, const std::string& target) {
+    if (!chat.PacketFits(command, body, target)) return RefuseToSend(chat, chat.Language().Extra(ExtraText::TooLong));
+    if (!chat.SendPacket(command, body, target))
+        return RefuseToSend(chat, chat.Language().Extra(ExtraText::NotConnected));
+    return true;
+}
+
+// How a form is written, for the line that says a name is missing.
+std::string FormText(const char* keyword, bool withText) {
+    return std::string(keyword) + "-&gt;Name" + (withText ? ": text" : "");
+}
+
+}  // namespace
+
+bool SendAddressedMessage(ChatSession& chat, const InputForm& form) {
+    const LanguageTable& lang = chat.Language();
+    if (form.recipient.empty()) return RefuseToSend(chat, lang.Extra(ExtraText::NoRecipient, FormText(form.keyword == InputKeyword::Alert ? "ALERT" : "MSG", true)));
     const std::string id = chat.Roster().IdOfName(form.recipient);
-    if (id.size() <= 1) return;  // nobody of that name
+    if (id.size() <= 1) return RefuseToSend(chat, lang.Extra(ExtraText::UnknownUser, form.recipient));
     const bool alert = form.keyword == InputKeyword::Alert;
-    chat.SendPacket(alert ? CMD_ALERT : CMD_PRIVATE, form.rest, id);
+    if (!SendTyped(chat, alert ? CMD_ALERT : CMD_PRIVATE, form.rest, id)) return false;
     const LineText line =
         LineText::Named(Lang(chat, 74) + " " + Lang(chat, alert ? 42 : 61) + " ", form.recipient, ": " + form.text);
     const bool conference = !alert && chat.Roster().IsMember(id) && chat.User().pageMode == PageMode::Conference;
     chat.ShowLine(alert ? ChatLineKind::Alert : ChatLineKind::Private, "", line,
                   conference ? ChatPage::Second : ChatPage::Main);
     chat.AppendHistory(line, false);
+    return true;
 }
 
-void SendSoundSignal(ChatSession& chat, const std::string& name) {
+bool SendSoundSignal(ChatSession& chat, const std::string& name) {
+    if (name.empty()) return RefuseToSend(chat, chat.Language().Extra(ExtraText::NoRecipient, FormText("SOUND", false)));
     const std::string id = chat.Roster().IdOfName(name);
-    if (name.empty() || id.empty()) return;
-    chat.SendPacket(CMD_SOUND, id, id);
+    if (id.empty()) return RefuseToSend(chat, chat.Language().Extra(ExtraText::UnknownUser, name));
+    if (!SendTyped(chat, CMD_SOUND, id, id)) return false;
     chat.ShowLine(ChatLineKind::Sound, "", LineText::Named(Lang(chat, 74) + " " + Lang(chat, 66) + " ", name),
                   ChatPage::Main);
+    return true;
 }
 
-void SendPublicMessage(ChatSession& chat, const std::string& typed) {
+bool SendPublicMessage(ChatSession& chat, const std::string& typed) {
     const std::string& nickname = chat.User().nickname;
-    chat.SendPacket(CMD_MESSAGE, std::to_string(chat.User().mode) + ":" + typed, kEveryone);
+    if (!SendTyped(chat, CMD_MESSAGE, std::to_string(chat.User().mode) + ":" + typed, kEveryone)) return false;
     const std::string clean = MessageTextSanitizer(typed, true, chat.Global().showImages);
     chat.ShowLine(ChatLineKind::OwnMessage, "", LineText::Plain(clean), ChatPage::Main);
     chat.AppendHistory(LineText::Named("", nickname, ": " + clean), true);
     chat.Notify(NotifyEvent::Default, nickname, "", "");
+    return true;
 }
 
-void SendToConference(ChatSession& chat, const std::string& text) {
-    if (text.empty() || !chat.HasSecondPage()) return;
+bool SendToConference(ChatSession& chat, const std::string& text) {
+    if (text.empty()) return false;
+    std::vector<std::string> others;
     for (const std::string& id : chat.Roster().Members())
-        if (id.size() >= 2 && id != chat.OwnId()) chat.SendPacket(CMD_CONFERENCE, text, id);
-    if (!chat.Roster().Members().empty())
-        chat.ShowLine(ChatLineKind::OwnMessage, "", LineText::Plain(text), ChatPage::Second);
+        if (id.size() >= 2 && id != chat.OwnId()) others.push_back(id);
+    if (!chat.HasSecondPage() || others.empty())
+        return RefuseToSend(chat, chat.Language().Extra(ExtraText::EmptyConference));
+    if (!chat.PacketFits(CMD_CONFERENCE, text, others.front()))
+        return RefuseToSend(chat, chat.Language().Extra(ExtraText::TooLong));
+    bool sent = false;
+    for (const std::string& id : others) sent = chat.SendPacket(CMD_CONFERENCE, text, id) || sent;
+    if (!sent) return RefuseToSend(chat, chat.Language().Extra(ExtraText::NotConnected));
+    chat.ShowLine(ChatLineKind::OwnMessage, "", LineText::Plain(text), ChatPage::Second);
+    return true;
 }
 
 bool InviteToConference(ChatSession& chat, const std::string& name) {
     const std::string id = chat.Roster().IdOfName(name);
     if (id.empty() || id == chat.OwnId() || !chat.FloodGuardAllows()) return false;
     chat.SendPacket(CMD_INVCONFERENCE, chat.OwnId(), id);
-    chat.ShowSystemLine(ChatLineKind::Private, LineText::Named(Lang(chat, 74) + " " + Lang(chat, 76) + " ", name));
+    chat.ShowLine(ChatLineKind::Private, "", LineText::Named(Lang(chat, 74) + " " + Lang(chat, 76) + " ", name), ChatPage::Main);
     return true;
 }
 

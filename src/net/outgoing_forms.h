@@ -19,15 +19,19 @@ struct InputForm {
 // keyword is plain text (None) and goes to the page in front.
 InputForm ParseInputForm(const std::string& typed, bool showImages);
 
-// MSG and ALERT: the packet to the named user and our own copy of the line. Nothing is sent
-// to a name nobody has.
-void SendAddressedMessage(ChatSession& chat, const InputForm& form);
+// Each form is false when nothing went out; a line on the page in front then says why, and the
+// caller keeps what the user typed.
+
+// MSG and ALERT: the packet to the named user and our own copy of the line.
+bool SendAddressedMessage(ChatSession& chat, const InputForm& form);
 // The sound signal to a user picked by name.
-void SendSoundSignal(ChatSession& chat, const std::string& name);
+bool SendSoundSignal(ChatSession& chat, const std::string& name);
 // Typed text for the public chat: the packet, our own line, the history and the sound.
-void SendPublicMessage(ChatSession& chat, const std::string& typed);
+bool SendPublicMessage(ChatSession& chat, const std::string& typed);
 // Cleaned text to every conference member, shown on the second page.
-void SendToConference(ChatSession& chat, const std::string& text);
+bool SendToConference(ChatSession& chat, const std::string& text);
+// Says on the page in front why nothing was sent; always false.
+bool RefuseToSend(ChatSession& chat, const std::string& why);
 // False when the name is unknown, our own, or the flood guard says no.
 bool InviteToConference(ChatSession& chat, const std::string& name);
 

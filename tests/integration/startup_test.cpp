@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/ini_file.h"
 #include "base/registry_keys.h"
 #include "base/version.h"
@@ -90,13 +92,16 @@ TEST(Startup, StartupTimerRefreshesThenAnnouncesModeAndPresence) {
     EXPECT_EQ(chat.dlg->Roster().Entries()[0].nickname, "Ann");
 }
 
-TEST(Startup, MissingSettingsFileEndsSilently) {
+TEST(Startup, MissingSettingsFileEndsWithAFailureNamingIt) {
     TempRoot root;
     root.Remove("system/zeltochat.ini");
     FakeLockBoard board;
     FakeChat chat(board);
     EXPECT_FALSE(chat.dlg->OnInitDialog());
     EXPECT_EQ(chat.window.ended(), 1);
+    EXPECT_TRUE(chat.dlg->StartFailed());
+    ASSERT_EQ(chat.dlg->StartupNotices().size(), 1u);
+    EXPECT_NE(chat.dlg->StartupNotices()[0].text.find(root.Path() + "system/zeltochat.ini"), std::string::npos);
     EXPECT_NE(chat.LogText().find(":::Check zeltochat.ini...FAILED"), std::string::npos);
     EXPECT_EQ(chat.LogText().find(":::ReadParams:::"), std::string::npos);
     chat.dlg->ExitMain();
@@ -112,6 +117,51 @@ TEST(Startup, MissingLanguageFilesEndTheProgram) {
     EXPECT_EQ(chat.window.ended(), 1);
     EXPECT_NE(chat.LogText().find("Closing programm."), std::string::npos);
     EXPECT_EQ(chat.LogText().find(":::ReadProfileParams"), std::string::npos);
+    EXPECT_TRUE(chat.dlg->StartFailed());
+    ASSERT_EQ(chat.dlg->StartupNotices().size(), 1u);
+    EXPECT_NE(chat.dlg->StartupNotices()[0].text.find(root.Path() + "language/lang_english.cfg"), std::string::npos);
+}
+
+TEST(Startup, ProfileWithoutItsFileIsToldNotSilentlyDefaulted) {
+    TempRoot root;
+    WriteIniValue("system/zeltochat.ini", "GLOBAL", "PROFILE", "work");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    EXPECT_FALSE(chat.dlg->StartFailed());
+    ASSERT_EQ(chat.dlg->StartupNotices().size(), 1u);
+    const StartupNotice& notice = chat.dlg->StartupNotices()[0];
+    EXPECT_FALSE(notice.fatal);
+    EXPECT_NE(notice.text.find("\"work\""), std::string::npos) << notice.text;
+    EXPECT_NE(notice.text.find(root.Path() + "profiles/work.cfg"), std::string::npos) << notice.text;
+
+    // The shipped profile exists: nothing to tell.
+    WriteIniValue("system/zeltochat.ini", "GLOBAL", "PROFILE", "default");
+    FakeLockBoard other;
+    FakeChat quiet(other);
+    ASSERT_TRUE(quiet.dlg->OnInitDialog());
+    EXPECT_TRUE(quiet.dlg->StartupNotices().empty());
+}
+
+TEST(Startup, FoldersThatCannotBeWrittenAreNamed) {
+    TempRoot root;
+    // A file where a folder should be is unwritable whoever runs the test (root included).
+    root.Remove("history");
+    root.Write("history", "not a folder");
+    root.Remove("board");
+    root.Write("board", "not a folder");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    ASSERT_TRUE(chat.dlg->OnInitDialog());
+    EXPECT_FALSE(chat.dlg->StartFailed());
+    std::string all;
+    for (const StartupNotice& n : chat.dlg->StartupNotices()) all += n.text + "\n";
+    EXPECT_NE(all.find(root.Path() + "history: the chat history will be lost"), std::string::npos) << all;
+    EXPECT_NE(all.find(root.Path() + "board: board messages will be lost"), std::string::npos) << all;
+    EXPECT_EQ(all.find(root.Path() + "logs"), std::string::npos) << all;
+    // The probes leave nothing behind.
+    for (const auto& e : std::filesystem::directory_iterator(root.Path() + "logs"))
+        EXPECT_EQ(e.path().filename().string().find(".write-test"), std::string::npos);
 }
 
 TEST(Startup, BadInputTakesDefaults) {
@@ -144,6 +194,7 @@ TEST(SingleInstance, SecondCopyRaisesTheFirstAndEnds) {
     EXPECT_FALSE(second.dlg->OnInitDialog());
     EXPECT_EQ(second.window.ended(), 1);
     EXPECT_EQ(second.window.Title(), "Zelto Chat");
+    EXPECT_FALSE(second.dlg->StartFailed());  // not a failure: the running copy is in front
     EXPECT_TRUE(first.window.IsWindowVisible());
     EXPECT_GE(first.window.raised(), 1);
     second.dlg->ExitMain();
@@ -308,10 +359,12 @@ TEST(Theme, StartUpAppliesTheSkinAndButtonsSwitchPages) {
     EXPECT_NE(chat.views.Live(ViewRole::SecondText)->Page().find("<body"), std::string::npos);
     chat.dlg->OnCommand(32818);
     EXPECT_EQ(chat.dlg->User().pageMode, PageMode::Main);
-    chat.dlg->SendChatMessage("to be cleared");
-    ASSERT_NE(chat.ChatView()->Body().find("to be cleared"), std::string::npos);
-    chat.dlg->OnCommand(32783);  // clear chat
+    // Without a network nothing goes out, and the page says so instead of showing it as sent.
+    EXPECT_FALSE(chat.dlg->SendChatMessage("to be cleared"));
     EXPECT_EQ(chat.ChatView()->Body().find("to be cleared"), std::string::npos);
+    ASSERT_NE(chat.ChatView()->Body().find("Not connected to the network; nothing was sent"), std::string::npos);
+    chat.dlg->OnCommand(32783);  // clear chat
+    EXPECT_EQ(chat.ChatView()->Body().find("nothing was sent"), std::string::npos);
     const bool soundBefore = chat.dlg->User().soundOn;
     chat.dlg->OnCommand(32839);
     EXPECT_NE(chat.dlg->User().soundOn, soundBefore);
@@ -327,6 +380,21 @@ TEST(Theme, ABrokenSkinEndsTheStart) {
     const std::string log = chat.LogText();
     EXPECT_NE(log.find(":::InitMainElement...FALSE"), std::string::npos);
     EXPECT_NE(log.find(":::CRITICAL ERROR: Previous function return error. Run MainExit"), std::string::npos);
+}
+
+TEST(Theme, AMissingThemeIsNamedInTheFailure) {
+    TempRoot root;
+    WriteIniValue("profiles/default.cfg", "GLOBAL", "SKINSTHEME", "nosuchtheme");
+    FakeLockBoard board;
+    FakeChat chat(board);
+    EXPECT_FALSE(chat.dlg->OnInitDialog());
+    EXPECT_TRUE(chat.dlg->StartFailed());
+    ASSERT_EQ(chat.dlg->StartupNotices().size(), 1u);
+    const std::string& text = chat.dlg->StartupNotices()[0].text;
+    EXPECT_NE(text.find("\"nosuchtheme\""), std::string::npos) << text;
+    EXPECT_NE(text.find(root.Path() + "skins/skinthemes/nosuchtheme/skin.cfg"), std::string::npos) << text;
+    // The log keeps its own lines.
+    EXPECT_NE(chat.LogText().find(":::InitMainElement...FALSE"), std::string::npos);
 }
 
 }  // namespace zc

@@ -87,6 +87,7 @@ public:
     const std::string& Page() const { return page_; }
     std::string Body() const;
     int Scrolls() const { return scrolls_; }
+    bool Visible() const { return visible_; }
     bool failWrites = false;
 
 private:
@@ -197,6 +198,20 @@ public:
     std::string hardware;  // raw bytes
     std::string HardwareAddressOf(const std::string&) const override { return hardware; }
     std::string EnvironmentValue(const std::string& n) const override;
+    // Identities held by the copies of one machine; none set: every claim succeeds.
+    std::set<std::string>* machineIds = nullptr;
+    std::set<std::string> claimed;
+    bool ClaimIdentity(const std::string& id) override {
+        if (!machineIds || claimed.count(id)) return true;
+        if (!machineIds->insert(id).second) return false;
+        claimed.insert(id);
+        return true;
+    }
+    void ReleaseIdentities() override {
+        for (const std::string& id : claimed)
+            if (machineIds) machineIds->erase(id);
+        claimed.clear();
+    }
 };
 
 class FakeProcesses : public ProcessStarter {

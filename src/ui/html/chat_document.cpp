@@ -131,22 +131,26 @@ void ChatDocument::AppendChatLine(const std::string& text, const std::string& na
     if (ctx_.user.lookMode) view->ScrollToEnd();
     if (host_ && host_->IsWindowVisible()) host_->FocusInput();
 
-    int* counter = view == chatText_.get() ? &chatLines_ : view == secondText_.get() ? &secondLines_ : nullptr;
-    if (counter && ++*counter > ctx_.user.lineLimit) ClearPage();
+    // The page that passed its limit is the one cleared, once, whichever page is in front.
+    const bool second = view == secondText_.get();
+    int* counter = view == chatText_.get() ? &chatLines_ : second ? &secondLines_ : nullptr;
+    if (counter && ++*counter > ctx_.user.lineLimit) ClearPage(second ? ChatPage::Second : ChatPage::Main);
 }
 
 void ChatDocument::ClearPage() {
-    // The page of the current page mode is cleared, whichever view passed its limit.
-    if (ctx_.user.pageMode == PageMode::Main) {
-        chatText_ = factory_.CreateView(ViewRole::ChatText);
-        chatLines_ = 0;
-        PrepareText(chatText_.get(), true);
-    } else if (ctx_.user.pageMode == PageMode::Conference && secondText_) {
-        secondText_ = factory_.CreateView(ViewRole::SecondText);
-        secondLines_ = 0;
-        PrepareText(secondText_.get(), false);
-        if (secondText_) secondText_->SetVisible(true);
-    }
+    if (ctx_.user.pageMode == PageMode::Main) ClearPage(ChatPage::Main);
+    else if (ctx_.user.pageMode == PageMode::Conference) ClearPage(ChatPage::Second);
+}
+
+void ChatDocument::ClearPage(ChatPage page) {
+    const bool second = page == ChatPage::Second;
+    if (second && !secondText_) return;
+    std::unique_ptr<HtmlView>& view = second ? secondText_ : chatText_;
+    view = factory_.CreateView(second ? ViewRole::SecondText : ViewRole::ChatText);
+    (second ? secondLines_ : chatLines_) = 0;
+    PrepareText(view.get(), !second);
+    const PageMode shownWith = second ? PageMode::Conference : PageMode::Main;
+    if (view) view->SetVisible(ctx_.user.pageMode == shownWith);
 }
 
 int ChatDocument::LineCount(const HtmlView* view) const {

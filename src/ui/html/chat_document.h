@@ -56,7 +56,9 @@ public:
     void AppendChatLine(const std::string& text, const std::string& name, ChatLineKind kind, HtmlView* view = nullptr,
                         bool withTime = true, bool withBreak = true);
     void SetLineListener(ChatLineListener listener) { listener_ = std::move(listener); }
+    // The page in front (the clear-chat command), or one page by name.
     void ClearPage();
+    void ClearPage(ChatPage page);
 
     std::string UserNameSpan(const std::string& name) const;
     std::string TimeStampSpan() const;

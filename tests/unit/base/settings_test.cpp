@@ -121,6 +121,14 @@ TEST(NetSettings, PortsTtlAndName) {
 
     root.Write("p.cfg", "[NETWORK]\r\nPORT=20000\r\nFTPORT=20000\r\n");
     EXPECT_EQ(ReadNetSettings("p.cfg").filePort, 20001);
+
+    // A TTL is one byte on the socket: more is clamped (and said), not wrapped to 44.
+    root.Write("p.cfg", "[NETWORK]\r\nTTL=300\r\n");
+    n = ReadNetSettings("p.cfg");
+    EXPECT_EQ(n.ttl, 255);
+    EXPECT_TRUE(n.ttlClamped);
+    root.Write("p.cfg", "[NETWORK]\r\nTTL=255\r\n");
+    EXPECT_FALSE(ReadNetSettings("p.cfg").ttlClamped);
 }
 
 TEST(WindowParams, LimitsOnReading) {

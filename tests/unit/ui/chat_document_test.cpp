@@ -59,21 +59,30 @@ TEST(ChatDocument, NameSpanAndColourOverride) {
     EXPECT_EQ(p.doc.LineBody("hi", "Eve", ChatLineKind::Message), "<span>hi</span>");
 }
 
-TEST(ChatDocument, LineLimitClearsTheCurrentPageOnly) {
+TEST(ChatDocument, LineLimitClearsThePageThatPassedItOnce) {
     TempRoot root;
     Page p;
     p.user.lineLimit = 3;
+    p.user.pageMode = PageMode::Conference;  // the second page is read while the main page fills
+    p.doc.AppendChatLine("conference talk", "", ChatLineKind::Private, p.doc.SecondTextView());
     for (int i = 0; i < 3; ++i) p.doc.AppendChatLine("line", "", ChatLineKind::Alert);
     EXPECT_EQ(p.views.Created(ViewRole::ChatText), 1);
-    p.user.pageMode = PageMode::Board;  // board in front: nothing is cleared
-    p.doc.AppendChatLine("line", "", ChatLineKind::Alert);
-    EXPECT_EQ(p.views.Created(ViewRole::ChatText), 1);
-    p.user.pageMode = PageMode::Main;
     p.doc.AppendChatLine("line", "", ChatLineKind::Alert);
     EXPECT_EQ(p.views.Created(ViewRole::ChatText), 2);
     EXPECT_EQ(p.doc.LineCount(p.Chat()), 0);
     EXPECT_EQ(p.Chat()->Body().find("class=\"alert\""), std::string::npos);
     EXPECT_NE(p.Chat()->Body().find("ENDOFTEXT"), std::string::npos);
+    EXPECT_FALSE(p.Chat()->Visible());  // cleared behind the page in front, and stays behind it
+    // Further public lines never wipe the page the user is reading.
+    for (int i = 0; i < 3; ++i) p.doc.AppendChatLine("more", "", ChatLineKind::Alert);
+    EXPECT_EQ(p.views.Created(ViewRole::SecondText), 1);
+    EXPECT_NE(p.views.Live(ViewRole::SecondText)->Body().find("conference talk"), std::string::npos);
+
+    // The clear command clears the page in front.
+    p.doc.ClearPage();
+    EXPECT_EQ(p.views.Created(ViewRole::SecondText), 2);
+    EXPECT_TRUE(p.views.Live(ViewRole::SecondText)->Visible());
+    EXPECT_EQ(p.views.Created(ViewRole::ChatText), 2);
 }
 
 TEST(ChatDocument, FailedPageWriteIsLogged) {
