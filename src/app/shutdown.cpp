@@ -16,6 +16,7 @@ void CChatMainDlg::ExitMain() {
     p_.tray.Remove();
     if (!user_.nickname.empty()) SendPacket(CMD_EXIT, user_.nickname, kEveryone);
     if (p_.instance.IsHeld()) p_.instance.Release();
+    p_.system.ReleaseIdentities();
     log_.Write(":::ExitMain:::");
     // A window that was never laid out has no rectangle worth keeping.
     if (laidOut_) {

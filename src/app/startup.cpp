@@ -1,7 +1,10 @@
 // Start-up sequence of the main window.
+#include <cstdio>
 #include <filesystem>
+#include <unistd.h>
 
 #include "app/chat_main_dlg.h"
+#include "base/cp1251.h"
 #include "base/ini_file.h"
 #include "base/registry_keys.h"
 #include "base/text_helpers.h"
@@ -13,6 +16,7 @@
 #include "platform/system_facts.h"
 #include "platform/timers.h"
 #include "platform/tray.h"
+#include "ui/html/skin_theme.h"
 #include "ui/html/user_list_page.h"
 
 namespace zc {
@@ -39,6 +43,8 @@ bool CChatMainDlg::OnInitDialog() {
     codec_.SetTables(SubstTableA(), SubstTableB());
     if (!ReadParams()) return false;
 
+    CheckProfileFile();
+    CheckWritableFolders();
     log_.Write(":::ReadProfileParams from " + user_.profileFile);
     ReadProfileParams(user_.ProfilePath(), Names(), user_);
     user_.showTime = global_.showTime;
@@ -48,6 +54,11 @@ bool CChatMainDlg::OnInitDialog() {
     ReadSmilesAlias(smiles_, log_);
     smilesLife_.SetKeepWindow(global_.noSmilesStartup);
     if (!ApplyTheme()) {
+        const std::string theme = ReadSkinStyles(user_.ProfilePath()).theme;
+        Notice("Cannot start: the skin theme \"" + Cp1251ToUtf8(theme) + "\" has no usable " + programDir_ +
+                   Cp1251ToUtf8(SkinConfigPath(theme)) + " (SKINSTHEME in " + programDir_ +
+                   Cp1251ToUtf8(user_.ProfilePath()) + ").",
+               true);
         EndDialog();
         return false;
     }
@@ -71,6 +82,7 @@ bool CChatMainDlg::CheckSettingsFile() {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(settingsPath_, ec)) {
         log_.Write(":::Check zeltochat.ini...FAILED");
+        Notice("Cannot start: the settings file " + programDir_ + settingsPath_ + " is missing.", true);
         EndDialog();
         return false;
     }
@@ -85,6 +97,9 @@ bool CChatMainDlg::ReadParams() {
     user_.profileFile = global_.profileName + ".cfg";
     ApplyAutostart();
     if (!ReadLanguage(language_, log_, settingsPath_, global_.showImages)) {
+        Notice("Cannot start: no usable language file; " + programDir_ + LanguageTable::FilePath("english") +
+                   " is missing or empty.",
+               true);
         EndDialog();
         return false;
     }
@@ -113,6 +128,50 @@ void CChatMainDlg::ApplyAutostart() {
     }
     const std::string exec = ReadAppRegValue(p_.registry, "System\\", "Exec");
     if (exec.size() > 4) p_.autostart.Enable(DesktopExecQuote(exec) + " --root " + DesktopExecQuote(programDir_));
+}
+
+void CChatMainDlg::Notice(const std::string& text, bool fatal) { notices_.push_back({text, fatal}); }
+
+bool CChatMainDlg::StartFailed() const {
+    for (const StartupNotice& n : notices_)
+        if (n.fatal) return true;
+    return false;
+}
+
+void CChatMainDlg::CheckProfileFile() {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(user_.ProfilePath(), ec)) return;
+    Notice("The profile \"" + Cp1251ToUtf8(global_.profileName) + "\" has no file " + programDir_ +
+               Cp1251ToUtf8(user_.ProfilePath()) + "; the chat runs with the default settings.",
+           false);
+}
+
+namespace {
+
+// Tries what the program will do there: make the folder and write a file in it.
+bool CanWriteIn(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    const std::string probe = folder + "/.write-test-" + std::to_string(::getpid());
+    std::FILE* f = std::fopen(probe.c_str(), "wb");
+    if (!f) return false;
+    const bool written = std::fputc('x', f) != EOF;
+    const bool closed = std::fclose(f) == 0;
+    std::remove(probe.c_str());
+    return written && closed;
+}
+
+}  // namespace
+
+void CChatMainDlg::CheckWritableFolders() {
+    static const struct {
+        const char* folder;
+        const char* lost;
+    } kept[] = {{"board", "board messages"}, {"history", "the chat history"}, {"logs", "the debug log"}};
+    for (const auto& k : kept) {
+        if (CanWriteIn(k.folder)) continue;
+        Notice("Cannot write in the folder " + programDir_ + k.folder + ": " + k.lost + " will be lost.", false);
+    }
 }
 
 }  // namespace zc

@@ -5,22 +5,63 @@
 #include <sstream>
 #include <vector>
 
+#include "base/cp1251.h"
 #include "base/text_helpers.h"
 
 namespace zc {
 namespace {
 
 struct IniLines {
-    std::vector<std::string> lines;  // without line ends
+    std::vector<std::string> lines;  // windows-1251, without line ends
+    std::vector<std::string> raw;    // the same lines as the file has them
     std::string lineEnd = "\r\n";
+    bool utf8 = false, bom = false;
 };
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(const std::string& s, bool& nonAscii) {
+    nonAscii = false;
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        nonAscii = true;
+        size_t n;
+        unsigned cp;
+        if (c >= 0xC2 && c <= 0xDF) n = 1, cp = c & 0x1F;
+        else if (c >= 0xE0 && c <= 0xEF) n = 2, cp = c & 0x0F;
+        else if (c >= 0xF0 && c <= 0xF4) n = 3, cp = c & 0x07;
+        else return false;
+        for (size_t k = 1; k <= n; ++k) {
+            if (i + k >= s.size()) return false;
+            const unsigned char t = static_cast<unsigned char>(s[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (t & 0x3F);
+        }
+        if ((n == 2 && cp < 0x800) || (n == 3 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
 
 bool LoadLines(const std::string& file, IniLines& out) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;
     std::stringstream buffer;
     buffer << in.rdbuf();
-    const std::string text = buffer.str();
+    std::string text = buffer.str();
+    if (text.rfind(kBom, 0) == 0) {
+        out.bom = true;
+        text.erase(0, 3);
+    }
+    // A file a Linux editor saved is UTF-8; the settings are windows-1251 inside the program.
+    bool nonAscii = false;
+    out.utf8 = IsValidUtf8(text, nonAscii) && (nonAscii || out.bom);
     bool sawLf = false, sawCrLf = false;
     size_t start = 0;
     while (start < text.size()) {
@@ -33,7 +74,8 @@ bool LoadLines(const std::string& file, IniLines& out) {
                 sawCrLf = true;
             }
         }
-        out.lines.push_back(line);
+        out.raw.push_back(line);
+        out.lines.push_back(out.utf8 ? Utf8ToCp1251(line) : line);
         if (end == std::string::npos) break;
         start = end + 1;
     }
@@ -93,9 +135,18 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
                    const std::string& value) {
     IniLines ini;
     bool existed = LoadLines(file, ini);
-    if (existed && !ini.lines.empty() && ini.lines.back().empty()) ini.lines.pop_back();  // final line end
+    if (existed && !ini.lines.empty() && ini.lines.back().empty()) {  // final line end
+        ini.lines.pop_back();
+        ini.raw.pop_back();
+    }
     const bool erase = value.empty();
     const std::string newLine = key + "=" + value;
+    // A UTF-8 file stays UTF-8; the lines we do not touch keep their bytes.
+    const std::string newRaw = ini.utf8 ? Cp1251ToUtf8(newLine) : newLine;
+    auto insertAt = [&](long at, const std::string& line, const std::string& raw) {
+        ini.lines.insert(ini.lines.begin() + at, line);
+        ini.raw.insert(ini.raw.begin() + at, raw);
+    };
 
     bool inSection = false, done = false;
     long sectionEnd = -1;  // index after the last line of the wanted section
@@ -108,8 +159,13 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
         }
         if (!inSection) continue;
         if (KeyOf(ini.lines[i], k, v) && EqualsNoCase(k, key)) {
-            if (erase) ini.lines.erase(ini.lines.begin() + static_cast<long>(i));
-            else ini.lines[i] = newLine;
+            if (erase) {
+                ini.lines.erase(ini.lines.begin() + static_cast<long>(i));
+                ini.raw.erase(ini.raw.begin() + static_cast<long>(i));
+            } else {
+                ini.lines[i] = newLine;
+                ini.raw[i] = newRaw;
+            }
             done = true;
         } else if (!Trim(ini.lines[i]).empty()) {
             sectionEnd = static_cast<long>(i) + 1;
@@ -118,14 +174,16 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
     if (!done) {
         if (erase) return true;
         if (sectionEnd < 0) {
-            ini.lines.push_back("[" + section + "]");
-            ini.lines.push_back(newLine);
+            const std::string header = "[" + section + "]";
+            const long end = static_cast<long>(ini.lines.size());
+            insertAt(end, header, ini.utf8 ? Cp1251ToUtf8(header) : header);
+            insertAt(end + 1, newLine, newRaw);
         } else {
-            ini.lines.insert(ini.lines.begin() + sectionEnd, newLine);
+            insertAt(sectionEnd, newLine, newRaw);
         }
     }
-    std::string text;
-    for (const std::string& line : ini.lines) text += line + ini.lineEnd;
+    std::string text = ini.bom ? kBom : "";
+    for (const std::string& line : ini.raw) text += line + ini.lineEnd;
 
     // Write beside and rename, so a failed write never leaves half a file.
     const std::string temp = file + ".tmp";

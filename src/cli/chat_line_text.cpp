@@ -219,6 +219,14 @@ std::string ChatLineText(const std::string& cp1251Html) {
     return b.Take();
 }
 
+std::string TerminalLineText(const ChatLineEvent& line) {
+    std::string text = ChatLineText(line.html);
+    if (text.empty()) return text;
+    if (line.kind == ChatLineKind::Private) text = "[private] " + text;
+    if (line.page == ChatPage::Second) text = "[conference] " + text;
+    return text;
+}
+
 LineStyle ChatLineStyle(ChatLineKind kind) {
     switch (kind) {
         case ChatLineKind::Message: return LineStyle::Plain;

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "net/chat_line.h"
+#include "ui/html/chat_document.h"
 
 namespace zc {
 
@@ -10,6 +11,10 @@ enum class LineStyle { Plain, Own, Private, Alert, Notice, Presence, Sound };
 // One chat line as a terminal shows it: UTF-8, tags dropped, entities decoded, control
 // characters removed, the breaks inside the line written as " / ". Pictures show their title.
 std::string ChatLineText(const std::string& cp1251Html);
+
+// The line as the terminal prints it: its text, after "[conference] " for the second page and
+// "[private] " for a private line, so the kind is clear without colours too. Empty for none.
+std::string TerminalLineText(const ChatLineEvent& line);
 
 // The look of a line of that kind.
 LineStyle ChatLineStyle(ChatLineKind kind);

@@ -76,9 +76,8 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
                            &network, &dialogs, &shell},
                           root);
     chat.SetChatLineListener([&console](const zc::ChatLineEvent& line) {
-        const std::string text = zc::ChatLineText(line.html);
-        if (text.empty()) return;
-        console.Line(line.page == zc::ChatPage::Second ? "[conference] " + text : text, zc::ChatLineStyle(line.kind));
+        const std::string text = zc::TerminalLineText(line);
+        if (!text.empty()) console.Line(text, zc::ChatLineStyle(line.kind));
     });
     zc::TerminalSession terminal(chat, dialogs, console);
     session = &terminal;
@@ -101,12 +100,14 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
         [&terminal] { terminal.OnInputEnd(); });
 
     int status = 0;
-    if (chat.OnInitDialog() && !chat.Ended()) {
+    const bool started = chat.OnInitDialog() && !chat.Ended();
+    for (const zc::StartupNotice& notice : chat.StartupNotices())
+        std::fprintf(stderr, "zeltochat-cli: %s\n", notice.text.c_str());
+    if (started) {
         if (::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO))
             console.Note(chat.WindowTitle() + " in " + root + "; /help lists the commands");
         if (!options.noInput) {
-            // A closed terminal then reads as the end of input, and the chat leaves in order.
-            if (::isatty(STDIN_FILENO)) std::signal(SIGHUP, SIG_IGN);
+            // A closed terminal sends SIGHUP, which leaves the chat in order like the end of input.
             input.Start();
         }
         app.exec();

@@ -12,6 +12,7 @@
 #include "cli/console_dialogs.h"
 #include "net/outgoing_forms.h"
 #include "services/board_store.h"
+#include "services/history.h"
 
 namespace zc {
 
@@ -33,6 +34,8 @@ std::string TerminalSession::CommandHelp() {
            "  /page N     send typed text to page N: 0 public chat, 1 board, 2 conference\n"
            "  /board      print the board's messages, newest first in each category\n"
            "  /delete F   delete board message F (the file name /board shows); yours goes everywhere\n"
+           "  /history    this month's public chat history: its file and last 20 lines\n"
+           "  /history private   the same for private messages and alerts\n"
            "  /yes, /no   answer the oldest open alert or question (either confirms an alert)\n"
            "  /quit       leave the chat (end of input does the same)\n"
            "  /help       this text\n"
@@ -113,6 +116,12 @@ void TerminalSession::RunCommand(const std::string& line) {
         console_.Note("asked everybody to announce themselves");
     } else if (name == "/board") {
         PrintBoard();
+    } else if (name == "/history") {
+        if (!arg.empty() && arg != "private") {
+            console_.Note("/history shows the public chat's history, /history private the private one's");
+            return;
+        }
+        PrintHistory(arg.empty());
     } else if (name == "/delete") {
         DeleteBoardMessage(arg);
     } else if (name == "/page") {
@@ -162,18 +171,31 @@ void TerminalSession::PrintBoard() {
             if (own != category) continue;
             if (!heading) console_.Line("[" + ChatLineText(chat_.Language().LangString(110 + category)) + "]");
             heading = true;
-            console_.Line("  " + text(date) + " <" + text(author) + "> " + body + "  (board\\" + name + ")");
+            console_.Line("  " + text(date) + " <" + text(author) + "> " + body + "  (" + kBoardFolder + "/" + name + ")");
             ++shown;
         }
     }
     if (shown == 0) console_.Note("the board is empty");
 }
 
+void TerminalSession::PrintHistory(bool isMain) {
+    // The same file the desktop opens in its viewer.
+    const std::string path = chat_.ProgramDir() + chat_.History().PathFor(isMain);
+    console_.Note("history file " + path);
+    const std::vector<std::string> lines = LastHistoryLines(path, kHistoryLinesShown);
+    for (const std::string& html : lines) {
+        const std::string text = ChatLineText(html);
+        if (!text.empty()) console_.Line(text);
+    }
+    if (lines.empty()) console_.Note("nothing in it yet this month");
+}
+
 void TerminalSession::DeleteBoardMessage(const std::string& arg) {
     // Takes the name as /board prints it, with or without the folder in front.
     std::string file = arg;
     const std::string prefix = kBoardWirePrefix;
-    if (file.rfind(prefix, 0) == 0) file = file.substr(prefix.size());
+    for (const std::string& folder : {prefix, std::string(kBoardFolder) + "/"})
+        if (file.rfind(folder, 0) == 0) file = file.substr(folder.size());
     if (!IsBoardFileName(file) || !std::filesystem::exists(std::string(kBoardFolder) + "/" + file)) {
         console_.Note("no board message called " + ChatLineText(file) + " (/board shows their names)");
         return;

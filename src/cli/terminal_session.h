@@ -24,6 +24,7 @@ public:
     size_t Waiting() const { return waiting_.size(); }
 
     static std::string CommandHelp();
+    static constexpr size_t kHistoryLinesShown = 20;
 
 private:
     void Run(const std::string& utf8);
@@ -31,6 +32,7 @@ private:
     void SendTyped(const std::string& utf8);
     void PrintUsers();
     void PrintBoard();
+    void PrintHistory(bool isMain);
     void DeleteBoardMessage(const std::string& arg);
     void Quit();
 

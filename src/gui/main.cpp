@@ -3,12 +3,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <utility>
 #include <unistd.h>
 
 #include <QApplication>
 
 #include "app/chat_main_dlg.h"
 #include "app/print_settings.h"
+#include "base/cp1251.h"
 #include "base/data_root.h"
 #include "base/settings.h"
 #include "base/version.h"
@@ -18,6 +21,7 @@
 #include "gui/program_icon.h"
 #include "gui/qt_dialog_service.h"
 #include "gui/qt_shell_service.h"
+#include "gui/startup_notices.h"
 #include "gui/tray_icon_qt.h"
 #include "gui/web/page_dump.h"
 #include "gui/web/page_scheme.h"
@@ -37,6 +41,30 @@
 #endif
 
 namespace {
+
+// Set while a chat runs: a process that ends under it (the X server gone at logout) still
+// ends the chat in order.
+std::function<void()> g_endChatAtExit;
+
+void EndChatAtExit() {
+    if (g_endChatAtExit) std::exchange(g_endChatAtExit, nullptr)();
+}
+
+// The session manager's "die" arrives as a quit request, which our window would refuse.
+class QuitRequestFilter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != QCoreApplication::instance() || event->type() != QEvent::Quit) return false;
+        QCoreApplication::exit(0);
+        return true;
+    }
+};
+
+std::vector<std::string> Utf8Texts(const std::vector<std::string>& cp1251) {
+    std::vector<std::string> out;
+    for (const std::string& text : cp1251) out.push_back(zc::Cp1251ToUtf8(text));
+    return out;
+}
 
 int RunDesktop(int argc, char** argv, const std::string& root, const std::string& dumpDir,
                zc::PosixSystemFacts& facts) {
@@ -75,8 +103,10 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
     zc::QtDialogService dialogs(&window);
     zc::QtShellService shell;
 
+    zc::NoticeSkinChrome skin(window);
+
     zc::CChatMainDlg chat({clock, timers, views, window, registry, instance, facts, processes, tray, autostart,
-                           &network, &dialogs, &shell, &window},
+                           &network, &dialogs, &shell, &skin},
                           root);
     chatPtr = &chat;
     window.AttachChat(&chat);
@@ -89,13 +119,32 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
         if (signal == SIGUSR1) dumpPages();
         else QCoreApplication::exit(0);
     });
+    QuitRequestFilter quitRequests;
+    app.installEventFilter(&quitRequests);
+    g_endChatAtExit = [&chat] { chat.ExitMain(); };
+    std::atexit(EndChatAtExit);
 
-    if (chat.OnInitDialog() && !chat.Ended()) app.exec();
+    const bool started = chat.OnInitDialog() && !chat.Ended();
+    std::vector<std::string> problems = Utf8Texts(skin.TakeErrors());
+    bool failed = !problems.empty() || chat.StartFailed();
+    std::vector<std::string> warnings;
+    for (const zc::StartupNotice& notice : chat.StartupNotices()) (notice.fatal ? problems : warnings).push_back(notice.text);
+    if (started) {
+        zc::TellUser(warnings, false, false, &window);
+        app.exec();
+        // A theme that could not be applied again ends the chat too.
+        problems = Utf8Texts(skin.TakeErrors());
+        failed = !problems.empty();
+    } else {
+        problems.insert(problems.end(), warnings.begin(), warnings.end());
+    }
     dumpPages();
+    g_endChatAtExit = nullptr;
     chat.ExitMain();
     chatPtr = nullptr;
     window.AttachChat(nullptr);
-    return 0;
+    zc::TellUser(problems, true, true, nullptr);
+    return failed ? 1 : 0;
 }
 
 }  // namespace

@@ -16,6 +16,11 @@ public:
     // Hardware address of the interface that holds ip, as raw bytes; empty when none.
     virtual std::string HardwareAddressOf(const std::string& /*ip*/) const { return {}; }
     virtual std::string EnvironmentValue(const std::string& name) const = 0;
+    // Claims an identity among the running copies on this machine and network, of every user;
+    // false when another copy holds it. Claiming one it already holds again is fine.
+    virtual bool ClaimIdentity(const std::string& /*id*/) { return true; }
+    // Gives every claim up, when the chat ends.
+    virtual void ReleaseIdentities() {}
 };
 
 }  // namespace zc

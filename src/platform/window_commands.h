@@ -5,6 +5,8 @@ namespace zc {
 // Commands the window's buttons and menus send to the chat.
 enum WindowCommand : int {
     ID_OPTIONS = 32780,
+    ID_HISTORY_PRIVATE = 32781,  // this month's private messages and alerts
+    ID_HISTORY_MAIN = 32782,     // this month's public chat
     ID_CLEARCHAT = 32783,
     ID_CHATMODE_MENU = 32792,
     ID_REFRESH = 32805,

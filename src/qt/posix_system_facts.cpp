@@ -1,6 +1,10 @@
 #include "qt/posix_system_facts.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <ifaddrs.h>
@@ -83,6 +87,65 @@ std::string PosixSystemFacts::HardwareAddressOf(const std::string& ip) const {
     }
     freeifaddrs(list);
     return hardware;
+}
+
+namespace {
+
+// Copies in different network namespaces are on different networks; their identities may meet.
+std::string NetworkNamespace() {
+    std::error_code ec;
+    const std::string link = std::filesystem::read_symlink("/proc/self/ns/net", ec).string();
+    std::string digits;
+    for (char c : link)
+        if (c >= '0' && c <= '9') digits += c;
+    return digits.empty() ? "0" : digits;
+}
+
+bool PlainIdentity(const std::string& id) {
+    if (id.empty() || id.size() > 64) return false;
+    for (char c : id)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+    return true;
+}
+
+// Another user's lock file may only be opened, never created or followed as a link.
+int OpenLockFile(const std::string& path) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) return fd;
+        if (errno != ENOENT) return -1;
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::fchmod(fd, 0644);  // whatever the umask, the other users must be able to open it
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+PosixSystemFacts::~PosixSystemFacts() { ReleaseIdentities(); }
+
+bool PosixSystemFacts::ClaimIdentity(const std::string& id) {
+    if (claims_.count(id)) return true;
+    if (!PlainIdentity(id)) return false;
+    const std::string path = lockDir_ + "/zeltochat-id-" + NetworkNamespace() + "-" + id + ".lock";
+    const int fd = OpenLockFile(path);
+    // A file we may not open is somebody's claim; without a lock folder there is no telling.
+    if (fd < 0) return errno != EACCES && errno != EPERM;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    claims_[id] = fd;
+    return true;
+}
+
+void PosixSystemFacts::ReleaseIdentities() {
+    for (const auto& [id, fd] : claims_) ::close(fd);
+    claims_.clear();
 }
 
 }  // namespace zc

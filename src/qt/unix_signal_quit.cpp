@@ -13,7 +13,7 @@ namespace zc {
 namespace {
 // One pair per process; the handler may only write to it.
 int g_pipe[2] = {-1, -1};
-struct sigaction g_oldTerm {}, g_oldInt {}, g_oldUsr1 {};
+struct sigaction g_oldTerm {}, g_oldInt {}, g_oldHup {}, g_oldUsr1 {};
 
 void OnSignal(int signal) {
     const int saved = errno;
@@ -36,6 +36,7 @@ UnixSignalQuit::UnixSignalQuit(std::function<void(int)> onSignal) : onSignal_(st
     sa.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &sa, &g_oldTerm);
     sigaction(SIGINT, &sa, &g_oldInt);
+    sigaction(SIGHUP, &sa, &g_oldHup);
     sigaction(SIGUSR1, &sa, &g_oldUsr1);
 }
 
@@ -43,6 +44,7 @@ UnixSignalQuit::~UnixSignalQuit() {
     if (!notifier_) return;
     sigaction(SIGTERM, &g_oldTerm, nullptr);
     sigaction(SIGINT, &g_oldInt, nullptr);
+    sigaction(SIGHUP, &g_oldHup, nullptr);
     sigaction(SIGUSR1, &g_oldUsr1, nullptr);
     notifier_.reset();
     ::close(g_pipe[0]);

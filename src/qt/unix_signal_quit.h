@@ -6,7 +6,8 @@ class QSocketNotifier;
 
 namespace zc {
 
-// SIGTERM, SIGINT and SIGUSR1 reach the event loop as a call, so the chat can end in order.
+// SIGTERM, SIGINT, SIGHUP (the session or the terminal went away) and SIGUSR1 reach the
+// event loop as a call, so the chat can end in order.
 class UnixSignalQuit {
 public:
     explicit UnixSignalQuit(std::function<void(int signal)> onSignal);

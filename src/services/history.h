@@ -1,9 +1,14 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace zc {
 
 class Clock;
+
+// Written first into every new history file, so a browser shows its windows-1251 text right.
+inline constexpr char kHistoryCharsetLine[] =
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\n";
 
 // Monthly history pages: public chat, and private messages with alerts.
 class ChatHistory {
@@ -16,5 +21,9 @@ public:
 private:
     const Clock& clock_;
 };
+
+// The last count lines of a history file as HTML fragments, oldest first: the charset line
+// and empty lines left out, each line without the break that ends the entry before it.
+std::vector<std::string> LastHistoryLines(const std::string& path, size_t count);
 
 }  // namespace zc

@@ -122,6 +122,18 @@ TEST_F(TerminalPage, PagesSurviveTheirViewsAndAreDumped) {
     EXPECT_NE(error.find("blocker"), std::string::npos);
 }
 
+TEST_F(TerminalPage, PrivateLinesAreMarkedNotOnlyByColour) {
+    doc->AppendChatLine("psst", "Bob", ChatLineKind::Private);
+    doc->AppendChatLine("public", "Bob", ChatLineKind::Message);
+    doc->AppendChatLine("in the room", "Bob", ChatLineKind::Private, doc->SecondTextView());
+    doc->AppendChatLine("", "", ChatLineKind::Private);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(TerminalLineText(lines[0]), "[private] <Bob>: psst");
+    EXPECT_EQ(TerminalLineText(lines[1]), "<Bob>: public");
+    EXPECT_EQ(TerminalLineText(lines[2]).rfind("[conference] [private] ", 0), 0u) << TerminalLineText(lines[2]);
+    EXPECT_EQ(TerminalLineText(lines[3]), "");
+}
+
 TEST(ChatLineText, PeerTextCannotSteerTheTerminal) {
     EXPECT_EQ(ChatLineText("red\x1b[31m &#27;[2J&#x1B;]0;title\x07 &#155;x\x7f"), "red[31m [2J]0;title x");
     // Bytes 0x80..0x9F are letters in windows-1251 ("Ђ" is 0x80), not C1 controls.
@@ -368,7 +380,8 @@ TEST_F(Session, BoardListsFileNamesAndDeleteAsksFirst) {
     const std::string file = files[0];
 
     session.OnLine("/board");
-    EXPECT_NE(out.Text().find("<Alice> bike for sale  (board\\" + file + ")"), std::string::npos);
+    // A path as this system writes them.
+    EXPECT_NE(out.Text().find("<Alice> bike for sale  (board/" + file + ")"), std::string::npos);
 
     session.OnLine("/delete 123.txt");
     EXPECT_NE(out.Text().find("-- no board message called 123.txt"), std::string::npos);
@@ -380,7 +393,10 @@ TEST_F(Session, BoardListsFileNamesAndDeleteAsksFirst) {
     ASSERT_TRUE(alice.chat.dialogs.Answer(false));
     EXPECT_TRUE(std::filesystem::exists("board/" + file));
 
-    session.OnLine("/delete board\\" + file);
+    session.OnLine("/delete board/" + file);
+    ASSERT_EQ(alice.chat.dialogs.open.size(), 1u);
+    ASSERT_TRUE(alice.chat.dialogs.Answer(false));
+    session.OnLine("/delete board\\" + file);  // the board page's own form of the name
     ASSERT_EQ(alice.chat.dialogs.open.size(), 1u);
     ASSERT_TRUE(alice.chat.dialogs.Answer(true));
     EXPECT_FALSE(std::filesystem::exists("board/" + file));
@@ -388,6 +404,38 @@ TEST_F(Session, BoardListsFileNamesAndDeleteAsksFirst) {
     session.OnLine("/board");
     EXPECT_EQ(out.Text().find(file, mark), std::string::npos);
     EXPECT_NE(out.Text().find("-- the board is empty", mark), std::string::npos);
+}
+
+TEST_F(Session, HistoryPrintsTheFileAndItsLastLines) {
+    session.SetReady();
+    CChatMainDlg& chat = alice.chat.Use();
+    session.OnLine("/history private");
+    EXPECT_NE(out.Text().find("-- history file " + chat.ProgramDir() + chat.History().PathFor(false) + "\n"),
+              std::string::npos)
+        << out.Text();
+    EXPECT_NE(out.Text().find("-- nothing in it yet this month"), std::string::npos);
+
+    // As the chat writes it: windows-1251 fragments.
+    for (int i = 1; i <= 24; ++i)
+        chat.History().AppendHistory("<span>note " + std::to_string(i) + " \xEF\xF0\xE8</span>", true, false);
+    size_t mark = out.Text().size();
+    session.OnLine("/history");
+    std::string shown = out.Text().substr(mark);
+    EXPECT_EQ(shown.rfind("-- history file " + chat.ProgramDir() + chat.History().PathFor(true) + "\n", 0), 0u)
+        << shown;
+    EXPECT_EQ(shown.find("note 4 "), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\nnote 5 при\n"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\nnote 24 при\n"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("<"), std::string::npos) << shown;
+
+    session.OnLine("MSG->Bob: just for you");
+    lan.Pump();
+    mark = out.Text().size();
+    session.OnLine("/history private");
+    shown = out.Text().substr(mark);
+    EXPECT_NE(shown.find("just for you"), std::string::npos) << shown;
+    session.OnLine("/history nonsense");
+    EXPECT_NE(out.Text().find("-- /history shows"), std::string::npos);
 }
 
 }  // namespace zc

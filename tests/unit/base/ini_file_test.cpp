@@ -59,3 +59,42 @@ TEST(IniFile, WriteFailsVisiblyInAMissingFolder) {
 }
 
 }  // namespace zc
+
+namespace zc {
+using test::TempRoot;
+
+TEST(IniFile, AUtf8FileFromALinuxEditorIsReadAsWindows1251) {
+    TempRoot root(false);
+    const std::string utf8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";  // "Привет"
+    const std::string cp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
+    root.Write("u.cfg", "[INFO]\nCHATNAME=" + utf8 + "\n");
+    EXPECT_EQ(ReadIniValue("u.cfg", "INFO", "CHATNAME"), cp1251);
+    // With the mark some editors put first, and a sign the code page lacks.
+    root.Write("bom.cfg", "\xEF\xBB\xBF[INFO]\r\nCHATNAME=" + utf8 + " \xE2\x9C\x93\r\n");
+    EXPECT_EQ(ReadIniValue("bom.cfg", "INFO", "CHATNAME"), cp1251 + " &#10003;");
+    // A windows-1251 file is no valid UTF-8 and stays as it is; so does a plain ASCII one.
+    root.Write("w.cfg", "[INFO]\r\nCHATNAME=" + cp1251 + "\r\n");
+    EXPECT_EQ(ReadIniValue("w.cfg", "INFO", "CHATNAME"), cp1251);
+    // Overlong and surrogate forms are not UTF-8: the bytes are taken as windows-1251.
+    root.Write("bad.cfg", "[INFO]\nA=\xC0\xAF\nB=\xED\xA0\x80\n");
+    EXPECT_EQ(ReadIniValue("bad.cfg", "INFO", "A"), "\xC0\xAF");
+}
+
+TEST(IniFile, WritingIntoAUtf8FileKeepsItUtf8) {
+    TempRoot root(false);
+    const std::string utf8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+    const std::string cp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
+    root.Write("u.cfg", "\xEF\xBB\xBF[GLOBAL]\nMODE=1\n; \xE2\x9C\x93 kept\n[INFO]\nCHATNAME=" + utf8 + "\n");
+    ASSERT_TRUE(WriteIniValue("u.cfg", "GLOBAL", "MODE", "2"));
+    ASSERT_TRUE(WriteIniValue("u.cfg", "GROUPS", "GROUP0", cp1251));
+    EXPECT_EQ(root.Read("u.cfg"), "\xEF\xBB\xBF[GLOBAL]\nMODE=2\n; \xE2\x9C\x93 kept\n[INFO]\nCHATNAME=" + utf8 +
+                                      "\n[GROUPS]\nGROUP0=" + utf8 + "\n");
+    EXPECT_EQ(ReadIniValue("u.cfg", "GROUPS", "GROUP0"), cp1251);
+    EXPECT_EQ(ReadIniValue("u.cfg", "INFO", "CHATNAME"), cp1251);
+    // A windows-1251 file gets windows-1251 bytes.
+    root.Write("w.cfg", "[INFO]\r\nCHATNAME=" + cp1251 + "\r\n");
+    ASSERT_TRUE(WriteIniValue("w.cfg", "INFO", "CHATNAME", cp1251 + "2"));
+    EXPECT_EQ(root.Read("w.cfg"), "[INFO]\r\nCHATNAME=" + cp1251 + "2\r\n");
+}
+
+}  // namespace zc
