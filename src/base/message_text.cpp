@@ -1,6 +1,7 @@
 #include "base/message_text.h"
 
 #include <array>
+#include <string_view>
 #include <filesystem>
 
 #include "base/text_helpers.h"
@@ -23,33 +24,73 @@ std::vector<std::string> TagScan(const std::string& text, const std::string& ope
     return items;
 }
 
+namespace {
+
+constexpr std::array<std::string_view, 4> kLinkPrefixes = {"www.", "ftp.", "\\\\", "mailto:"};
+
+// The length of the link prefix that starts at text[at], 0 for none.
+size_t LinkPrefixAt(const std::string& text, size_t at, bool networkPaths) {
+    for (std::string_view prefix : kLinkPrefixes) {
+        if (!networkPaths && prefix == "\\\\") continue;
+        if (text.compare(at, prefix.size(), prefix) == 0) return prefix.size();
+    }
+    return 0;
+}
+
+}  // namespace
+
+// One pass: a link starts at any of the prefixes and runs to the next blank or "|". Repeated
+// addresses are marked once each, however often they come (wrapping each by a search over
+// the whole text grew with the square of the repeats).
 std::string AutoLink(const std::string& text) {
-    static const std::array<std::string, 4> prefixes = {"www.", "ftp.", "\\\\", "mailto:"};
-    std::string out = text;
-    for (const std::string& prefix : prefixes) {
-        if (prefix == "\\\\" && out.find("[IMG]\\\\") != std::string::npos) continue;
-        for (const std::string& word : TagScan(out, prefix, "")) {
-            const std::string whole = prefix + word;
-            out = ReplaceAll(out, whole, "[URL]" + whole + "[/URL]");
+    // A picture on a network path is the picture's, not a link.
+    const bool networkPaths = text.find("[IMG]\\\\") == std::string::npos;
+    std::string out;
+    out.reserve(text.size() + 64);
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t prefix = LinkPrefixAt(text, i, networkPaths);
+        if (prefix == 0) {
+            out += text[i++];
+            continue;
         }
+        size_t end = text.find_first_of(" |", i + prefix);
+        if (end == std::string::npos) end = text.size();
+        if (end == i + prefix) {  // a bare prefix is no address
+            out.append(text, i, prefix);
+        } else {
+            out += "[URL]";
+            out.append(text, i, end - i);
+            out += "[/URL]";
+        }
+        i = end;
     }
     return out;
 }
 
 std::string PictureConversion(const std::string& text, bool showImages) {
-    std::string out = text;
-    for (const std::string& p : TagScan(text, "[IMG]", "[/IMG]")) {
-        std::string html;
-        std::error_code ec;
-        if (!showImages) {
-            html = "<a class=\"urllink\" href=\"" + p + "\">" + p + "</a>";
-        } else if (std::filesystem::exists(ReplaceAll(p, "\\", "/"), ec)) {
-            html = ReplaceAll("<img class=\"image\" src=\"file://" + p + "\" title=\"" + p + "\">", "\\", "/");
+    static const std::string open = "[IMG]", close = "[/IMG]";
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t at = text.find(open, i);
+        const size_t end = at == std::string::npos ? at : text.find(close, at + open.size());
+        if (end == std::string::npos) break;  // an unmatched tag stays as typed
+        out.append(text, i, at - i);
+        const std::string p = text.substr(at + open.size(), end - at - open.size());
+        if (p.empty()) {
+            out += open + close;
+        } else if (!showImages) {
+            out += "<a class=\"urllink\" href=\"" + p + "\">" + p + "</a>";
+        } else if (std::error_code ec; std::filesystem::exists(ReplaceAll(p, "\\", "/"), ec)) {
+            out += ReplaceAll("<img class=\"image\" src=\"file://" + p + "\" title=\"" + p + "\">", "\\", "/");
         } else {
-            html = p;
+            out += p;
         }
-        out = ReplaceAll(out, "[IMG]" + p + "[/IMG]", html);
+        i = end + close.size();
     }
+    out.append(text, i, std::string::npos);
     return out;
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "support/temp_root.h"
 
 namespace zc {
@@ -36,6 +38,39 @@ TEST(Markup, PicturesByExistenceAndSetting) {
     EXPECT_EQ(MessageTextSanitizer("[IMG]" + path + "[/IMG]", true, false),
               "<a class=\"urllink\" href=\"" + path + "\">" + path + "</a>");
     EXPECT_EQ(MessageTextSanitizer("[IMG]/no/such.png[/IMG]", true), "/no/such.png");
+}
+
+}  // namespace zc
+
+namespace zc {
+
+// Honest lines as users write them, with what the pages got for them before the one-pass marking.
+TEST(Markup, LinksGoldenCases) {
+    std::ifstream in(std::string(ZC_GOLDEN_DIR) + "/markup/links.cases", std::ios::binary);
+    ASSERT_TRUE(in);
+    std::string line, input;
+    int cases = 0;
+    while (std::getline(in, line)) {
+        if (line.rfind("<<< ", 0) == 0) input = line.substr(4);
+        if (line.rfind(">>> ", 0) != 0) continue;
+        EXPECT_EQ(ChatUrlLinker(MessageTextSanitizer(input, true)), line.substr(4)) << input;
+        ++cases;
+    }
+    EXPECT_GE(cases, 14);
+}
+
+TEST(Markup, RepeatedAddressesCostTheirLengthNotItsSquare) {
+    std::string text = "1:";
+    for (int i = 0; i < 670; ++i) text += "www.a ";
+    const std::string page = ChatUrlLinker(MessageTextSanitizer(text, true));
+    // Each address becomes one anchor of a bounded size; before, 4 KB became 4.9 MB.
+    size_t anchors = 0;
+    for (size_t at = page.find("<a "); at != std::string::npos; at = page.find("<a ", at + 1)) ++anchors;
+    EXPECT_EQ(anchors, 670u);
+    EXPECT_LT(page.size(), text.size() * 16);
+    std::string pictures;
+    for (int i = 0; i < 400; ++i) pictures += "[IMG]/no/x[/IMG]";
+    EXPECT_EQ(MessageTextSanitizer(pictures, true).size(), 400u * 5);
 }
 
 }  // namespace zc
