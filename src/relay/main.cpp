@@ -1,5 +1,6 @@
 // zeltorelay: the relay server for chat clients in relay mode.
 #include <arpa/inet.h>
+#include <sys/resource.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -16,17 +17,20 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: zeltorelay [--port N] [--bind ADDR] [--echo]\n"
+    "Usage: zeltorelay [--port N] [--bind ADDR] [--echo] [--max-clients N] [--quiet-timeout S]\n"
     "Relay server for ZeltoChat clients in relay mode: every zero-terminated packet\n"
     "a client sends is passed on to every other connected client.\n"
     "\n"
     "  --port N     TCP port to listen on (default 9011; 0 picks a free one)\n"
     "  --bind ADDR  IPv4 address to listen on (default 0.0.0.0, all addresses)\n"
     "  --echo       also send each packet back to its sender\n"
+    "  --max-clients N    refuse connections beyond N clients (default 10000)\n"
+    "  --quiet-timeout S  drop a client whose link is gone after S seconds without\n"
+    "                     an answer (default 60, at least 2)\n"
     "  -h, --help   show this help and exit\n"
     "\n"
-    "A client that lets more than 1 MiB pile up unread, or sends 4096 bytes\n"
-    "without a zero byte, is disconnected. Connections are logged to standard\n"
+    "A client that lets more than 1 MiB pile up unread, or sends more than 4096\n"
+    "bytes without a zero byte, is disconnected. Connections are logged to standard\n"
     "error. SIGTERM or SIGINT stops the server.\n";
 
 enum class Parsed { Run, Help, Error };
@@ -41,7 +45,8 @@ Parsed ParseArgs(int argc, char** argv, zc::relay::RelayConfig& config, std::str
             arg = arg.substr(0, eq);
             hasValue = true;
         }
-        const bool takesValue = arg == "--port" || arg == "--bind";
+        const bool takesValue =
+            arg == "--port" || arg == "--bind" || arg == "--max-clients" || arg == "--quiet-timeout";
         if (!takesValue && hasValue) {
             error = "option " + std::string(arg) + " takes no value";
             return Parsed::Error;
@@ -64,6 +69,21 @@ Parsed ParseArgs(int argc, char** argv, zc::relay::RelayConfig& config, std::str
                 return Parsed::Error;
             }
             config.port = static_cast<uint16_t>(port);
+        } else if (arg == "--max-clients" || arg == "--quiet-timeout") {
+            const bool clients = arg == "--max-clients";
+            const unsigned long low = clients ? 1 : 2, high = clients ? 1000000 : 86400;
+            unsigned long number = 0;
+            auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
+            if (value.empty() || ec != std::errc() || end != value.data() + value.size() || number < low ||
+                number > high) {
+                error = "bad " + std::string(arg) + " '" + std::string(value) + "': expected a number from " +
+                        std::to_string(low) + " to " + std::to_string(high);
+                return Parsed::Error;
+            }
+            if (clients)
+                config.maxClients = number;
+            else
+                config.quietTimeout = std::chrono::seconds(number);
         } else if (arg == "--bind") {
             in_addr probe{};
             if (inet_pton(AF_INET, std::string(value).c_str(), &probe) != 1) {
@@ -117,6 +137,14 @@ int main(int argc, char** argv) {
         (stopFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK)) < 0) {
         std::fprintf(stderr, "zeltorelay: cannot set up signal handling: %s\n", std::strerror(errno));
         return 1;
+    }
+
+    // Each client holds a descriptor; take all the system allows, the client cap and the
+    // out-of-descriptors refusal handle the rest.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
     }
 
     zc::relay::RelayServer server(config, LogLine);

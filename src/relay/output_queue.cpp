@@ -4,30 +4,38 @@
 
 namespace zc::relay {
 
-bool OutputQueue::Push(std::shared_ptr<const std::string> packet) {
-    if (!packet || packet->empty()) return true;
-    if (packet->size() > limit_ - std::min(pending_, limit_)) return false;
-    pending_ += packet->size();
-    packets_.push_back(std::move(packet));
+bool OutputQueue::Push(std::shared_ptr<const std::string> chunk) {
+    if (!chunk || chunk->empty()) return true;
+    if (chunk->size() > limit_ - std::min(pending_, limit_)) return false;
+    pending_ += chunk->size();
+    chunks_.push_back(std::move(chunk));
     return true;
 }
 
-std::string_view OutputQueue::Front() const {
-    if (packets_.empty()) return {};
-    return std::string_view(*packets_.front()).substr(offset_);
+size_t OutputQueue::Gather(iovec* iov, size_t max) const {
+    size_t n = 0;
+    size_t skip = offset_;
+    for (auto it = chunks_.begin(); it != chunks_.end() && n < max; ++it, ++n) {
+        // writev takes the bytes as read-only despite the plain pointer.
+        iov[n].iov_base = const_cast<char*>((*it)->data() + skip);
+        iov[n].iov_len = (*it)->size() - skip;
+        skip = 0;
+    }
+    return n;
 }
 
 void OutputQueue::Consume(size_t written) {
-    while (written > 0 && !packets_.empty()) {
-        const size_t rest = packets_.front()->size() - offset_;
-        const size_t step = std::min(written, rest);
-        offset_ += step;
-        pending_ -= step;
-        written -= step;
-        if (offset_ == packets_.front()->size()) {
-            packets_.pop_front();
-            offset_ = 0;
+    written = std::min(written, pending_);
+    pending_ -= written;
+    while (written > 0) {
+        const size_t rest = chunks_.front()->size() - offset_;
+        if (written < rest) {
+            offset_ += written;
+            return;
         }
+        written -= rest;
+        offset_ = 0;
+        chunks_.pop_front();
     }
 }
 

@@ -4,10 +4,11 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -19,7 +20,9 @@ namespace zc::relay {
 namespace {
 
 constexpr size_t kReadChunk = 64 * 1024;
-// After running out of descriptors, stop accepting for a while instead of spinning.
+constexpr size_t kMaxEvents = 1024;
+constexpr size_t kMaxIov = 1024;  // IOV_MAX on Linux
+// After an accept error we cannot answer, stop accepting for a while instead of spinning.
 constexpr auto kAcceptPause = std::chrono::milliseconds(200);
 
 std::string Endpoint(const sockaddr_in& addr) {
@@ -32,6 +35,22 @@ std::string Clients(size_t n) { return "(" + std::to_string(n) + (n == 1 ? " cli
 
 std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
+int OpenSpare() { return open("/dev/null", O_RDONLY | O_CLOEXEC); }
+
+// Keepalive probes start after half the quiet timeout; the user timeout bounds both an
+// unanswered probe series and unacknowledged data, so a vanished peer goes after about that
+// timeout whether the relay was talking to it or not.
+void SetQuietTimeout(int fd, std::chrono::seconds timeout) {
+    const int total = static_cast<int>(std::max<long long>(2, timeout.count()));
+    const int one = 1, idle = std::max(1, total / 2), interval = std::max(1, total / 6), probes = 3;
+    const unsigned userTimeoutMs = static_cast<unsigned>(total) * 1000u;
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+}
+
 }  // namespace
 
 struct RelayServer::Client {
@@ -40,8 +59,10 @@ struct RelayServer::Client {
     std::string peer;
     StreamSplitter splitter;
     OutputQueue queue;
-    bool blocked = false;      // last send hit EAGAIN: wait for POLLOUT
-    std::string closeReason;   // non-empty once dropped; closed by Sweep
+    bool wantOut = false;     // socket was full: EPOLLOUT is watched until the queue drains
+    bool queued = false;      // in toFlush_ for this round
+    bool closing = false;     // dropped; closed by Sweep at the end of the round
+    std::string closeReason;
 };
 
 RelayServer::RelayServer(RelayConfig config, LogFn log)
@@ -51,7 +72,8 @@ RelayServer::RelayServer(RelayConfig config, LogFn log)
 
 RelayServer::~RelayServer() {
     for (auto& c : clients_) close(c->fd);
-    if (listenFd_ >= 0) close(listenFd_);
+    for (int fd : {listenFd_, epollFd_, spareFd_})
+        if (fd >= 0) close(fd);
 }
 
 bool RelayServer::Listen(std::string& error) {
@@ -63,6 +85,11 @@ bool RelayServer::Listen(std::string& error) {
         return false;
     }
     const std::string where = config_.bindAddress + ":" + std::to_string(config_.port);
+    if (epollFd_ < 0 && (epollFd_ = epoll_create1(EPOLL_CLOEXEC)) < 0) {
+        error = ErrnoText("epoll_create1");
+        return false;
+    }
+    if (spareFd_ < 0) spareFd_ = OpenSpare();
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         error = ErrnoText("socket");
@@ -86,38 +113,62 @@ bool RelayServer::Listen(std::string& error) {
 }
 
 bool RelayServer::Run(int stopFd) {
-    std::vector<pollfd> fds;
-    bool ok = true;
-    for (;;) {
-        const bool accepting = listenFd_ >= 0 && std::chrono::steady_clock::now() >= acceptPausedUntil_;
-        fds.clear();
-        fds.push_back({stopFd, POLLIN, 0});
-        fds.push_back({accepting ? listenFd_ : -1, POLLIN, 0});  // poll skips a negative fd
-        for (const auto& c : clients_)
-            fds.push_back({c->fd, static_cast<short>(POLLIN | (c->blocked ? POLLOUT : 0)), 0});
-
-        const int timeout = accepting ? -1 : static_cast<int>(kAcceptPause.count());
-        if (poll(fds.data(), fds.size(), timeout) < 0) {
+    epoll_event stopEvent{};
+    stopEvent.events = EPOLLIN;
+    stopEvent.data.fd = stopFd;
+    if (epollFd_ < 0 || listenFd_ < 0 || epoll_ctl(epollFd_, EPOLL_CTL_ADD, stopFd, &stopEvent) != 0) {
+        log_(epollFd_ < 0 || listenFd_ < 0 ? std::string("not listening") : ErrnoText("epoll_ctl"));
+        return false;
+    }
+    acceptPausedUntil_ = {};
+    std::vector<epoll_event> events(kMaxEvents);
+    bool ok = true, stop = false;
+    while (!stop) {
+        int timeout = -1;
+        if (!acceptWatched_) {
+            const auto wait = acceptPausedUntil_ - std::chrono::steady_clock::now();
+            if (wait <= std::chrono::steady_clock::duration::zero()) {
+                epoll_event ev{};
+                ev.events = EPOLLIN;
+                ev.data.fd = listenFd_;
+                acceptWatched_ = epoll_ctl(epollFd_, EPOLL_CTL_ADD, listenFd_, &ev) == 0;
+                if (!acceptWatched_) acceptPausedUntil_ = std::chrono::steady_clock::now() + kAcceptPause;
+            }
+            if (!acceptWatched_)
+                timeout = static_cast<int>(std::max<long long>(
+                    1, std::chrono::duration_cast<std::chrono::milliseconds>(acceptPausedUntil_ -
+                                                                             std::chrono::steady_clock::now())
+                           .count()));
+        }
+        const int n = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
+        if (n < 0) {
             if (errno == EINTR) continue;
-            log_(ErrnoText("poll"));
+            log_(ErrnoText("epoll_wait"));
             ok = false;
             break;
         }
-        if (fds[0].revents) break;
-
-        // Accept only after the reads, so fds[i + 2] still matches clients_[i].
-        for (size_t i = 0; i < clients_.size(); ++i) {
-            Client& c = *clients_[i];
-            const short ev = fds[i + 2].revents;
-            if (!c.closeReason.empty()) continue;
-            if (ev & POLLOUT) c.blocked = false;
-            if (ev & (POLLIN | POLLHUP | POLLERR)) ReadFrom(c);
+        for (int i = 0; i < n; ++i) {
+            const int fd = events[i].data.fd;
+            const uint32_t ev = events[i].events;
+            if (fd == stopFd) {
+                stop = true;
+            } else if (fd == listenFd_) {
+                if (acceptWatched_) AcceptAll();
+            } else if (static_cast<size_t>(fd) < byFd_.size() && byFd_[fd] && !byFd_[fd]->closing) {
+                Client& c = *byFd_[fd];
+                if (ev & EPOLLOUT) Flush(c);
+                if (!c.closing && (ev & (EPOLLIN | EPOLLHUP | EPOLLERR))) ReadFrom(c);
+            }
         }
-        if (fds[1].revents & POLLIN) AcceptAll();
-        for (auto& c : clients_)
-            if (c->closeReason.empty() && !c->blocked && !c->queue.Empty()) Flush(*c);
+        // Everything a round queued for a client leaves in one gathered write.
+        for (Client* c : toFlush_) {
+            c->queued = false;
+            if (!c->closing && !c->wantOut) Flush(*c);
+        }
+        toFlush_.clear();
         Sweep();
     }
+    epoll_ctl(epollFd_, EPOLL_CTL_DEL, stopFd, nullptr);
     CloseAll(ok ? "relay stopping" : "relay failed");
     return ok;
 }
@@ -127,37 +178,99 @@ void RelayServer::AcceptAll() {
         sockaddr_in addr{};
         socklen_t len = sizeof addr;
         int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
-            switch (errno) {
-                case EAGAIN:
+        if (fd >= 0) {
+            AdmitOrRefuse(fd, Endpoint(addr));
+            continue;
+        }
+        switch (errno) {
+            case EAGAIN:
 #if EWOULDBLOCK != EAGAIN
-                case EWOULDBLOCK:
+            case EWOULDBLOCK:
 #endif
-                    return;
-                // The connection died in the backlog; the next one may be fine.
-                case EINTR:
-                case ECONNABORTED:
-                case EPROTO:
-                case ENETDOWN:
-                case ENETUNREACH:
-                case EHOSTUNREACH:
-                case EHOSTDOWN:
-                case ENONET:
-                case ENOPROTOOPT:
-                case EOPNOTSUPP:
-                    continue;
-                default:
-                    log_(ErrnoText("accept") + ", not accepting for a moment");
-                    acceptPausedUntil_ = std::chrono::steady_clock::now() + kAcceptPause;
-                    return;
+                return;
+            // The connection died in the backlog; the next one may be fine.
+            case EINTR:
+            case ECONNABORTED:
+            case EPROTO:
+            case ENETDOWN:
+            case ENETUNREACH:
+            case EHOSTUNREACH:
+            case EHOSTDOWN:
+            case ENONET:
+            case ENOPROTOOPT:
+            case EOPNOTSUPP:
+                continue;
+            case EMFILE:
+            case ENFILE:
+                // Free the spare descriptor for a moment to take the connection and close it,
+                // so the client hears no at once instead of waiting in the backlog.
+                if (spareFd_ >= 0) {
+                    close(spareFd_);
+                    len = sizeof addr;
+                    fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len, SOCK_CLOEXEC);
+                    const int acceptError = errno;
+                    if (fd >= 0) close(fd);
+                    spareFd_ = OpenSpare();
+                    if (fd >= 0) {
+                        Refuse(Endpoint(addr), "out of file descriptors");
+                        continue;
+                    }
+                    if (acceptError == EAGAIN || acceptError == EWOULDBLOCK) return;
+                }
+                [[fallthrough]];
+            default: {
+                const std::string why = ErrnoText("accept");
+                if (refusedInBurst_++ == 0) log_(why + ", not accepting for a moment");
+                ++stats_.refused;
+                epoll_ctl(epollFd_, EPOLL_CTL_DEL, listenFd_, nullptr);
+                acceptWatched_ = false;
+                acceptPausedUntil_ = std::chrono::steady_clock::now() + kAcceptPause;
+                return;
             }
         }
-        int one = 1;
-        // Packets are small and each must go out on its own, so no Nagle delay.
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        clients_.push_back(std::make_unique<Client>(fd, Endpoint(addr)));
-        log_("connect " + clients_.back()->peer + " " + Clients(LiveCount()));
     }
+}
+
+bool RelayServer::AdmitOrRefuse(int fd, const std::string& peer) {
+    if (live_ >= config_.maxClients) {
+        close(fd);
+        Refuse(peer, "client limit of " + std::to_string(config_.maxClients) + " reached");
+        return false;
+    }
+    int one = 1;
+    // Packets are small and each must go out at once, so no Nagle delay.
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    SetQuietTimeout(fd, config_.quietTimeout);
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.fd = fd;
+    if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev) != 0) {
+        const std::string why = ErrnoText("epoll_ctl");
+        close(fd);
+        Refuse(peer, why);
+        return false;
+    }
+    if (static_cast<size_t>(fd) >= byFd_.size()) byFd_.resize(static_cast<size_t>(fd) + 1, nullptr);
+    clients_.push_back(std::make_unique<Client>(fd, peer));
+    byFd_[fd] = clients_.back().get();
+    ++live_;
+    EndRefusals();
+    log_("connect " + peer + " " + Clients(live_));
+    return true;
+}
+
+void RelayServer::Refuse(const std::string& peer, const std::string& reason) {
+    ++stats_.refused;
+    if (refusedInBurst_++ == 0)
+        log_("refused " + peer + ": " + reason + " " + Clients(live_) +
+             "; further refusals are counted until a client is accepted");
+}
+
+void RelayServer::EndRefusals() {
+    if (refusedInBurst_ == 0) return;
+    log_("accepting again after refusing " + std::to_string(refusedInBurst_) + " connection" +
+         (refusedInBurst_ == 1 ? "" : "s"));
+    refusedInBurst_ = 0;
 }
 
 void RelayServer::ReadFrom(Client& client) {
@@ -165,61 +278,82 @@ void RelayServer::ReadFrom(Client& client) {
     if (n == 0) return Drop(client, "closed by peer");
     if (n < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
+        if (errno == ETIMEDOUT)
+            return Drop(client, "no answer for " + std::to_string(config_.quietTimeout.count()) + " s, link gone");
         return Drop(client, ErrnoText("read"));
     }
-    packets_.clear();
-    const bool fine = client.splitter.Feed(readBuffer_.data(), static_cast<size_t>(n), packets_);
-    Broadcast(client, packets_);
-    if (!fine) Drop(client, std::to_string(kMaxPacketBytes) + " bytes without a packet end");
+    ++stats_.reads;
+    std::string chunk;
+    const bool fine = client.splitter.Feed(readBuffer_.data(), static_cast<size_t>(n), chunk);
+    if (!chunk.empty()) Broadcast(client, std::move(chunk));
+    if (!fine) Drop(client, "over " + std::to_string(kMaxPacketText) + " bytes without a packet end");
 }
 
-void RelayServer::Broadcast(const Client& from, std::vector<std::string>& packets) {
-    for (std::string& text : packets) {
-        auto packet = std::make_shared<const std::string>(std::move(text));
-        for (auto& other : clients_) {
-            if (!other->closeReason.empty() || (other.get() == &from && !config_.echo)) continue;
-            if (!other->queue.Push(packet))
-                Drop(*other, "stopped reading, over " + std::to_string(kMaxBacklogBytes) + " bytes unsent");
+void RelayServer::Broadcast(const Client& from, std::string&& chunk) {
+    const auto shared = std::make_shared<const std::string>(std::move(chunk));
+    for (auto& other : clients_) {
+        Client& c = *other;
+        if (c.closing || (&c == &from && !config_.echo)) continue;
+        if (!c.queue.Push(shared)) {
+            Drop(c, "stopped reading, over " + std::to_string(kMaxBacklogBytes) + " bytes unsent");
+            continue;
+        }
+        if (!c.queued) {
+            c.queued = true;
+            toFlush_.push_back(&c);
         }
     }
 }
 
 void RelayServer::Flush(Client& client) {
+    iovec iov[kMaxIov];
     while (!client.queue.Empty()) {
-        // One send per packet: the client takes each read as a single packet.
-        const std::string_view data = client.queue.Front();
-        const ssize_t n = send(client.fd, data.data(), data.size(), MSG_NOSIGNAL);
+        const size_t count = client.queue.Gather(iov, kMaxIov);
+        size_t want = 0;
+        for (size_t i = 0; i < count; ++i) want += iov[i].iov_len;
+        msghdr message{};
+        message.msg_iov = iov;
+        message.msg_iovlen = count;
+        const ssize_t n = sendmsg(client.fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0) {
             if (errno == EINTR) continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                client.blocked = true;
-                return;
-            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) return WatchWrites(client, true);
             return Drop(client, ErrnoText("write"));
         }
+        ++stats_.writes;
         client.queue.Consume(static_cast<size_t>(n));
+        if (static_cast<size_t>(n) < want) return WatchWrites(client, true);
     }
+    WatchWrites(client, false);
+}
+
+void RelayServer::WatchWrites(Client& client, bool on) {
+    if (client.wantOut == on) return;
+    epoll_event ev{};
+    ev.events = EPOLLIN | (on ? EPOLLOUT : 0u);
+    ev.data.fd = client.fd;
+    if (epoll_ctl(epollFd_, EPOLL_CTL_MOD, client.fd, &ev) != 0) return Drop(client, ErrnoText("epoll_ctl"));
+    client.wantOut = on;
 }
 
 void RelayServer::Drop(Client& client, std::string reason) {
-    if (client.closeReason.empty()) client.closeReason = std::move(reason);
-}
-
-size_t RelayServer::LiveCount() const {
-    size_t n = 0;
-    for (const auto& c : clients_) n += c->closeReason.empty();
-    return n;
+    if (client.closing) return;
+    client.closing = true;
+    client.closeReason = std::move(reason);
+    --live_;
+    ++closing_;
 }
 
 void RelayServer::Sweep() {
-    const size_t live = LiveCount();
-    if (live == clients_.size()) return;
+    if (closing_ == 0) return;
     for (auto& c : clients_) {
-        if (c->closeReason.empty()) continue;
+        if (!c->closing) continue;
         close(c->fd);
-        log_("disconnect " + c->peer + ": " + c->closeReason + " " + Clients(live));
+        byFd_[c->fd] = nullptr;
+        log_("disconnect " + c->peer + ": " + c->closeReason + " " + Clients(live_));
     }
-    std::erase_if(clients_, [](const auto& c) { return !c->closeReason.empty(); });
+    std::erase_if(clients_, [](const auto& c) { return c->closing; });
+    closing_ = 0;
 }
 
 void RelayServer::CloseAll(const std::string& reason) {

@@ -6,6 +6,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <string>
@@ -21,19 +23,21 @@ namespace {
 
 class RelayProcess {
 public:
-    explicit RelayProcess(const std::vector<std::string>& args) {
+    // `launcher` goes before the program, e.g. prlimit to run it with fewer descriptors.
+    explicit RelayProcess(const std::vector<std::string>& args, const std::vector<std::string>& launcher = {}) {
         int out[2], err[2];
         if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-        std::vector<std::string> all{ZC_RELAY_BIN};
+        std::vector<std::string> all = launcher;
+        all.push_back(ZC_RELAY_BIN);
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (auto& a : all) argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid_, ZC_RELAY_BIN, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        if (posix_spawnp(&pid_, all[0].c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
         close(err[1]);
@@ -133,12 +137,13 @@ TEST(RelayProgram, HelpAndBadArguments) {
         RelayProcess relay({"--help"});
         ASSERT_TRUE(relay.Started());
         EXPECT_EQ(relay.Wait(), 0);
-        for (const char* option : {"--port", "--bind", "--echo"})
+        for (const char* option : {"--port", "--bind", "--echo", "--max-clients", "--quiet-timeout"})
             EXPECT_NE(relay.Out().find(option), std::string::npos) << option;
     }
     const std::vector<std::vector<std::string>> bad = {
         {"--port", "70000"}, {"--port", "9x"}, {"--port"}, {"--port="}, {"--bind", "300.1.2.3"},
-        {"--echo=yes"}, {"--verbose"}, {"9011"},
+        {"--echo=yes"}, {"--verbose"}, {"9011"}, {"--max-clients", "0"}, {"--max-clients", "-5"},
+        {"--quiet-timeout", "1"}, {"--quiet-timeout=2s"},
     };
     for (const auto& args : bad) {
         RelayProcess relay(args);
@@ -168,6 +173,48 @@ TEST(RelayProgram, PortInUseIsAnErrorWithStatus1) {
     EXPECT_EQ(relay.Wait(), 1);
     EXPECT_NE(relay.Err().find("cannot listen on 127.0.0.1:" + port), std::string::npos) << relay.Err();
     close(holder);
+}
+
+TEST(RelayProgram, OutOfDescriptorsRefusesAtOnceLogsOnceAndRecovers) {
+    // Few descriptors: the served clients use them up and the rest must be told no at once.
+    RelayProcess relay({"--bind", "127.0.0.1", "--port", "0"}, {"prlimit", "--nofile=16:16"});
+    ASSERT_TRUE(relay.Started());
+    const auto listening = relay.WaitForError(std::regex(R"(listening on 127\.0\.0\.1:(\d+))"));
+    ASSERT_TRUE(listening) << relay.Err();
+    const auto port = static_cast<uint16_t>(std::stoi(*listening));
+
+    std::vector<std::unique_ptr<TestClient>> clients;
+    for (int i = 0; i < 30; ++i) {
+        clients.push_back(std::make_unique<TestClient>(port));
+        if (!clients.back()->Ok()) GTEST_SKIP() << "cannot connect to 127.0.0.1; run inside a network namespace with lo up";
+    }
+    ASSERT_TRUE(relay.WaitForError(std::regex("refused 127\\.0\\.0\\.1:\\d+: out of file descriptors"))) << relay.Err();
+    // Longer than the old retry pause, so a line per retry would show.
+    std::this_thread::sleep_for(700ms);
+    relay.WaitForError(std::regex("$^"), 100ms);
+
+    std::vector<TestClient*> served, refused;
+    for (auto& c : clients) (relay.Err().find("connect " + c->Peer() + " ") != std::string::npos ? served : refused).push_back(c.get());
+    ASSERT_GE(served.size(), 2u) << relay.Err();
+    ASSERT_GE(refused.size(), 15u) << relay.Err();
+    for (TestClient* c : refused) EXPECT_TRUE(c->WaitClosed(3000ms)) << c->Peer() << " was left waiting";
+    const std::regex fdLines("out of file descriptors|Too many open files");
+    const auto lines = std::distance(std::sregex_iterator(relay.Err().begin(), relay.Err().end(), fdLines), {});
+    EXPECT_EQ(lines, 1) << relay.Err();
+
+    // The served clients were never disturbed.
+    ASSERT_TRUE(served[0]->SendPacket("served all along"));
+    EXPECT_EQ(served[1]->NextPacket(), "served all along");
+
+    // Once descriptors are free again a newcomer is served.
+    const std::string leaving = served.back()->Peer();
+    served.back()->Close();
+    ASSERT_TRUE(relay.WaitForError(std::regex("disconnect " + leaving + ": "))) << relay.Err();
+    TestClient newcomer(port);
+    ASSERT_TRUE(relay.WaitForError(std::regex("connect " + newcomer.Peer() + " "))) << relay.Err();
+    EXPECT_NE(relay.Err().find("accepting again after refusing"), std::string::npos);
+    ASSERT_TRUE(newcomer.SendPacket("newcomer"));
+    EXPECT_EQ(served[0]->NextPacket(), "newcomer");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // A plain blocking TCP client for the relay tests. It splits packets itself, independently of
 // the relay's own splitter, so a fault there cannot hide in both ends.
 #include <arpa/inet.h>
+#include <linux/filter.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -50,6 +51,14 @@ public:
     void Close() {
         if (fd_ >= 0) close(fd_);
         fd_ = -1;
+    }
+
+    // Drops every segment that reaches this socket before TCP sees it, so to the relay it is
+    // a peer whose link went away without a close: nothing is answered, not even keepalives.
+    bool GoDeaf() {
+        sock_filter dropAll[] = {{BPF_RET | BPF_K, 0, 0, 0}};
+        sock_fprog program{1, dropAll};
+        return setsockopt(fd_, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program) == 0;
     }
 
     bool Send(std::string_view bytes) {
