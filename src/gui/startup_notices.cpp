@@ -1,5 +1,6 @@
 #include "gui/startup_notices.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
@@ -26,12 +27,17 @@ void TellUser(const std::vector<std::string>& utf8Texts, bool fatal, bool wait, 
     box->setAttribute(Qt::WA_DeleteOnClose);
     // Nobody may be at the screen: the box goes by itself, and the program does not wait for ever.
     QTimer::singleShot(kNoticeSeconds * 1000, box, [box] { box->close(); });
-    if (wait) {
-        box->exec();
-    } else {
+    if (!wait) {
         box->setModal(false);
         box->show();
+        return;
     }
+    // The chat's own end request may still be queued, and once run it ends every nested event
+    // loop at once; so it goes first, and the box gets an event loop of its own.
+    QCoreApplication::processEvents();
+    QObject::connect(box, &QObject::destroyed, [] { QCoreApplication::exit(0); });
+    box->show();
+    QCoreApplication::exec();
 }
 
 }  // namespace zc
