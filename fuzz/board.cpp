@@ -1,0 +1,57 @@
+// A board record as a peer sends it: stored, read back, forwarded and shown on the board page.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "base/message_text.h"
+#include "fuzz_support.h"
+#include "services/board_entries.h"
+#include "services/board_store.h"
+#include "support/fakes.h"
+
+namespace {
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string& folder = zc::fuzz::ScratchFolder();
+    static zc::test::FakeClock clock;
+    (void)folder;
+
+    std::error_code ec;
+    std::filesystem::remove_all(zc::kBoardFolder, ec);
+    const std::string name = "1765188000.mes";
+    const std::string content(reinterpret_cast<const char*>(data), size);
+    ZC_FUZZ_CHECK(zc::WriteBoardFile(name, content), "record not stored");
+
+    // What we forward reads the same when the next copy forwards it again.
+    const std::string sent = zc::ReadBoardFileForSend(name);
+    ZC_FUZZ_CHECK(sent.rfind(name + ";", 0) == 0, "forwarded record without its name");
+    ZC_FUZZ_CHECK(zc::WriteBoardFile(name, sent.substr(name.size() + 1)), "forwarded record not stored");
+    ZC_FUZZ_CHECK(zc::ReadBoardFileForSend(name) == sent, "a forwarded record changes on the way");
+
+    const std::string path = std::string(zc::kBoardFolder) + "/" + name;
+    for (const char* tag : {"TimeLife", "CreateTime", "MessageCategory", "UserName", "MessageBody"})
+        (void)zc::ReadBoardTag(tag, path);
+    (void)zc::IsOwnBoardMessage(path, "Alice");
+    (void)zc::ListOwnBoardFiles("Alice", "10.0.0.1");
+
+    const zc::BoardEntryFormat format{
+        clock,
+        30,
+        [](const std::string& s) { return zc::MessageTextSanitizer(s, true, true); },
+        [](const std::string& s) { return s; },
+        [](const std::string& n) { return "<span class=\"username\">" + n + "</span>"; },
+        [](const std::string&) { return std::string(); },
+        "Delete"};
+    const std::string entries = zc::BuildBoardEntries(format);
+    ZC_FUZZ_CHECK(Count(entries, "<tr id=\"") == 4, "the four category rows");
+    ZC_FUZZ_CHECK(Count(entries, "class=\"deletemessage\"") <= 1, "one record, one entry");
+    return 0;
+}
