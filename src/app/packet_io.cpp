@@ -1,5 +1,6 @@
 // Packets of the main window: building and sending, receiving and parsing.
 #include "app/chat_main_dlg.h"
+#include "base/message_text.h"
 #include "net/dispatch.h"
 
 namespace zc {
@@ -27,7 +28,8 @@ void CChatMainDlg::OnPacketText(const std::string& received) {
     // Raw display comes before any check, so malformed packets show too. The switch is read
     // here, so a changed settings file takes effect at once.
     global_.debugCommand = ReadDebugCommand(settingsPath_);
-    if (global_.debugCommand && chat_) chat_->AppendChatLine(text, "SYSTEMDEBUG", ChatLineKind::Sound);
+    // The raw bytes are a stranger's: shown as text, never as markup.
+    if (global_.debugCommand && chat_) chat_->AppendChatLine(EscapeHtml(text), "SYSTEMDEBUG", ChatLineKind::Sound);
     if (!HasValidTerminator(text)) return;
     const CChatPacket packet = ParsePacketText(text);
     DispatchPacket(packet);

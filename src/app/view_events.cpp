@@ -1,6 +1,7 @@
 #include "app/view_events.h"
 
 #include "app/chat_main_dlg.h"
+#include "app/link_policy.h"
 #include "base/ini_file.h"
 #include "base/message_text.h"
 #include "base/text_helpers.h"
@@ -30,7 +31,9 @@ void CChatMainDlg::TranslateInput() {
 }
 
 void CChatMainDlg::OpenLink(const std::string& target) {
-    if (target.size() > 5 && p_.shell) p_.shell->OpenDocument(target);
+    if (target.size() <= 5 || !p_.shell) return;
+    const std::string open = LinkToOpen(target);
+    if (!open.empty()) p_.shell->OpenDocument(open);
 }
 
 // Reply forms put in front of the input, as the compose keywords expect them.
@@ -56,8 +59,12 @@ WindowRequest CChatMainDlg::OnViewEvent(ViewRole role, const ViewEvent& e) {
         OpenLink(e.href);
         return {};
     }
-    // On a picture or a name the first click already did what the double click would.
-    if (dbl && (c == "image" || c == "username" || c == "usernameover")) return {};
+    // On a picture or a name the first click already did what the double click would; the
+    // second press took the focus from the input box the first click gave it.
+    if (dbl && (c == "image" || c == "username" || c == "usernameover")) {
+        if (c != "image") p_.window.FocusInput();
+        return {};
+    }
     if (c == "image" && click) {
         OpenLink(e.src);
         return {};

@@ -68,6 +68,21 @@ std::string AutoLink(const std::string& text) {
     return out;
 }
 
+std::string EscapeHtml(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
 std::string PictureConversion(const std::string& text, bool showImages) {
     static const std::string open = "[IMG]", close = "[/IMG]";
     std::string out;

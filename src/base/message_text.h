@@ -13,6 +13,8 @@ std::vector<std::string> TagScan(const std::string& text, const std::string& ope
 std::string MessageTextSanitizer(const std::string& text, bool autoLink, bool showImages = true);
 
 std::string AutoLink(const std::string& text);
+// Text shown as it is, never as markup: & < > and " become entities.
+std::string EscapeHtml(const std::string& text);
 std::string PictureConversion(const std::string& text, bool showImages);
 
 }  // namespace zc

@@ -9,12 +9,12 @@ std::vector<std::string> PacketStream::Feed(const char* data, size_t size) {
     std::vector<std::string> packets;
     size_t start = 0, zero;
     while ((zero = pending_.find('\0', start)) != std::string::npos) {
-        // A receiver takes at most 4095 characters of a packet.
-        if (zero > start) packets.push_back(pending_.substr(start, std::min<size_t>(zero - start, 4095)));
+        // A packet holds at most 4096 characters, as many as a sender may send.
+        if (zero > start) packets.push_back(pending_.substr(start, std::min<size_t>(zero - start, kMaxPacketChars)));
         start = zero + 1;
     }
     pending_.erase(0, start);
-    if (pending_.size() >= 4096) pending_.clear();  // no packet is that long: resynchronise
+    if (pending_.size() > kMaxPacketChars) pending_.clear();  // no packet is that long: resynchronise
     return packets;
 }
 

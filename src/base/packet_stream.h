@@ -8,6 +8,8 @@ namespace zc {
 // several packets or part of one. The unfinished part waits for the next read.
 class PacketStream {
 public:
+    static constexpr size_t kMaxPacketChars = 4096;
+
     std::vector<std::string> Feed(const char* data, size_t size);
     size_t Pending() const { return pending_.size(); }
 

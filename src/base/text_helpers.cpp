@@ -73,4 +73,14 @@ std::string FormatTime(const std::string& format, const std::tm& tm) {
     return std::string(buffer, n);
 }
 
+std::string IniKeyOfName(std::string_view name) {
+    std::string key;
+    for (char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || c == ' ' || c == '=' || c == '[' || c == ']' || c == ';') continue;
+        key += c;
+    }
+    return key;
+}
+
 }  // namespace zc

@@ -14,6 +14,9 @@ std::string ExtractField(std::string_view source, std::string_view delimiter, in
 // Every occurrence of from replaced by to, left to right.
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
 std::string RemoveChars(std::string text, std::string_view chars);
+// A name made fit to be an ini key: no blanks, "=", brackets, ";" or control characters, so a
+// peer's nickname can never start a line, a section or a comment of its own. May be empty.
+std::string IniKeyOfName(std::string_view name);
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string FormatInt(long long value);

@@ -16,8 +16,12 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-// A peer's text must not be able to steer the terminal: no C0, DEL or C1 characters.
-bool IsControl(std::uint32_t cp) { return cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0); }
+// A peer's text must not be able to steer the terminal: no C0, DEL or C1 characters, and no
+// bidirectional overrides or isolates that would show a line in another order than it is.
+bool IsControl(std::uint32_t cp) {
+    return cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0) || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069);
+}
 
 // Builds the text: runs of white space become one blank, breaks are remembered and written
 // only between visible words.

@@ -34,7 +34,8 @@ ChatModeEventFlags EventFlags(const LocalUser& user, NotifyEvent event) {
 
 std::string EventSoundFile(const std::string& p, NotifyEvent event, const std::string& userName) {
     const std::string number = std::to_string(static_cast<int>(event));
-    std::string file = ReadIniValue(p, "OVERRIDE", RemoveChars(userName, " =") + "_SND_" + number);
+    const std::string user = IniKeyOfName(userName);
+    std::string file = user.empty() ? std::string() : ReadIniValue(p, "OVERRIDE", user + "_SND_" + number);
     if (file.size() < 5) file = ReadIniValue(p, "SOUND", "SND_" + number);
     if (file.size() < 5) return {};
     return "sound/" + file;

@@ -1,5 +1,7 @@
 #include "qt/qt_multicast_transport.h"
 
+#include <QTimer>
+
 #include <arpa/inet.h>
 #include <sys/socket.h>
 
@@ -72,13 +74,20 @@ bool QtMulticastTransport::Send(const std::string& bytes) {
 }
 
 void QtMulticastTransport::OnReadyRead() {
-    while (groupSocket_ && groupSocket_->hasPendingDatagrams()) {
-        char buffer[4096] = {};
+    // A burst is taken in slices, so typed input, timers and signals get their turn between them.
+    constexpr int kSlice = 64;
+    for (int taken = 0; groupSocket_ && groupSocket_->hasPendingDatagrams(); ++taken) {
+        if (taken == kSlice) {
+            QTimer::singleShot(0, this, [this] { OnReadyRead(); });
+            return;
+        }
+        // The longest packet a sender may send is 4096 characters and its zero byte.
+        char buffer[kMaxDatagram + 1] = {};
         const qint64 pending = groupSocket_->pendingDatagramSize();
-        const qint64 n = groupSocket_->readDatagram(buffer, sizeof buffer);
-        // A datagram that does not fit the buffer is dropped, as a failed read.
-        if (n < 0 || pending > static_cast<qint64>(sizeof buffer)) continue;
-        buffer[n < 4095 ? n : 4095] = '\0';
+        const qint64 n = groupSocket_->readDatagram(buffer, kMaxDatagram);
+        // A datagram that does not fit is dropped, as a failed read.
+        if (n < 0 || pending > kMaxDatagram) continue;
+        buffer[n] = '\0';
         onText_(std::string(buffer));
     }
 }

@@ -10,6 +10,7 @@ namespace zc {
 // The multicast group: one socket bound to the port that receives, one that sends.
 class QtMulticastTransport : public QObject, public MulticastTransport {
     Q_OBJECT
+    static constexpr qint64 kMaxDatagram = 4097;  // 4096 characters and the zero byte
 public:
     explicit QtMulticastTransport(PacketTextHandler onText);
     ~QtMulticastTransport() override;

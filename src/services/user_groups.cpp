@@ -5,9 +5,10 @@
 
 namespace zc {
 
-std::string MemberKey(const std::string& nickname) { return RemoveChars(nickname, " ="); }
+std::string MemberKey(const std::string& nickname) { return IniKeyOfName(nickname); }
 
 int GroupOfMember(const std::string& p, const std::string& nickname, size_t groupCount) {
+    if (MemberKey(nickname).empty()) return 0;
     const int n = ParseInt(ValueOrDefault(ReadIniValue(p, "GROUPMEMBER", MemberKey(nickname)), "0"));
     return (n >= 0 && static_cast<size_t>(n) <= groupCount) ? n : 0;
 }
@@ -25,7 +26,7 @@ int GroupOfAddress(const std::string& p, const std::string& address, size_t grou
 
 int WriteMemberGroup(const std::string& p, const std::string& nickname, int group, size_t groupCount) {
     if (group > 0 && static_cast<size_t>(group) > groupCount) group = 1;
-    WriteIniValue(p, "GROUPMEMBER", MemberKey(nickname), std::to_string(group));
+    if (!MemberKey(nickname).empty()) WriteIniValue(p, "GROUPMEMBER", MemberKey(nickname), std::to_string(group));
     return group;
 }
 

@@ -3,7 +3,8 @@
 
 namespace zc {
 
-// The key a nickname is stored under: every blank and "=" removed.
+// The key a nickname is stored under: every blank and "=" removed, and whatever else could break
+// the line out of its key (an empty key is never written).
 std::string MemberKey(const std::string& nickname);
 
 // The group a user was put into by hand, 0 when none or out of range.
