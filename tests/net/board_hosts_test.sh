@@ -60,9 +60,9 @@ echo "message file: $FILE"
 for n in 2 3; do
   lan_check "h$n's board folder receives $FILE" wait_file "$n" "$FILE" 10
   lan_check "h$n's /board shows Alice's message and its file name" \
-    board_shows "$n" "<Alice> Selling a bike, ask Alice  \(board\\\\$FILE\)\$"
+    board_shows "$n" "<Alice> Selling a bike, ask Alice  \(board/$FILE\)\$"
 done
-lan_check "h1's /board shows its own message" board_shows 1 "<Alice> Selling a bike, ask Alice  \(board\\\\$FILE\)\$"
+lan_check "h1's /board shows its own message" board_shows 1 "<Alice> Selling a bike, ask Alice  \(board/$FILE\)\$"
 lan_check "the copies are the author's file byte for byte" \
   bash -c "cmp -s '$LAN_WORK/h1/root/board/$FILE' '$LAN_WORK/h2/root/board/$FILE' && cmp -s '$LAN_WORK/h1/root/board/$FILE' '$LAN_WORK/h3/root/board/$FILE'"
 
@@ -70,7 +70,7 @@ lan_check "the copies are the author's file byte for byte" \
 lan_start_client 4
 lan_check "h4 lists four users" lan_wait_users 4 4 30
 lan_check "late joiner h4 fetches $FILE from the author" wait_file 4 "$FILE" 15
-lan_check "h4's /board shows Alice's message" board_shows 4 "<Alice> Selling a bike, ask Alice  \(board\\\\$FILE\)\$"
+lan_check "h4's /board shows Alice's message" board_shows 4 "<Alice> Selling a bike, ask Alice  \(board/$FILE\)\$"
 
 # Deleting asks first; nothing goes before the answer.
 lan_type 1 "/delete $FILE"
