@@ -82,14 +82,16 @@ int ButtonToolTipString(const std::string& name) {
 }
 
 QString SkinMenuAndAlertStyle(const SkinMainElements& m) {
-    // The menus keep a stripe down their left side, like the program's own drawn menus.
-    return QString("QMenu { background-color: %1; color: %2; border: 1px solid %3; border-left: 22px solid %3;"
-                   " padding: 3px 0; }"
-                   "QMenu::item { padding: 4px 20px 4px 10px; background-color: transparent; }"
+    // A stripe runs down the menus' left side, like the program's own drawn menus; it is each
+    // item's left border (a border of the menu itself would pad all four sides as much).
+    return QString("QMenu { background-color: %1; color: %2; border: 1px solid %3; padding: 0; }"
+                   "QMenu::item { border-left: 22px solid %3; padding: 4px 20px 4px 8px; background-color: %1; }"
                    "QMenu::item:selected { background-color: %4; color: %2; }"
                    "QMenu::item:disabled { color: %5; }"
-                   "QMenu::separator { height: 1px; background-color: %3; margin: 3px 6px; }"
-                   "QToolTip { background-color: %1; color: %2; border: 1px solid %3; padding: 2px; }"
+                   "QMenu::separator { height: 7px; border-left: 22px solid %3; background: qlineargradient(x1: 0,"
+                   " y1: 0, x2: 0, y2: 1, stop: 0 %1, stop: 0.42 %1, stop: 0.43 %5, stop: 0.57 %5, stop: 0.58 %1,"
+                   " stop: 1 %1); }"
+                   "QToolTip { background-color: %1; color: %2; border: 1px solid %5; padding: 2px; }"
                    "QMessageBox { background-color: %6; }"
                    "QMessageBox QLabel { color: %7; }"
                    "QMessageBox QPushButton { color: %7; background-color: %6; border: 1px solid %8;"
@@ -101,6 +103,8 @@ QString SkinMenuAndAlertStyle(const SkinMainElements& m) {
 
 ChatMainWindow::ChatMainWindow() {
     setObjectName("ChatMainWindow");
+    // The skin buttons explain themselves also while another window has the focus.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setMinimumSize(200, 150);
 
     input_ = new InputBox(this);
@@ -372,6 +376,7 @@ int ChatMainWindow::ScreenRight() const {
 
 void ChatMainWindow::RemoveSkinElements() {
     pictures_.clear();
+    if (pageMark_) pageMark_->hide();
     for (auto& [button, widget] : buttons_) widget->deleteLater();
     buttons_.clear();
 }
@@ -454,10 +459,25 @@ int ChatMainWindow::PageOfButton(int command) {
 void ChatMainWindow::MarkPageButton() {
     if (!chat_) return;
     const int shown = static_cast<int>(chat_->User().pageMode);
+    QWidget* marked = nullptr;
     for (auto& [button, widget] : buttons_) {
         const int page = PageOfButton(button.command);
-        if (page >= 0) static_cast<QToolButton*>(widget)->setChecked(page == shown);
+        if (page < 0) continue;
+        static_cast<QToolButton*>(widget)->setChecked(page == shown);
+        if (page == shown) marked = widget;
     }
+    // The button pictures have backgrounds of their own: a bar in the accent colour under the
+    // button says which page is in front.
+    if (!marked) {
+        if (pageMark_) pageMark_->hide();
+        return;
+    }
+    if (!pageMark_) pageMark_ = new QWidget(this);
+    pageMark_->setStyleSheet(QString("background-color: %1; border-radius: 1px;").arg(Hex(main_.alertHighlight)));
+    const QRect r = marked->geometry();
+    pageMark_->setGeometry(r.left() + 6, r.bottom() + 3, std::max(4, r.width() - 12), 3);
+    pageMark_->show();
+    pageMark_->raise();
 }
 
 void ChatMainWindow::FinishLayout() { LayOutSkin(); }
@@ -470,6 +490,7 @@ void ChatMainWindow::LayOutSkin() {
         widget->move(at.x, at.y);
         widget->raise();
     }
+    MarkPageButton();
     auto place = [&](QWidget* widget, const SkinBox& box) {
         if (!widget) return;
         const SkinRect r = ViewRect(box, main_, w, h);

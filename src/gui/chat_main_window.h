@@ -103,6 +103,7 @@ private:
     std::vector<std::pair<SkinButton, QWidget*>> buttons_;
     std::map<ViewRole, QWidget*> views_;
     InputBox* input_ = nullptr;
+    QWidget* pageMark_ = nullptr;  // the bar under the shown page's button
     std::string title_;
 };
 

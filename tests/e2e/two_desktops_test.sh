@@ -1,7 +1,9 @@
 #!/bin/bash
-# Two desktop chats on a private LAN of network namespaces, both windows on one Xvfb: text
-# typed into one window reaches the other, both user lists show both users with their modes,
-# and a click on a name in a chat line addresses that user in the input box.
+# Two desktop chats on a private LAN of network namespaces, both windows on one Xvfb, Alice in
+# the light theme and Bob in the dark one: text typed into one window reaches the other, both
+# user lists show both users with their modes, a click on a name in a chat line addresses that
+# user in the input box and a double click does it once, and a link with a query string is
+# handed to the desktop exactly as it was written.
 # Usage: two_desktops_test.sh ZELTOCHAT_EXE DATA_DIR BUILD_DIR
 HERE=$(cd "$(dirname "$0")" && pwd)
 DESK_EXE=$(realpath "${1:?program}")
@@ -23,6 +25,7 @@ desk_start_xvfb || exit 1
 # Side by side, 600 x 500 each.
 desk_make_root 1 Alice 20 20 620 520
 desk_make_root 2 Bob 660 20 1260 520
+lan_ini_set "$LAN_WORK/h2/root/profiles/default.cfg" GLOBAL SKINSTHEME dark
 appeal=$(tr -d '\r' <"$LAN_WORK/h2/root/system/zeltochat.ini" | sed -n 's/^APPEAL=//p' | head -1)
 [ ${#appeal} = 1 ] || appeal=:
 desk_start 1
@@ -111,7 +114,61 @@ fi
 lan_check "Alice's chat shows Bob's line \"Alice$appeal \"" \
   desk_wait_page 1 chat "&lt;Bob&gt;</span>:&nbsp;<span>Alice$appeal( |&nbsp;)?</span>" 10
 
-# 4. What the windows show now.
+# 4. A double click on the name is one action: the browser reports click, click and double
+# click, and the name goes into the input box once.
+if [ -n "$hit" ]; then
+  mark="twice$RANDOM"
+  xdotool windowfocus --sync "$winB"
+  # shellcheck disable=SC2086
+  xdotool mousemove --window "$winB" $hit click --repeat 2 --delay 60 1
+  sleep 0.6
+  xdotool type --delay 40 "$mark"
+  xdotool key Return
+  lan_check "a double click on Alice's name put \"Alice$appeal \" into Bob's input once" \
+    desk_wait_page 1 chat "&lt;Bob&gt;</span>:&nbsp;<span>Alice$appeal( |&nbsp;)$mark</span>" 10
+fi
+
+# 5. A link whose address has a query, written by Alice, clicked in Bob's chat page: the
+# desktop is asked to open exactly that address ("&" and all), not the page's "&amp;".
+url_rest='example.invalid/a?x=1&y=2'
+url="http://$url_rest"
+opened=$LAN_WORK/h2/opened.txt
+opened_is() { [ "$(cat "$opened" 2>/dev/null)" = "$1" ]; }
+xdotool mousemove 1279 799
+sleep 1
+for i in 0 1 2; do
+  desk_shot "$winB" "$LAN_WORK/lbefore$i.ppm" || lan_fail "no screenshot of Bob's window"
+  sleep 0.4
+done
+xdotool windowfocus --sync "$winA"
+xdotool type --delay 40 "[URL]$url_rest[/URL]"
+xdotool key Return
+lan_check "Bob's chat shows Alice's link" \
+  desk_wait_page 2 chat 'class="urllink" href="http://example\.invalid/a\?x=1&amp;y=2"' 15
+sleep 1
+for i in 1 2 3 4 5; do
+  desk_shot "$winB" "$LAN_WORK/lafter.ppm"
+  sleep 0.4
+  desk_shot "$winB" "$LAN_WORK/lafter2.ppm"
+  cmp -s "$LAN_WORK/lafter.ppm" "$LAN_WORK/lafter2.ppm" && break
+done
+points=$(desk_new_words "$LAN_WORK/lafter.ppm" "$LAN_WORK"/lbefore?.ppm 2>"$LAN_WORK/lwords.txt")
+cat "$LAN_WORK/lwords.txt"
+rm -f "$opened"
+xdotool windowfocus --sync "$winB"
+# The link ends the line: its words are tried from the right.
+while read -r x y; do
+  [ -n "$x" ] || continue
+  xdotool mousemove --window "$winB" "$x" "$y" click 1
+  for _ in 1 2 3 4 5; do
+    sleep 0.3
+    [ -s "$opened" ] && break 2
+  done
+done < <(tac <<<"$points")
+lan_check "Bob's click on the link asked the desktop to open exactly $url (got: $(cat "$opened" 2>/dev/null))" \
+  opened_is "$url"
+
+# 6. What the windows show now.
 xdotool mousemove 1279 799
 sleep 0.5
 import -window "$winA" "$OUT/two_desktops_alice.png" || lan_fail "no screenshot of Alice's window"

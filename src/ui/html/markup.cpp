@@ -21,6 +21,9 @@ std::string Anchor(const std::string& u) {
         a = "<a class=\"urllink\" href=\"" + u + "\">" + u + "</a>";
     if (ContainsPrefix(u, "ftp."))
         a = "<a class=\"urllink\" href=\"ftp://" + u + "\" title=\"" + u + "\">" + u + "</a>";
+    // A file link from the input box menu opens the file, not a web address.
+    if (ContainsPrefix(u, "file://") && u.rfind("file://", 0) == 0)
+        a = "<a class=\"urllink\" href=\"" + u + "\" title=\"" + u + "\">" + u + "</a>";
     if (ContainsPrefix(u, "\\\\") && u.rfind("\\\\", 0) == 0)
         a = "<a class=\"urllink\" href=\"" + u + "\" title=\"" + u + "\">" + u + "</a>";
     return a;
