@@ -6,7 +6,9 @@ namespace zc {
 std::string PictureMarkup(const std::string& path) { return "[IMG]" + path + "[/IMG]"; }
 
 std::string FileLinkMarkup(const std::string& path) {
-    // A bare path would be shown as a web address ("http:///home/..."), which opens nothing.
+    // A network path links as it stands; a bare local path would be shown as a web address
+    // ("http:///home/..."), which opens nothing.
+    if (path.rfind("\\\\", 0) == 0) return "[URL]" + path + "[/URL]";
     return "[URL]file://" + path + "[/URL]";
 }
 

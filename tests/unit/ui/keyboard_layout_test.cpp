@@ -27,7 +27,8 @@ TEST(KeyboardLayout, OnlyTheSelectionChanges) {
 namespace zc {
 
 TEST(InputBox, MenuMarkupForChosenFiles) {
-    EXPECT_EQ(PictureMarkup("/srv/my pics/a b.png"), "[IMG]/srv/my%20pics/a%20b.png[/IMG]");
+    // Blanks stay: the picture is shown only when a file of exactly that name exists.
+    EXPECT_EQ(PictureMarkup("/srv/my pics/a b.png"), "[IMG]/srv/my pics/a b.png[/IMG]");
     EXPECT_EQ(FileLinkMarkup("\\\\server\\share\\doc.txt"), "[URL]\\\\server\\share\\doc.txt[/URL]");
 }
 
