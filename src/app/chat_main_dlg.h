@@ -8,8 +8,10 @@
 #include "base/debug_log.h"
 #include "base/language.h"
 #include "base/settings.h"
+#include "net/board_requests.h"
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
+#include "net/conference_guard.h"
 #include "net/flood_guard.h"
 #include "net/subst_codec.h"
 #include "net/transport_list.h"
@@ -144,6 +146,9 @@ public:
     const std::vector<std::string>& Profiles() const { return profiles_; }
     const FloodGuard& Flood() const { return flood_; }
     CUserRoster& Roster() override { return roster_; }
+    ConferenceGuard& Conference() override { return conference_; }
+    std::int64_t NowSeconds() const override;
+    void WriteLog(const std::string& line) const override { log_.Write(line); }
     const CUserRoster& Roster() const { return roster_; }
     const ChatHistory& History() const { return history_; }
     const UserGroupSettings& Groups() const { return groups_; }
@@ -196,6 +201,7 @@ public:
     void DeleteBoardMessage(const std::string& id);
     const std::string& BoardCategory() const { return boardCategory_; }
     HtmlView* BoardView() const { return boardView_.get(); }
+    BoardState& Board() override { return board_; }
 
 private:
     // The rest of the session the handlers work on.
@@ -258,6 +264,7 @@ private:
     std::unique_ptr<HtmlView> userListView_;
     std::unique_ptr<HtmlView> boardView_;
     std::string boardCategory_;  // the tab picked on the board page; lives with the view
+    BoardState board_;
     SmileAliasTable smiles_;
     std::unique_ptr<HtmlView> smilesView_;
     SmilesWindowLife smilesLife_{false};
@@ -267,6 +274,7 @@ private:
     int inputHistoryIndex_ = 9;
     FloodGuard flood_;
     CUserRoster roster_;
+    ConferenceGuard conference_;
     ChatHistory history_;
     std::unique_ptr<MulticastTransport> multicast_;
     std::unique_ptr<RelayTransport> relay_;

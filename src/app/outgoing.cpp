@@ -77,7 +77,8 @@ bool CChatMainDlg::SendToUserGroup(int kind, const std::string& text, int group,
     if (!known) return RefuseToSend(*this, language_.Extra(ExtraText::UnknownGroup, groupName));
     const Command command = kind == 1 ? CMD_PRIVATE : kind == 2 ? CMD_ALERT : CMD_SOUND;
     for (const CUserRecord& e : roster_.Entries())
-        if (e.group == group) groupQueue_.push_back({e.id, command, kind == 3 ? e.id : text});
+        if (e.group == group && groupQueue_.size() < CUserRoster::kMaxUsers)
+            groupQueue_.push_back({e.id, command, kind == 3 ? e.id : text});
     // One packet now, the rest 300 ms apart from a timer, so the window keeps answering.
     if (!groupQueue_.empty() && !p_.timers.IsArmed(kGroupSendTimer)) SendNextGroupPacket();
     if (roster_.Entries().empty()) return true;

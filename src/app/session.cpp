@@ -3,6 +3,7 @@
 #include "base/ini_file.h"
 #include "base/registry_keys.h"
 #include "base/text_helpers.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 #include "platform/timers.h"
@@ -42,6 +43,8 @@ void CChatMainDlg::ShowAlertNotice(const std::string& text) {
 void CChatMainDlg::AppendHistory(const LineText& text, bool isMain) {
     history_.AppendHistory(LineHtml(text), isMain, true);
 }
+
+std::int64_t CChatMainDlg::NowSeconds() const { return p_.clock.Now(); }
 
 void CChatMainDlg::ArmUserListTimer(int ms) { p_.timers.SetTimer(kUserListTimer, ms); }
 

@@ -37,6 +37,12 @@ size_t LinkPrefixAt(const std::string& text, size_t at, bool networkPaths) {
     return 0;
 }
 
+bool IsPicturePath(const std::string& p) {
+    for (std::string_view start : {"http://", "https://", "ftp://", "file://", "/", "\\\\"})
+        if (p.compare(0, start.size(), start) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 // One pass: a link starts at any of the prefixes and runs to the next blank or "|". Repeated
@@ -97,7 +103,9 @@ std::string PictureConversion(const std::string& text, bool showImages) {
         if (p.empty()) {
             out += open + close;
         } else if (!showImages) {
-            out += "<a class=\"urllink\" href=\"" + p + "\">" + p + "</a>";
+            // Only an address that opens something harmless becomes a link; "javascript:" stays text.
+            if (IsPicturePath(p)) out += "<a class=\"urllink\" href=\"" + p + "\">" + p + "</a>";
+            else out += p;
         } else if (std::error_code ec; std::filesystem::exists(ReplaceAll(p, "\\", "/"), ec)) {
             out += ReplaceAll("<img class=\"image\" src=\"file://" + p + "\" title=\"" + p + "\">", "\\", "/");
         } else {

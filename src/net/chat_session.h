@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -10,7 +11,9 @@
 
 namespace zc {
 
+class ConferenceGuard;
 class CUserRoster;
+struct BoardState;
 
 // What packet handlers and the outgoing forms may use of the running chat. The chat itself
 // implements it; handlers never see the window, the views or the platform behind it.
@@ -25,6 +28,11 @@ public:
     virtual const std::string& OwnIp() const = 0;
     virtual const std::string& OwnId() const = 0;
     virtual CUserRoster& Roster() = 0;
+    virtual ConferenceGuard& Conference() = 0;
+    // Wall-clock seconds, for the windows in which answers count.
+    virtual std::int64_t NowSeconds() const = 0;
+    // One line of the debug log.
+    virtual void WriteLog(const std::string& line) const = 0;
 
     // Sending. False when nothing went out.
     virtual bool SendPacket(Command command, const std::string& body, const std::string& target) = 0;
@@ -55,6 +63,8 @@ public:
     // The second page is ready for conference lines.
     virtual bool HasSecondPage() const = 0;
     virtual void ShowBoardPage() = 0;
+    // The board's files as last seen and the requests out to peers.
+    virtual BoardState& Board() = 0;
 
     // Asking the user; the answer comes later through the callback. CanAsk is false where no
     // dialog can be shown (the terminal without a console, tests): callers take the quiet path.

@@ -6,7 +6,7 @@
 namespace zc {
 namespace {
 
-constexpr bool kToUs = true, kToAll = false;
+constexpr bool kToUs = true, kToAll = false, kQuiet = true;
 
 // One row per code, index = code - 1.
 constexpr std::array<CommandInfo, kLastCommand> kCommands = {{
@@ -14,10 +14,10 @@ constexpr std::array<CommandInfo, kLastCommand> kCommands = {{
     {"CMD_WHO", kToAll},
     {"CMD_EXIT", kToAll},
     {"CMD_ENTER", kToAll},
-    {"CMD_PRIVATE", kToUs},
-    {"CMD_MESSAGE", kToAll},
+    {"CMD_PRIVATE", kToUs, kQuiet},
+    {"CMD_MESSAGE", kToAll, kQuiet},
     {"CMD_CHANGEMODE", kToAll},
-    {"CMD_ALERT", kToUs},
+    {"CMD_ALERT", kToUs, kQuiet},
     {"CMD_ALERT_READ", kToUs},
     {"CMD_ALERT_EXISTS", kToUs},
     {"CMD_SOUND", kToUs},
@@ -25,25 +25,25 @@ constexpr std::array<CommandInfo, kLastCommand> kCommands = {{
     {"CMD_PROCLIST", kToUs},
     {"CMD_SYSINFO_REQUEST", kToUs},
     {"CMD_SYSINFO", kToUs},
-    {"CMD_BOARD_MESSAGE", kToAll},
-    {"CMD_BOARD_LIST", kToUs},
-    {"CMD_INVCONFERENCE", kToUs},
+    {"CMD_BOARD_MESSAGE", kToAll, kQuiet},
+    {"CMD_BOARD_LIST", kToUs, kQuiet},
+    {"CMD_INVCONFERENCE", kToUs, kQuiet},
     {"CMD_CONF_DECLINE", kToUs},
     {"CMD_CONF_ACCEPT", kToUs},
     {"CMD_CONFERENCE", kToUs},
     {"CMD_NOTICE_22", kToUs},
     {"CMD_LEAVECONFERENCE", kToAll},
     {"CMD_NOTICE", kToUs},
-    {"CMD_ACTIVE", kToAll},
+    {"CMD_ACTIVE", kToAll, kQuiet},
     {nullptr, kToAll},  // 26: unused
     {nullptr, kToAll},  // 27: unused
     {"CMD_FILE_OFFER", kToUs},
     {"CMD_AVATAR_REQUEST", kToAll},
     {"CMD_AVATAR_INFO", kToUs},
-    {"CMD_BOARD_ITEM", kToUs},
-    {"CMD_BOARD_REQUEST", kToUs},
-    {"CMD_BOARD_DELETE", kToAll},
-    {"CMD_INACTIVE", kToAll},
+    {"CMD_BOARD_ITEM", kToUs, kQuiet},
+    {"CMD_BOARD_REQUEST", kToUs, kQuiet},
+    {"CMD_BOARD_DELETE", kToAll, kQuiet},
+    {"CMD_INACTIVE", kToAll, kQuiet},
     {"CMD_CHANGENAME", kToAll},
     {"CMD_CONF_JOINED", kToUs},
     {"CMD_USERLIST", kToUs},
@@ -51,7 +51,7 @@ constexpr std::array<CommandInfo, kLastCommand> kCommands = {{
     {"CMD_DESKTOP_REQUEST", kToUs},
     {"CMD_DESKTOP", kToUs},
     {"CMD_REFUSED", kToUs},
-    {"CMD_FREQUEST", kToUs},
+    {"CMD_FREQUEST", kToUs, kQuiet},
     {"CMD_FILE_ACCEPT", kToUs},
     {"CMD_FILE_ABORT", kToUs},
     {"CMD_FLOODLIMIT", kToAll},

@@ -55,6 +55,7 @@ inline constexpr int kLastCommand = CMD_FLOODLIMIT;
 struct CommandInfo {
     const char* name = nullptr;  // null for the codes no command uses
     bool addressed = false;      // handled only when the packet's target is this copy
+    bool dropsIgnored = false;   // nothing is done for a sender on the ignore list
 };
 
 // What the protocol says about a code; a code outside 1..45 or unused gives the empty info.

@@ -59,7 +59,10 @@ void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
     std::string rosterName;
     if (raw.senderPage != 777) {
         CUserRoster& roster = chat.Roster();
+        const size_t refused = roster.Refused();
         roster.AddOrUpdate(raw.senderId, raw.senderIp, in.name, 1, in.avatar);
+        if (refused == 0 && roster.Refused() == 1)
+            chat.WriteLog(":::User list full (" + std::to_string(CUserRoster::kMaxUsers) + "), new senders left out");
         rosterName = roster.NameOf(raw.senderId);
         const std::string profile = chat.User().ProfilePath();
         const size_t groupCount = roster.GroupNames().size();
@@ -72,6 +75,11 @@ void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
     }
     const bool ownEcho = raw.senderId == chat.OwnId() && rosterName == chat.User().nickname && !chat.EchoOn();
     if (ownEcho && raw.command != CMD_USERLIST) return;
+
+    // What no handler will act on is not run through the text steps at all.
+    const CommandInfo info = InfoOf(raw.command);
+    if (!info.name || (info.addressed && raw.target != chat.OwnId())) return;
+    if (info.dropsIgnored && chat.IsIgnored(raw.senderIp)) return;
 
     in.body = (raw.command == CMD_BOARD_ITEM || raw.command == CMD_BOARD_MESSAGE)
                   ? raw.body

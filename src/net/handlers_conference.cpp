@@ -1,6 +1,7 @@
 // The conference on the second chat page.
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
+#include "net/conference_guard.h"
 #include "net/packet_handlers.h"
 #include "net/user_roster.h"
 
@@ -14,6 +15,13 @@ void Join(ChatSession& chat, const std::string& other) {
     chat.OpenSecondPage();
 }
 
+// Acceptance and joining count only from a peer we invited a little before.
+bool Asked(ChatSession& chat, const IncomingPacket& in) {
+    if (chat.Conference().WasInvited(in.raw.senderId, chat.NowSeconds())) return true;
+    chat.WriteLog(":::Conference answer from " + in.raw.senderIp + " that was not invited, ignored");
+    return false;
+}
+
 }  // namespace
 
 bool HandleConference(ChatSession& chat, const IncomingPacket& in) {
@@ -22,26 +30,31 @@ bool HandleConference(ChatSession& chat, const IncomingPacket& in) {
     switch (in.raw.command) {
         case CMD_INVCONFERENCE: {
             if (chat.IsIgnored(in.raw.senderIp)) return true;
+            // One open question per peer, and only a few at all.
+            if (!chat.Conference().OpenQuestion(sender)) return true;
             chat.Notify(NotifyEvent::InvConference, in.displayName, lang.LangString(47), in.displayName);
             if (!EventFlags(chat.User(), NotifyEvent::InvConference).dialog || !chat.CanAsk()) {
+                chat.Conference().CloseQuestion(sender);
                 chat.SendPacket(CMD_NOTICE, lang.LangString(48), sender);
                 return true;
             }
             chat.AskQuestion(lang.LangString(47) + " " + in.displayName, lang.LangString(49),
                              [&chat, sender](bool yes) {
+                                 chat.Conference().CloseQuestion(sender);
                                  if (!yes) {
                                      chat.SendPacket(CMD_CONF_DECLINE, "", sender);
                                      return;
                                  }
                                  chat.SendPacket(CMD_CONF_ACCEPT, sender, sender);
-                                 chat.Roster().AddMember(chat.OwnId());
-                                 chat.Roster().AddMember(sender);
+                                 if (!chat.Roster().IsMember(chat.OwnId())) chat.Roster().AddMember(chat.OwnId());
+                                 if (!chat.Roster().IsMember(sender)) chat.Roster().AddMember(sender);
                                  chat.OpenSecondPage();
                                  chat.SendPacket(CMD_CONF_JOINED, sender, sender);
                              });
             return true;
         }
         case CMD_CONF_ACCEPT:
+            if (!Asked(chat, in)) return true;
             chat.ShowLine(ChatLineKind::Private, "", LineText::Named(lang.LangString(43) + " ", in.displayName), ChatPage::Main);
             Join(chat, sender);
             return true;
@@ -58,6 +71,8 @@ bool HandleConference(ChatSession& chat, const IncomingPacket& in) {
             chat.Notify(NotifyEvent::LeaveConference, in.displayName, lang.LangString(45), in.displayName);
             return true;
         case CMD_CONF_JOINED:
+            if (!Asked(chat, in)) return true;
+            chat.Conference().Answered(sender);
             chat.ShowLine(ChatLineKind::Private, "", LineText::Named(lang.LangString(46) + " ", in.displayName), ChatPage::Main);
             chat.Notify(NotifyEvent::Conference, in.displayName, lang.LangString(46), in.displayName);
             chat.ArmUserListTimer(3000);

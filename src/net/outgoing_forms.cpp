@@ -7,6 +7,7 @@
 #include "base/text_helpers.h"
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
+#include "net/conference_guard.h"
 #include "net/user_roster.h"
 
 namespace zc {
@@ -125,6 +126,7 @@ bool InviteToConference(ChatSession& chat, const std::string& name) {
     const std::string id = chat.Roster().IdOfName(name);
     if (id.empty() || id == chat.OwnId() || !chat.FloodGuardAllows()) return false;
     chat.SendPacket(CMD_INVCONFERENCE, chat.OwnId(), id);
+    chat.Conference().Invited(id, chat.NowSeconds());
     chat.ShowLine(ChatLineKind::Private, "", LineText::Named(Lang(chat, 74) + " " + Lang(chat, 76) + " ", name), ChatPage::Main);
     return true;
 }

@@ -11,6 +11,10 @@ void CUserRoster::AddOrUpdate(const std::string& id, const std::string& ip, cons
         if (e.id == id && e.ip == ip) return;  // known entries are never changed here
         if (e.nickname == nickname) displayName = nickname + "(" + id + ")";
     }
+    if (entries_.size() >= kMaxUsers) {
+        ++refused_;
+        return;
+    }
     CUserRecord r;
     r.displayName = displayName;
     r.ip = ip;

@@ -18,13 +18,23 @@ struct CUserRecord {
 
 inline constexpr int kNoGroup = 10000;
 
-// The users seen on the network since the last refresh, the local user included.
+// The users seen on the network since the last refresh, the local user included. Both lists
+// have a cap, so a flood of made-up senders costs bounded memory and time.
 class CUserRoster {
 public:
+    static constexpr size_t kMaxUsers = 4096;
+    static constexpr size_t kMaxMembers = 64;
+
+    // A new user past the cap is left out (and counted).
     void AddOrUpdate(const std::string& id, const std::string& ip, const std::string& nickname, int mode,
                      const std::string& avatar);
     bool Remove(const std::string& id);
-    void Clear() { entries_.clear(); }
+    void Clear() {
+        entries_.clear();
+        refused_ = 0;
+    }
+    // New users left out since the last refresh.
+    size_t Refused() const { return refused_; }
     std::string NameOf(const std::string& id) const;
     std::string IpOfName(const std::string& name) const;
     // Identity of the first entry shown or known under that name; empty when none.
@@ -37,7 +47,9 @@ public:
     int GroupIndex(const std::string& name) const;
     const CUserRecord* Find(const std::string& id) const;
 
-    void AddMember(const std::string& id) { members_.push_back(id); }
+    void AddMember(const std::string& id) {
+        if (members_.size() < kMaxMembers) members_.push_back(id);
+    }
     void RemoveMember(const std::string& id);
     bool IsMember(const std::string& id) const;
     const std::vector<std::string>& Members() const { return members_; }
@@ -51,6 +63,7 @@ private:
     std::vector<CUserRecord> entries_;
     std::vector<std::string> groupNames_;
     std::vector<std::string> members_;
+    size_t refused_ = 0;
 };
 
 }  // namespace zc
