@@ -12,9 +12,12 @@ bool ContainsPrefix(const std::string& u, const std::string& prefix) {
 }
 
 std::string Anchor(const std::string& u) {
-    std::string a = "<a class=\"urllink\" href=\"http://" + u + "\">http://" + u + "</a>";
+    // An address that names its own web scheme keeps it instead of getting a second one.
+    const bool web = u.rfind("http://", 0) == 0 || u.rfind("https://", 0) == 0;
+    const std::string href = web ? u : "http://" + u;
+    std::string a = "<a class=\"urllink\" href=\"" + href + "\">" + href + "</a>";
     if (ContainsPrefix(u, "www."))
-        a = "<a class=\"urllink\" href=\"http://" + u + "\" title=\"" + u + "\">" + u + "</a>";
+        a = "<a class=\"urllink\" href=\"" + href + "\" title=\"" + u + "\">" + u + "</a>";
     // Addresses used as they stand must begin with their own scheme: "javascript:...mailto:x"
     // would otherwise become a script link.
     if (ContainsPrefix(u, "mailto:") && u.rfind("mailto:", 0) == 0)

@@ -21,6 +21,10 @@ TEST(Markup, BareAddressesBecomeLinks) {
               "<a class=\"urllink\" href=\"http://host/x\">http://host/x</a>");
     EXPECT_EQ(ChatUrlLinker("[URL]mailto:a@b[/URL]"), "<a class=\"urllink\" href=\"mailto:a@b\">mailto:a@b</a>");
     EXPECT_EQ(ChatUrlLinker("[URL]unclosed"), "[URL]unclosed");
+    EXPECT_EQ(ChatUrlLinker("[URL]https://example.invalid/a?x=1[/URL]"),
+              "<a class=\"urllink\" href=\"https://example.invalid/a?x=1\">https://example.invalid/a?x=1</a>");
+    EXPECT_EQ(ChatUrlLinker(MessageTextSanitizer("http://www.example.org/x", true)),
+              "http://<a class=\"urllink\" href=\"http://www.example.org/x\" title=\"www.example.org/x\">www.example.org/x</a>");
     // A scheme hidden before "mailto:" or a network path never becomes the link target.
     EXPECT_EQ(ChatUrlLinker("[URL]javascript:x()//mailto:a@b[/URL]"),
               "<a class=\"urllink\" href=\"http://javascript:x()//mailto:a@b\">http://javascript:x()//mailto:a@b</a>");
