@@ -1,6 +1,7 @@
 // A message text from a peer through the sanitizer and the link conversion, as a chat line
 // gets it; the result may hold only the program's own anchors and pictures.
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -65,7 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string clean = zc::MessageTextSanitizer(text, autoLink, showImages);
     const std::string line = zc::ChatUrlLinker(clean);
-    const std::string foreign = FirstForeignMarkup(line);
+    // Known fault, see fuzz/findings/markup: an address inside a picture shown as a link is
+    // linked twice, one anchor inside the other's href. Long runs set ZC_FUZZ_SKIP_KNOWN to
+    // look past it; the check stays strict by default.
+    static const bool skipKnown = std::getenv("ZC_FUZZ_SKIP_KNOWN") != nullptr;
+    const bool known = skipKnown && autoLink && !showImages && text.find("[IMG]") != std::string::npos;
+    const std::string foreign = known ? std::string() : FirstForeignMarkup(line);
     ZC_FUZZ_CHECK(foreign.empty(), "markup not made by the program: " + foreign);
 
     (void)zc::TagScan(text, "[URL]", "[/URL]");
