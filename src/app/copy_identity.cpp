@@ -55,7 +55,8 @@ std::string FurtherCopyIdentity(const std::string& hardware, const std::string& 
     if (mix == 0) mix = 1;  // never the plain address
     // Locally administered, unicast: no real interface carries such an address by chance.
     bytes[0] = static_cast<char>((static_cast<unsigned char>(bytes[0]) | 0x02) & ~0x01);
-    for (int i = 1; i < 6; ++i) bytes[i] = static_cast<char>(static_cast<unsigned char>(bytes[i]) ^ ((mix >> (8 * (i - 1))) & 0xFF));
+    for (int i = 1; i < 6; ++i)
+        bytes[i] = static_cast<char>(static_cast<unsigned char>(bytes[i]) ^ ((mix >> (8 * (i - 1))) & 0xFF));
     return Hex(bytes);
 }
 

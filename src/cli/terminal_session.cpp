@@ -171,7 +171,8 @@ void TerminalSession::PrintBoard() {
             if (own != category) continue;
             if (!heading) console_.Line("[" + ChatLineText(chat_.Language().LangString(110 + category)) + "]");
             heading = true;
-            console_.Line("  " + text(date) + " <" + text(author) + "> " + body + "  (" + kBoardFolder + "/" + name + ")");
+            const std::string shownPath = std::string(kBoardFolder) + "/" + name;
+            console_.Line("  " + text(date) + " <" + text(author) + "> " + body + "  (" + shownPath + ")");
             ++shown;
         }
     }

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 #include <QApplication>
 
@@ -128,7 +128,8 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
     std::vector<std::string> problems = Utf8Texts(skin.TakeErrors());
     bool failed = !problems.empty() || chat.StartFailed();
     std::vector<std::string> warnings;
-    for (const zc::StartupNotice& notice : chat.StartupNotices()) (notice.fatal ? problems : warnings).push_back(notice.text);
+    for (const zc::StartupNotice& notice : chat.StartupNotices())
+        (notice.fatal ? problems : warnings).push_back(notice.text);
     if (started) {
         zc::TellUser(warnings, false, false, &window);
         app.exec();

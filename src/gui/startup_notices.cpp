@@ -1,9 +1,10 @@
 #include "gui/startup_notices.h"
 
+#include <cstdio>
+
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QTimer>
-#include <cstdio>
 
 namespace zc {
 

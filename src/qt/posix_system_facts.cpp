@@ -1,17 +1,17 @@
 #include "qt/posix_system_facts.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 

@@ -1,10 +1,10 @@
 // Several copies on one machine: each speaks, and leaves, as itself.
-#include <gtest/gtest.h>
+#include "app/copy_identity.h"
 
+#include <gtest/gtest.h>
 #include <regex>
 #include <set>
 
-#include "app/copy_identity.h"
 #include "base/ini_file.h"
 #include "platform/window_commands.h"
 #include "support/chat_fixture.h"

@@ -1,9 +1,8 @@
 // Identity claims between processes, as copies of the chat on one machine make them.
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <filesystem>
 
 #include "qt/posix_system_facts.h"
 #include "support/temp_root.h"

@@ -17,10 +17,13 @@ TEST(History, MonthsAndYearsSplitTheFiles) {
     clock.AdvanceMs(1000);
     history.AppendHistory("first", true, true);
     history.AppendHistory("new year", false, true);
-    EXPECT_EQ(root.Read("history/2025_12/12-2025_Main.htm"), std::string(kHistoryCharsetLine) + "[31/12/2025] [23:59:59] <b>last</b>\n<br>");
+    EXPECT_EQ(root.Read("history/2025_12/12-2025_Main.htm"),
+              std::string(kHistoryCharsetLine) + "[31/12/2025] [23:59:59] <b>last</b>\n<br>");
     EXPECT_EQ(root.Read("history/2025_12/2025_private_alert.htm"), std::string(kHistoryCharsetLine) + "secret\n<br>");
-    EXPECT_EQ(root.Read("history/2026_01/01-2026_Main.htm"), std::string(kHistoryCharsetLine) + "[01/01/2026] [00:00:00] first\n<br>");
-    EXPECT_EQ(root.Read("history/2026_01/2026_private_alert.htm"), std::string(kHistoryCharsetLine) + "[01/01/2026] [00:00:00] new year\n<br>");
+    EXPECT_EQ(root.Read("history/2026_01/01-2026_Main.htm"),
+              std::string(kHistoryCharsetLine) + "[01/01/2026] [00:00:00] first\n<br>");
+    EXPECT_EQ(root.Read("history/2026_01/2026_private_alert.htm"),
+              std::string(kHistoryCharsetLine) + "[01/01/2026] [00:00:00] new year\n<br>");
 }
 
 TEST(UserGroups, MemberKeysAndAddressRanges) {

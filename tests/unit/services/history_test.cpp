@@ -1,6 +1,7 @@
+#include "services/history.h"
+
 #include <gtest/gtest.h>
 
-#include "services/history.h"
 #include "support/fakes.h"
 #include "support/temp_root.h"
 
