@@ -1,6 +1,12 @@
 #include "base/ini_file.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <ctime>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -49,12 +55,16 @@ bool IsValidUtf8(const std::string& s, bool& nonAscii) {
     return true;
 }
 
-bool LoadLines(const std::string& file, IniLines& out) {
+bool ReadBytes(const std::string& file, std::string& text) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;
     std::stringstream buffer;
     buffer << in.rdbuf();
-    std::string text = buffer.str();
+    text = buffer.str();
+    return true;
+}
+
+void ParseLines(std::string text, IniLines& out) {
     if (text.rfind(kBom, 0) == 0) {
         out.bom = true;
         text.erase(0, 3);
@@ -80,6 +90,12 @@ bool LoadLines(const std::string& file, IniLines& out) {
         start = end + 1;
     }
     if (sawLf && !sawCrLf) out.lineEnd = "\n";
+}
+
+bool LoadLines(const std::string& file, IniLines& out) {
+    std::string text;
+    if (!ReadBytes(file, text)) return false;
+    ParseLines(std::move(text), out);
     return true;
 }
 
@@ -111,20 +127,111 @@ bool KeyOf(const std::string& line, std::string& key, std::string& value) {
 
 }  // namespace
 
-std::string ReadIniValueLimited(const std::string& file, const std::string& section, const std::string& key,
-                                size_t maxLength) {
+namespace {
+
+std::string LowerAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::string IndexKey(const std::string& section, const std::string& key) {
+    return LowerAscii(section) + '\n' + LowerAscii(key);
+}
+
+// Every value of a file by section and key, the first of each as the file has it.
+struct IniIndex {
+    std::string bytes;
+    std::unordered_map<std::string, std::string> values;
+};
+
+std::shared_ptr<const IniIndex> BuildIndex(std::string bytes) {
+    auto index = std::make_shared<IniIndex>();
     IniLines ini;
-    if (!LoadLines(file, ini)) return {};
+    ParseLines(bytes, ini);
+    index->bytes = std::move(bytes);
+    std::string section;
     bool inSection = false;
     for (const std::string& line : ini.lines) {
         std::string name, k, v;
         if (SectionOf(line, name)) {
-            inSection = EqualsNoCase(name, section);
+            section = name;
+            inSection = true;
             continue;
         }
-        if (inSection && KeyOf(line, k, v) && EqualsNoCase(k, key)) return v.substr(0, maxLength);
+        if (inSection && KeyOf(line, k, v)) index->values.emplace(IndexKey(section, k), v);
     }
-    return {};
+    return index;
+}
+
+// Settings are read every time they are needed, but a file is parsed again only when it changed:
+// the same file, size and modification time, and for a file changed in the last two seconds
+// (one clock tick may hold two writes) the same bytes.
+class IniCache {
+public:
+    std::shared_ptr<const IniIndex> Get(const std::string& file) {
+        struct stat st {};
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (::stat(file.c_str(), &st) != 0) {
+            entries_.erase(file);
+            return nullptr;
+        }
+        Entry& e = entries_[file];
+        const bool sameFile = e.index && e.dev == st.st_dev && e.ino == st.st_ino && e.size == st.st_size &&
+                              e.mtimeSec == st.st_mtim.tv_sec && e.mtimeNsec == st.st_mtim.tv_nsec;
+        const bool settled = std::time(nullptr) - st.st_mtim.tv_sec >= 2;
+        if (sameFile && settled) return e.index;
+        std::string bytes;
+        if (!ReadBytes(file, bytes)) {
+            entries_.erase(file);
+            return nullptr;
+        }
+        if (!e.index || e.index->bytes != bytes) e.index = BuildIndex(std::move(bytes));
+        e.dev = st.st_dev;
+        e.ino = st.st_ino;
+        e.size = st.st_size;
+        e.mtimeSec = st.st_mtim.tv_sec;
+        e.mtimeNsec = st.st_mtim.tv_nsec;
+        if (entries_.size() > kMaxFiles) {
+            auto keep = std::move(e);
+            entries_.clear();
+            entries_[file] = std::move(keep);
+            return entries_[file].index;
+        }
+        return e.index;
+    }
+    void Forget(const std::string& file) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        entries_.erase(file);
+    }
+
+private:
+    static constexpr size_t kMaxFiles = 64;
+    struct Entry {
+        std::shared_ptr<const IniIndex> index;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        off_t size = 0;
+        time_t mtimeSec = 0;
+        long mtimeNsec = 0;
+    };
+    std::mutex mutex_;
+    std::unordered_map<std::string, Entry> entries_;
+};
+
+IniCache& Cache() {
+    static IniCache cache;
+    return cache;
+}
+
+}  // namespace
+
+std::string ReadIniValueLimited(const std::string& file, const std::string& section, const std::string& key,
+                                size_t maxLength) {
+    const std::shared_ptr<const IniIndex> index = Cache().Get(file);
+    if (!index) return {};
+    const auto it = index->values.find(IndexKey(section, key));
+    return it == index->values.end() ? std::string() : it->second.substr(0, maxLength);
 }
 
 std::string ReadIniValue(const std::string& file, const std::string& section, const std::string& key) {
@@ -197,6 +304,7 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
             return false;
         }
     }
+    Cache().Forget(file);
     if (std::rename(temp.c_str(), file.c_str()) != 0) {
         std::remove(temp.c_str());
         return false;

@@ -98,3 +98,24 @@ TEST(IniFile, WritingIntoAUtf8FileKeepsItUtf8) {
 }
 
 }  // namespace zc
+
+namespace zc {
+
+// Reads come from a parsed copy, but never an out-of-date one.
+TEST(IniFile, AChangedFileIsReadAgainWhateverChangedIt) {
+    test::TempRoot root(false);
+    root.Write("s.ini", "[A]\r\nK=one\r\n[A]\r\nK=two\r\nL=3\r\n");
+    EXPECT_EQ(ReadIniValue("s.ini", "A", "K"), "one");  // the first of a repeated key
+    EXPECT_EQ(ReadIniValue("s.ini", "a", "l"), "3");
+    root.Write("s.ini", "[A]\r\nK=uno\r\n[A]\r\nK=two\r\nL=3\r\n");  // same size, same second, same file
+    EXPECT_EQ(ReadIniValue("s.ini", "A", "K"), "uno");
+    ASSERT_TRUE(WriteIniValue("s.ini", "A", "L", "4"));
+    EXPECT_EQ(ReadIniValue("s.ini", "A", "L"), "4");
+    std::remove("s.ini");
+    EXPECT_EQ(ReadIniValue("s.ini", "A", "K"), "");
+    root.Write("s.ini", "K=outside\r\n[B]\r\nK=b\r\n");
+    EXPECT_EQ(ReadIniValue("s.ini", "A", "K"), "");
+    EXPECT_EQ(ReadIniValue("s.ini", "B", "K"), "b");
+}
+
+}  // namespace zc
