@@ -9,8 +9,21 @@
 #include "services/board_entries.h"
 #include "services/board_store.h"
 #include "ui/html/board_page.h"
+#include "ui/html/markup.h"
 
 namespace zc {
+namespace {
+
+// Size and time of a file, so that built entries follow its edits.
+std::string FileStamp(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) return "-";
+    const auto time = std::filesystem::last_write_time(path, ec).time_since_epoch().count();
+    return std::to_string(size) + "@" + std::to_string(time);
+}
+
+}  // namespace
 
 void CChatMainDlg::ShowBoardPage() {
     if (!boardView_ || !chat_) return;
@@ -25,11 +38,18 @@ void CChatMainDlg::ShowBoardPage() {
             const std::string colour = chat_->ColourOverride(name, 0);
             return colour == name ? std::string() : colour;
         },
-        language_.LangString(2)};
+        language_.LangString(2),
+        ChatUrlLinker};
+    // Entries depend on the profile's colour overrides, the smiles and these switches: while none
+    // of them changes, a rebuild converts only the messages that are new.
+    std::string smiles;
+    for (const auto& pair : smiles_.Pairs()) smiles += pair.first + '\0' + pair.second + '\0';
+    format.key = std::string(showImages ? "1" : "0") + (user_.disableSmiles ? "1" : "0") + FileStamp(user_.ProfilePath()) +
+                 "|" + std::to_string(std::hash<std::string>{}(smiles)) + "|" + programDir_ + "|" + format.deleteTitle;
     const std::array<std::string, 4> captions{language_.LangString(111), language_.LangString(112),
                                               language_.LangString(113), language_.LangString(114)};
     boardView_->WritePage(
-        BoardPage(programDir_, styles_.theme, styles_.boardStyle, captions, BuildBoardEntries(format), boardCategory_));
+        BoardPage(programDir_, styles_.theme, styles_.boardStyle, captions, board_.files.Entries(format), boardCategory_));
 }
 
 bool CChatMainDlg::PostToBoard(const std::string& text) {
@@ -42,13 +62,14 @@ bool CChatMainDlg::PostToBoard(const std::string& text) {
         std::filesystem::remove(std::string(kBoardFolder) + "/" + ExtractField(record, ";", 0), ec);
         return RefuseToSend(*this, language_.Extra(ExtraText::TooLong));
     }
+    board_.files.Trim(user_.nickname, ownIp_);
     SendPacket(CMD_BOARD_MESSAGE, record, kEveryone);
     ShowBoardPage();
     return true;
 }
 
 void CChatMainDlg::SendOwnBoardList(const std::string& target) {
-    const std::string list = ListOwnBoardFiles(user_.nickname, ownIp_);
+    const std::string list = board_.files.OwnNames(user_.nickname, ownIp_);
     if (list.size() > 5) SendPacket(CMD_BOARD_LIST, list, target);
 }
 

@@ -44,13 +44,13 @@ bool WriteAtomically(const std::string& name, const std::string& content) {
     return !ec;
 }
 
-std::string LineAfter(const std::vector<std::string>& lines, const std::string& tagLine) {
+}  // namespace
+
+std::string BoardLineAfter(const std::vector<std::string>& lines, const std::string& tagLine) {
     auto it = std::find(lines.begin(), lines.end(), tagLine);
     if (it == lines.end() || ++it == lines.end()) return {};
     return *it;
 }
-
-}  // namespace
 
 bool IsBoardFileName(const std::string& name) {
     // Seconds of a 32-bit time: at most ten digits.
@@ -125,7 +125,7 @@ std::string ListOwnBoardFiles(const std::string& userName, const std::string& ip
     std::vector<std::string> lines;
     for (const std::string& name : BoardFileNames()) {
         if (!ReadBoardLines(PathOf(name), lines)) continue;
-        if (LineAfter(lines, "<UserName>") == userName && LineAfter(lines, "<IP>") == ip) list += name + ";";
+        if (BoardLineAfter(lines, "<UserName>") == userName && BoardLineAfter(lines, "<IP>") == ip) list += name + ";";
     }
     return list;
 }
@@ -140,6 +140,10 @@ bool IsOwnBoardMessage(const std::string& path, const std::string& userName) {
 std::string ReadBoardTag(const std::string& tag, const std::string& path) {
     std::vector<std::string> lines;
     if (!ReadBoardLines(path, lines)) return {};
+    return BoardTagValue(lines, tag);
+}
+
+std::string BoardTagValue(const std::vector<std::string>& lines, const std::string& tag) {
     auto it = std::find(lines.begin(), lines.end(), "<" + tag + ">");
     if (it == lines.end()) return {};
     std::string value;
@@ -150,13 +154,20 @@ std::string ReadBoardTag(const std::string& tag, const std::string& path) {
     return {};
 }
 
-bool CheckBoardExpiry(const Clock& clock, const std::string& path, int defaultDays) {
-    const long long now = clock.Now();
-    const long long created = ParseInt(ReadBoardTag("CreateTime", path));
-    const std::string lifeText = ReadBoardTag("TimeLife", path);
+bool BoardMessageExpired(long long now, long long created, const std::string& lifeText, int defaultDays) {
+    // A peer's TimeLife or date far ahead would keep its message for decades; the user's own
+    // setting for files without a TimeLife stays as set.
     long long life = static_cast<long long>(defaultDays) * 86400;
-    if (lifeText.size() >= 3) life = std::max<long long>(ParseInt(lifeText), 3600);
-    if (life < std::llabs(now) - std::llabs(created)) {
+    if (lifeText.size() >= 3) life = std::clamp<long long>(ParseInt(lifeText), 3600, kLongestBoardLife);
+    if (created - now > kBoardClockSkew) return true;
+    return life < std::llabs(now) - std::llabs(created);
+}
+
+bool CheckBoardExpiry(const Clock& clock, const std::string& path, int defaultDays) {
+    std::vector<std::string> lines;
+    ReadBoardLines(path, lines);
+    const long long created = ParseInt(BoardTagValue(lines, "CreateTime"));
+    if (BoardMessageExpired(clock.Now(), created, BoardTagValue(lines, "TimeLife"), defaultDays)) {
         std::remove(path.c_str());
         return false;
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,14 @@ class Clock;
 inline const char kBoardFolder[] = "board";
 // How a message is named on the wire and in page ids ("board\" + file name).
 inline const char kBoardWirePrefix[] = "board\\";
+
+// What the board may hold, so that peers cannot fill the disk or make every page build slow.
+inline constexpr size_t kMaxBoardFiles = 1000;
+inline constexpr std::uintmax_t kMaxBoardBytes = 2u << 20;
+// The longest a message lives (what the program writes); a longer TimeLife counts as this.
+inline constexpr long long kLongestBoardLife = 2592000;
+// A message dated further ahead than this is a forged date, not a peer's clock running fast.
+inline constexpr long long kBoardClockSkew = 86400;
 
 // A name from a peer is used only when it is a plain decimal number and ".mes".
 bool IsBoardFileName(const std::string& name);
@@ -29,9 +38,15 @@ std::string ListOwnBoardFiles(const std::string& userName, const std::string& ip
 bool IsOwnBoardMessage(const std::string& path, const std::string& userName);
 // False, and the file deleted, when the message has outlived its time.
 bool CheckBoardExpiry(const Clock& clock, const std::string& path, int defaultDays);
+// Whether a message created at `created` with the TimeLife text lifeText has outlived its time.
+bool BoardMessageExpired(long long now, long long created, const std::string& lifeText, int defaultDays);
 
 // The lines between "<tag>" and "</tag>"; "" without the closing line.
 std::string ReadBoardTag(const std::string& tag, const std::string& path);
+// The same for lines already read.
+std::string BoardTagValue(const std::vector<std::string>& lines, const std::string& tag);
+// The line after the line tagLine; "" when there is none.
+std::string BoardLineAfter(const std::vector<std::string>& lines, const std::string& tagLine);
 // The file's lines: split at line feeds, a carriage return before one dropped.
 bool ReadBoardLines(const std::string& path, std::vector<std::string>& lines);
 // Valid message file names in the folder, in name order.

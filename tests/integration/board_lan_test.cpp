@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "base/ini_file.h"
+#include "net/board_requests.h"
 #include "net/chat_packet.h"
+#include "services/board_store.h"
 #include "support/chat_fixture.h"
 
 namespace zc {
@@ -68,6 +70,35 @@ struct BoardHosts : ::testing::Test {
         return std::to_string(at) + ".mes";
     }
 };
+
+// A packet as a stranger sends it to one victim, any sender address and identity it likes.
+void Inject(Host& victim, const std::string& ip, const std::string& id, int command, const std::string& body,
+            const std::string& target = kEveryone) {
+    victim.dlg().OnPacketText(victim.dlg().Codec().EncodeText(ip + "(" + id + ")||Mallory||||" + target + "||0||" +
+                                                              std::to_string(command) + "||" + body + "//end"));
+}
+
+// A message file as a peer sends it, text at most as long as a packet carries.
+std::string PeerRecord(Host& sender, std::time_t created, const std::string& life, const std::string& text) {
+    const std::string t = std::to_string(created);
+    std::string record = t + ".mes;<TimeLife>\n" + life + "\n</TimeLife>\n<CreateTime>\n" + t +
+                         "\n</CreateTime>\n<MessageCategory>\n1\n<UserName>\nMallory\n<IP>\n10.0.0.66\n"
+                         "<MessageDate>\n08-12-2025 10:00\n<MessageBody>\n" + text;
+    while (!sender.dlg().PacketFits(CMD_BOARD_MESSAGE, record, kEveryone)) record.resize(record.size() - 6);
+    return record;
+}
+
+std::string Repeated(const std::string& piece, int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += piece;
+    return text;
+}
+
+size_t Lines(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
 
 }  // namespace
 
@@ -191,6 +222,126 @@ TEST_F(BoardHosts, PeerPacketsNeverTouchFilesOutsideTheBoard) {
     EXPECT_FALSE(carol.root.Exists("zc-evil.mes"));
     EXPECT_TRUE(Sent(lan, alice, 31).empty());
     EXPECT_EQ(listBoard(), before);
+}
+
+TEST_F(BoardHosts, AMessageFullOfLinksWithAnEndlessLifeIsConvertedOnceAndLivesThirtyDays) {
+    const std::time_t created = 1765188000;
+    for (Host* h : {&alice, &bob, &carol}) h->chat.clock.Set(created);
+    bob.dlg().SendPacket(CMD_BOARD_MESSAGE, PeerRecord(bob, created, "2147483647", Repeated("www.a ", 670)), kEveryone);
+    lan.Pump();
+    BoardIndex& board = carol.dlg().Board().files;
+    ASSERT_TRUE(carol.root.Exists("board/1765188000.mes"));
+    EXPECT_GT(Lines(carol.BoardPage(), "class=\"urllink\""), 500u);
+    const size_t built = board.EntriesBuilt(), read = board.FilesRead();
+
+    // Every later post costs Carol one file read and one entry, not the big one again.
+    for (int i = 1; i <= 5; ++i) Post("later " + std::to_string(i), "2", created + 60 * i);
+    EXPECT_EQ(board.EntriesBuilt(), built + 5);
+    EXPECT_EQ(board.FilesRead(), read + 5);
+    EXPECT_NE(carol.BoardPage().find("later 5"), std::string::npos);
+
+    // 30 days on it is gone, whatever its TimeLife said; the later posts stay.
+    carol.chat.clock.Set(created + kLongestBoardLife + 1);
+    carol.dlg().ShowBoardPage();
+    EXPECT_FALSE(carol.root.Exists("board/1765188000.mes"));
+    EXPECT_EQ(board.Files(), 5u);
+    EXPECT_EQ(carol.BoardPage().find("urllink"), std::string::npos);
+}
+
+TEST_F(BoardHosts, AFloodOfDistinctPostsKeepsTheBoardWithinItsLimits) {
+    const std::time_t start = 1765188000;
+    carol.chat.clock.Set(start);
+    carol.dlg().ShowPage(PageMode::Board);
+    ASSERT_TRUE(carol.dlg().SendChatMessage("my own bike for sale"));
+    lan.Pump();
+    const std::string own = "board/" + std::to_string(start) + ".mes";
+    ASSERT_TRUE(carol.root.Exists(own));
+    carol.dlg();
+    carol.root.Write("notes.txt", "mine");
+    auto outsideBoard = [&] {
+        std::vector<std::string> found;
+        for (auto& e : std::filesystem::recursive_directory_iterator(carol.root.Path())) {
+            const std::string rel = std::filesystem::relative(e.path(), carol.root.Path()).string();
+            if (rel.rfind("board", 0) != 0 && rel.rfind("logs", 0) != 0)
+                found.push_back(rel + ":" + std::to_string(e.is_regular_file() ? e.file_size() : 0));
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    const std::vector<std::string> before = outsideBoard();
+    BoardIndex& board = carol.dlg().Board().files;
+    const size_t built = board.EntriesBuilt();
+    const size_t wire = lan.Wire().size();
+
+    const int posts = 700;  // about 2.8 MB of messages
+    for (int i = 1; i <= posts; ++i)
+        Inject(carol, "10.0.0.66", "0200000000AA", CMD_BOARD_MESSAGE,
+               PeerRecord(carol, start + i, "2592000", "post " + std::to_string(i) + " " + std::string(4000, 'z')));
+
+    EXPECT_EQ(board.EntriesBuilt(), built + posts);  // one entry per post, however many are stored
+    std::uintmax_t bytes = 0;
+    size_t files = 0;
+    for (auto& e : std::filesystem::directory_iterator(carol.root.Path() + "board")) {
+        bytes += e.file_size();
+        ++files;
+    }
+    EXPECT_LE(bytes, kMaxBoardBytes);
+    EXPECT_GT(bytes, kMaxBoardBytes - 8192);
+    EXPECT_LT(files, static_cast<size_t>(posts));
+    EXPECT_TRUE(carol.root.Exists(own));  // the user's own message is not what goes
+    EXPECT_FALSE(carol.root.Exists("board/" + std::to_string(start + 1) + ".mes"));
+    EXPECT_TRUE(carol.root.Exists("board/" + std::to_string(start + posts) + ".mes"));
+    carol.dlg();
+    EXPECT_EQ(Lines(carol.chat.LogText(), ":::Board full"), 1u);
+    EXPECT_EQ(lan.Wire().size(), wire);  // nothing sent in reply
+    EXPECT_EQ(outsideBoard(), before);
+    EXPECT_LT(carol.BoardPage().size(), 2 * kMaxBoardBytes);
+}
+
+TEST_F(BoardHosts, AListOfHundredsOfNamesAsksAFewAtATimeEvenForAForgedSender) {
+    // A list of names nobody has, as long as a packet carries, many of them repeated.
+    std::string list;
+    for (int i = 0; list.size() < 3900; ++i) list += (i % 2 ? "1.mes;" : std::to_string(1000 + i) + ".mes;");
+    size_t mark = lan.Wire().size();
+    Inject(carol, "10.0.0.2", bob.dlg().OwnId(), CMD_BOARD_LIST, list, carol.dlg().OwnId());
+    lan.Pump();
+    EXPECT_EQ(Sent(lan, alice, 32, mark).size(), BoardRequests::kOutstanding);
+    EXPECT_EQ(lan.Wire().size() - mark, BoardRequests::kOutstanding);  // no list, no answer
+    carol.dlg();  // its log is read from its own folder
+    EXPECT_EQ(Lines(carol.chat.LogText(), ":::Board list of"), 1u);
+
+    // Sent in Alice's name with her real messages: Carol fetches them from her as answers come,
+    // never more than a few at a time and never more than one list's worth.
+    alice.dlg().ShowPage(PageMode::Board);
+    std::string names;
+    for (int i = 0; i < 70; ++i) {
+        for (Host* h : {&alice, &bob, &carol}) h->chat.clock.Set(1765188000 + 10 * i);
+        ASSERT_TRUE(alice.dlg().SendChatMessage("note " + std::to_string(i)));
+        lan.Pump();
+        names += std::to_string(1765188000 + 10 * i) + ".mes;";
+        carol.root.Remove("board/" + std::to_string(1765188000 + 10 * i) + ".mes");
+    }
+    mark = lan.Wire().size();
+    Inject(carol, "10.0.0.1", alice.dlg().OwnId(), CMD_BOARD_LIST, names + names, carol.dlg().OwnId());
+    lan.Pump();
+    size_t out = 0, most = 0, requests = 0, answers = 0;
+    for (size_t i = mark; i < lan.Wire().size(); ++i) {
+        const std::string& bytes = lan.Wire()[i];
+        const CChatPacket p = ParsePacketText(alice.dlg().Codec().DecodeText(bytes.substr(0, bytes.find('\0'))));
+        ASSERT_TRUE(p.command == CMD_BOARD_REQUEST || p.command == CMD_BOARD_ITEM) << p.command;
+        if (p.command == CMD_BOARD_REQUEST) ++requests, ++out;
+        else ++answers, --out;
+        most = std::max(most, out);
+    }
+    EXPECT_EQ(requests, BoardRequests::kNamesPerList);
+    EXPECT_EQ(answers, BoardRequests::kNamesPerList);
+    EXPECT_EQ(most, BoardRequests::kOutstanding);
+    EXPECT_EQ(carol.dlg().Board().files.OwnNames("Alice", "10.0.0.1").size(), 15 * BoardRequests::kNamesPerList);
+
+    // An answer nobody asked for is not stored.
+    Inject(carol, "10.0.0.1", alice.dlg().OwnId(), CMD_BOARD_ITEM,
+           PeerRecord(alice, 1765100000, "2592000", "unasked"), carol.dlg().OwnId());
+    EXPECT_FALSE(carol.root.Exists("board/1765100000.mes"));
 }
 
 }  // namespace zc

@@ -50,12 +50,14 @@ std::string BoardPage(const std::string& programFolder, const std::string& theme
                 captions[static_cast<size_t>(k - 1)] + "</td>\n";
     }
     page += "</tr></table>\n";
-    page += "<table width=\"100%\" border=\"0\" align=\"center\" ID=\"Table2\">\n" + entries + "</tr></table>";
+    page += "<table width=\"100%\" border=\"0\" align=\"center\" ID=\"Table2\">\n";
+    // The entries come linked, each when it was built: the page around them is all that is left.
+    page = ChatUrlLinker(page) + entries + "</tr></table>";
     // The picked id comes from the page itself; only a tab digit may reach the script.
     const std::string shown = (tab.size() == 1 && tab[0] >= '1' && tab[0] <= '4') ? tab : "1";
     page += "<script language=\"JavaScript\">show_s(" + shown + ");</script>";
     page += "</body></html>";
-    return ChatUrlLinker(page);
+    return page;
 }
 
 }  // namespace zc

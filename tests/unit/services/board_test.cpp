@@ -96,6 +96,10 @@ TEST(Board, ExpiryFollowsTheTimeLifeLine) {
         {"6.mes", 3601, "600", false},
         {"7.mes", 8LL * 86400, "", false},              // no value: the setting
         {"8.mes", 6LL * 86400, "", true},
+        {"10.mes", 30LL * 86400, "2147483647", true},  // a peer's longer life counts as 30 days
+        {"11.mes", 30LL * 86400 + 1, "2147483647", false},
+        {"12.mes", -3600, "2592000", true},             // a peer's clock a little ahead
+        {"13.mes", -2LL * 86400, "2592000", false},     // dated far ahead: would never expire
     };
     for (const Case& c : cases) ASSERT_TRUE(WriteBoardFile(c.name, Message(now - c.age, c.life)));
     for (const Case& c : cases) {
@@ -166,6 +170,102 @@ TEST(Board, EntriesNewestFirstPerCategory) {
         "<span class=\"message\">{hi}!<br></span><br><br></td></tr></table>\n";
     EXPECT_NE(html.find(bobEntry), std::string::npos);
     EXPECT_NE(html.find("<span class=\"message\" style=\"color:red\">{hi}!<br>"), std::string::npos);
+}
+
+namespace {
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+struct CountingFormat {
+    FakeClock clock{1765188000};
+    int converted = 0;
+    BoardEntryFormat Format(const std::string& key) {
+        return {clock,
+                30,
+                [this](const std::string& s) { ++converted; return "{" + s + "}"; },
+                [](const std::string& s) { return s; },
+                [](const std::string& s) { return "<n>" + s + "</n>"; },
+                [](const std::string&) { return std::string(); },
+                "Delete",
+                [](const std::string& entry) { return "<e>" + entry + "</e>"; },
+                key};
+    }
+};
+
+}  // namespace
+
+TEST(Board, IndexConvertsOnlyTheMessagesThatChanged) {
+    TempRoot root(false);
+    CountingFormat counting;
+    for (int i = 0; i < 50; ++i)
+        WriteBoardFile(std::to_string(1765100000 + i) + ".mes", Message(1765100000 + i, "2592000", "2"));
+    BoardIndex index;
+    const std::string first = index.Entries(counting.Format("k"));
+    EXPECT_EQ(first, BuildBoardEntries(counting.Format("")));
+    EXPECT_EQ(Count(first, "<e><table"), 50u);  // each entry linked on its own
+    EXPECT_EQ(index.EntriesBuilt(), 50u);
+
+    counting.converted = 0;
+    EXPECT_EQ(index.Entries(counting.Format("k")), first);
+    EXPECT_EQ(counting.converted, 0);
+    EXPECT_EQ(index.FilesRead(), 50u);
+
+    // A new file, a file rewritten with other bytes, a file removed behind our back.
+    WriteBoardFile("1765100100.mes", Message(1765100100, "2592000", "2", "Newcomer"));
+    WriteBoardFile("1765100003.mes", Message(1765100003, "2592000", "2", "Rewritten"));
+    root.Remove("board/1765100004.mes");
+    const std::string second = index.Entries(counting.Format("k"));
+    EXPECT_EQ(index.EntriesBuilt(), 52u);
+    EXPECT_EQ(index.FilesRead(), 52u);
+    EXPECT_EQ(second, BuildBoardEntries(counting.Format("")));
+    EXPECT_LT(second.find("{Newcomer}"), second.find("{Rewritten}"));
+    EXPECT_EQ(second.find("board\\1765100004.mes"), std::string::npos);
+    EXPECT_EQ(index.Files(), 50u);
+
+    // Other settings: every entry is built again.
+    index.Entries(counting.Format("other"));
+    EXPECT_EQ(index.EntriesBuilt(), 102u);
+}
+
+TEST(Board, TrimDropsPeersOldestCopiesFirstAndOwnMessagesLast) {
+    TempRoot root(false);
+    std::string own;
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = std::to_string(1765000000 + i) + ".mes";
+        WriteBoardFile(name, Message(1765000000 + i, "2592000", "1", "Alice"));  // oldest of all
+        own += name + ";";
+    }
+    for (size_t i = 0; i < kMaxBoardFiles; ++i)
+        WriteBoardFile(std::to_string(1765100000 + i) + ".mes", Message(1765100000 + i, "2592000"));
+    BoardIndex index;
+    EXPECT_EQ(index.Trim("Alice", "10.0.0.2"), 5u);
+    EXPECT_TRUE(index.Full());
+    EXPECT_EQ(index.Files(), kMaxBoardFiles);
+    EXPECT_EQ(index.OwnNames("Alice", "10.0.0.2"), own);
+    EXPECT_FALSE(root.Exists("board/1765100004.mes"));  // the five oldest of Bob's
+    EXPECT_TRUE(root.Exists("board/1765100005.mes"));
+    EXPECT_EQ(index.Trim("Alice", "10.0.0.2"), 0u);
+
+    // Own means name and address: an "Alice" elsewhere is a peer, and her oldest copy goes.
+    WriteBoardFile("1765200000.mes", Message(1765200000, "2592000"));
+    EXPECT_EQ(index.Trim("Alice", "10.0.0.9"), 1u);
+    EXPECT_FALSE(root.Exists("board/1765000000.mes"));
+    EXPECT_EQ(BoardFileNames().size(), kMaxBoardFiles);
+
+    // Size counts too: a few big files push out the rest, the user's own message stays.
+    std::filesystem::remove_all(root.Path() + "board");
+    WriteBoardFile("1765300000.mes", Message(1765300000, "2592000", "1", "Alice"));
+    const std::string big = Message(1765300001, "2592000") + std::string(kMaxBoardBytes / 3, 'x');
+    for (int i = 1; i <= 4; ++i) WriteBoardFile(std::to_string(1765300000 + i) + ".mes", big);
+    EXPECT_EQ(index.Trim("Alice", "10.0.0.2"), 2u);
+    EXPECT_LE(index.Bytes(), kMaxBoardBytes);
+    EXPECT_TRUE(root.Exists("board/1765300000.mes"));
+    EXPECT_TRUE(root.Exists("board/1765300004.mes"));
+    EXPECT_FALSE(root.Exists("board/1765300002.mes"));
 }
 
 }  // namespace zc
