@@ -1,5 +1,6 @@
 // The ini reader and writer on any file: reads stay short, a write reads back, and a write
 // leaves every other value as it was.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -24,14 +25,14 @@ std::vector<Pair> NamesIn(const std::string& text) {
     std::vector<Pair> names;
     std::string section;
     size_t start = 0;
-    while (start < text.size() && names.size() < 24) {
+    while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         const std::string line = text.substr(start, end - start);
         start = end + 1;
-        const size_t open = line.find('['), close = line.find(']');
-        if (open != std::string::npos && close != std::string::npos && open < close) {
-            section = Trim(line.substr(open + 1, close - open - 1));
+        const std::string trimmed = Trim(line);
+        if (trimmed.size() >= 2 && trimmed[0] == '[' && trimmed.find(']') != std::string::npos) {
+            section = Trim(trimmed.substr(1, trimmed.find(']') - 1));
         } else if (size_t eq = line.find('='); eq != std::string::npos) {
             names.emplace_back(section, Trim(line.substr(0, eq)));
         }
@@ -52,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
     zc::fuzz::WriteFile(file, text);
 
-    std::vector<Pair> names = NamesIn(text);
+    const std::vector<Pair> all = NamesIn(text);
+    // Every value is checked before and after the write, the file's first ones and ours.
+    std::vector<Pair> names(all.begin(), all.begin() + static_cast<long>(std::min<size_t>(all.size(), 32)));
     names.insert(names.end(), std::begin(kWritten), std::end(kWritten));
     std::vector<std::string> before;
     for (const auto& [section, key] : names) {
@@ -61,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     size_t copies = 0;
-    for (const auto& [section, key] : names)
+    for (const auto& [section, key] : all)
         copies += zc::EqualsNoCase(section, written.first) && zc::EqualsNoCase(key, written.second);
     ZC_FUZZ_CHECK(zc::WriteIniValue(file, written.first, written.second, value), "write failed");
     // A delete takes the first of repeated keys only; the next one then shows.
-    const bool mayShowNext = value.empty() && copies > 2;
+    const bool mayShowNext = value.empty() && copies > 1;
     ZC_FUZZ_CHECK(mayShowNext || zc::ReadIniValue(file, written.first, written.second) == value,
                   written.first + "/" + written.second + " reads back as '" +
                       zc::ReadIniValue(file, written.first, written.second) + "'");

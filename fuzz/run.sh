@@ -36,10 +36,16 @@ fi
 
 build=${ZC_FUZZ_BUILD:-$root/build-fuzz}
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g"
+mkdir -p "$build"
+# Two fuzzers started together must not build the same libraries at once.
+exec 9>"$build/.build-lock"
+flock 9
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZC_FUZZ=ON -DZC_BUILD_GUI=OFF -DZC_BUILD_BENCH=OFF -DZC_BUILD_TESTS=ON \
   -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 cmake --build "$build" --target "fuzz_$target" -j2
+flock -u 9
+exec 9>&-
 
 work=$build/corpus/$target
 crashes=$build/crashes/$target
