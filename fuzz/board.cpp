@@ -5,6 +5,7 @@
 
 #include "base/message_text.h"
 #include "fuzz_support.h"
+#include "net/board_requests.h"
 #include "services/board_entries.h"
 #include "services/board_store.h"
 #include "support/fakes.h"
@@ -53,5 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string entries = zc::BuildBoardEntries(format);
     ZC_FUZZ_CHECK(Count(entries, "<tr id=\"") == 4, "the four category rows");
     ZC_FUZZ_CHECK(Count(entries, "class=\"deletemessage\"") <= 1, "one record, one entry");
+
+    // The same bytes as a peer's list: a few requests out, a bounded rest waiting.
+    zc::BoardRequests requests;
+    std::string note;
+    const auto ask = requests.OnList("P", content, 0, [](const std::string&) { return false; }, note);
+    ZC_FUZZ_CHECK(ask.size() <= zc::BoardRequests::kOutstanding, "too many requests for one list");
+    ZC_FUZZ_CHECK(requests.Waiting("P") + ask.size() <= zc::BoardRequests::kNamesPerList, "list not capped");
+    for (const std::string& n : ask) ZC_FUZZ_CHECK(zc::IsBoardFileName(n), "request for a name that is no board name");
     return 0;
 }
