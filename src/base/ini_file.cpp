@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -172,6 +173,12 @@ public:
     std::shared_ptr<const IniIndex> Get(const std::string& file) {
         struct stat st {};
         std::lock_guard<std::mutex> lock(mutex_);
+        // A file that had settled when it was looked at a moment ago is taken as it was: an
+        // edit from outside shows within a tenth of a second, ours at once.
+        const auto now = std::chrono::steady_clock::now();
+        if (auto it = entries_.find(file); it != entries_.end() && it->second.settled &&
+                                           now - it->second.checkedAt < std::chrono::milliseconds(100))
+            return it->second.index;
         if (::stat(file.c_str(), &st) != 0) {
             entries_.erase(file);
             return nullptr;
@@ -180,7 +187,9 @@ public:
         const bool sameFile = e.index && e.dev == st.st_dev && e.ino == st.st_ino && e.size == st.st_size &&
                               e.mtimeSec == st.st_mtim.tv_sec && e.mtimeNsec == st.st_mtim.tv_nsec;
         const bool settled = std::time(nullptr) - st.st_mtim.tv_sec >= 2;
-        if (sameFile && settled) return e.index;
+        e.checkedAt = now;
+        e.settled = sameFile && settled;
+        if (e.settled) return e.index;
         std::string bytes;
         if (!ReadBytes(file, bytes)) {
             entries_.erase(file);
@@ -214,6 +223,8 @@ private:
         off_t size = 0;
         time_t mtimeSec = 0;
         long mtimeNsec = 0;
+        std::chrono::steady_clock::time_point checkedAt;
+        bool settled = false;
     };
     std::mutex mutex_;
     std::unordered_map<std::string, Entry> entries_;

@@ -1,5 +1,7 @@
 #include "services/history.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -22,21 +24,50 @@ std::FILE* OpenForAppend(const std::string& path) {
 
 }  // namespace
 
-std::string ChatHistory::PathFor(bool isMain) const {
+ChatHistory::~ChatHistory() {
+    for (OpenFile& f : files_)
+        if (f.file) std::fclose(f.file);
+}
+
+std::string ChatHistory::PathOf(bool isMain) const {
     const std::tm now = clock_.LocalTime(clock_.Now());
-    const std::string folder = "history/" + FormatTime("%Y_%m", now);
+    return "history/" + FormatTime("%Y_%m", now) + "/" +
+           FormatTime(isMain ? "%m-%Y_Main.htm" : "%Y_private_alert.htm", now);
+}
+
+std::string ChatHistory::PathFor(bool isMain) const {
+    const std::string path = PathOf(isMain);
     std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    return folder + "/" + FormatTime(isMain ? "%m-%Y_Main.htm" : "%Y_private_alert.htm", now);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    return path;
+}
+
+std::FILE* ChatHistory::FileFor(bool isMain) const {
+    OpenFile& open = files_[isMain ? 0 : 1];
+    const std::string path = PathOf(isMain);
+    struct stat st {};
+    const bool same = open.file && open.path == path && ::stat(path.c_str(), &st) == 0 &&
+                      static_cast<unsigned long long>(st.st_dev) == open.dev &&
+                      static_cast<unsigned long long>(st.st_ino) == open.ino;
+    if (same) return open.file;
+    if (open.file) std::fclose(open.file);
+    open = OpenFile{};
+    std::FILE* f = OpenForAppend(PathFor(isMain));
+    if (!f || ::fstat(fileno(f), &st) != 0) {
+        if (f) std::fclose(f);
+        return nullptr;
+    }
+    open = {path, f, static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+    return f;
 }
 
 void ChatHistory::AppendHistory(const std::string& text, bool isMain, bool withTime) const {
     const std::tm now = clock_.LocalTime(clock_.Now());
     std::string entry = withTime ? FormatTime("[%d/%m/%Y] [%H:%M:%S] ", now) : std::string();
     entry += text + "\n<br>";
-    if (std::FILE* f = OpenForAppend(PathFor(isMain))) {
+    if (std::FILE* f = FileFor(isMain)) {
         std::fwrite(entry.data(), 1, entry.size(), f);
-        std::fclose(f);
+        std::fflush(f);  // a reader (the history page, a crash) sees every line at once
     }
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,25 @@ inline constexpr char kHistoryCharsetLine[] =
 class ChatHistory {
 public:
     explicit ChatHistory(const Clock& clock) : clock_(clock) {}
+    ~ChatHistory();
+    ChatHistory(const ChatHistory&) = delete;
+    ChatHistory& operator=(const ChatHistory&) = delete;
     void AppendHistory(const std::string& text, bool isMain, bool withTime) const;
     // The current month's file, its folder created; the caller opens it.
     std::string PathFor(bool isMain) const;
 
 private:
+    std::string PathOf(bool isMain) const;
+    // The two files stay open between lines; a new month, or a file moved or deleted meanwhile,
+    // opens the one the path names now.
+    struct OpenFile {
+        std::string path;
+        std::FILE* file = nullptr;
+        unsigned long long dev = 0, ino = 0;
+    };
+    std::FILE* FileFor(bool isMain) const;
     const Clock& clock_;
+    mutable OpenFile files_[2];
 };
 
 // The last count lines of a history file as HTML fragments, oldest first: the charset line

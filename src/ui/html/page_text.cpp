@@ -80,10 +80,19 @@ bool IsVoidElement(const std::string& name) {
 }  // namespace
 
 bool InsertBeforeBodyEnd(std::string& page, const std::string& html) {
-    const size_t at = Lower(page).rfind("</body>");
-    if (at == std::string::npos) return false;
-    page.insert(at, html);
-    return true;
+    // From the end, without lowering the whole page: the body ends near the end, and a chat
+    // page takes hundreds of lines between two clearings.
+    static const char kBodyEnd[] = "</body>";
+    for (size_t at = page.rfind('<'); at != std::string::npos; at = at == 0 ? std::string::npos : page.rfind('<', at - 1)) {
+        if (page.size() - at < 7) continue;
+        size_t i = 0;
+        while (i < 7 && std::tolower(static_cast<unsigned char>(page[at + i])) == kBodyEnd[i]) ++i;
+        if (i == 7) {
+            page.insert(at, html);
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string InnerHtmlOfId(const std::string& page, const std::string& id) {

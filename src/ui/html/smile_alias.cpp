@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <vector>
 
 #include "base/debug_log.h"
 #include "base/message_text.h"
@@ -84,20 +86,40 @@ std::string SmilePictureUrl(const std::string& programFolder, const std::string&
 
 std::string SmileSubstitution(const SmileAliasTable& table, const std::string& text, const std::string& programFolder) {
     if (table.Empty()) return text;
-    std::string out = text;
-    // Backwards, so a replacement never moves a position still to be examined and inserted
-    // markup is never examined again.
-    for (size_t at = out.size() + 1; at-- > 0;) {
+    // Found from the end backwards, each alias where it stands first in the table; an alias may
+    // not reach into a smile already found after it. Then the line is built once, so a line of
+    // a thousand smiles costs its length, not its length times the smiles.
+    struct Found {
+        size_t at;
+        const SmileAliasTable::Pair* pair;
+    };
+    std::vector<Found> found;
+    std::map<std::string, bool> exists;
+    size_t limit = text.size();  // where the nearest smile found so far starts
+    for (size_t at = text.size() + 1; at-- > 0;) {
         for (const SmileAliasTable::Pair& pair : table.Pairs()) {
-            if (pair.IsCategory() || !Usable(out, at, pair.first)) continue;
-            if (FileExists(programFolder + "smiles/" + pair.second)) {
-                const std::string img = "<img src=\"" + SmilePictureUrl(programFolder, pair.second) +
-                                        "\" align=\"baseline\" class=\"smilesalias\" title=\"" + pair.first + "\">";
-                out.replace(at, pair.first.size(), img);
+            if (pair.IsCategory() || at + pair.first.size() > limit || !Usable(text, at, pair.first)) continue;
+            auto known = exists.find(pair.second);
+            if (known == exists.end())
+                known = exists.emplace(pair.second, FileExists(programFolder + "smiles/" + pair.second)).first;
+            if (known->second) {
+                found.push_back({at, &pair});
+                limit = at;
             }
             break;
         }
     }
+    if (found.empty()) return text;
+    std::string out;
+    out.reserve(text.size() + found.size() * 96);
+    size_t done = 0;
+    for (auto it = found.rbegin(); it != found.rend(); ++it) {
+        out.append(text, done, it->at - done);
+        out += "<img src=\"" + SmilePictureUrl(programFolder, it->pair->second) +
+               "\" align=\"baseline\" class=\"smilesalias\" title=\"" + it->pair->first + "\">";
+        done = it->at + it->pair->first.size();
+    }
+    out.append(text, done, std::string::npos);
     return out;
 }
 

@@ -103,6 +103,18 @@ TEST(SmileSubstitution, GoldenCases) {
     EXPECT_GE(checked, 15);
 }
 
+TEST(SmileSubstitution, AThousandSmilesCostTheirLength) {
+    SmilesFolder f;
+    ASSERT_TRUE(ReadSmilesAlias(f.table, f.log));
+    std::string line;
+    for (int i = 0; i < 1000; ++i) line += ":) ";
+    const std::string out = SmileSubstitution(f.table, line, f.root.Path());
+    size_t pictures = 0;
+    for (size_t at = out.find("<img "); at != std::string::npos; at = out.find("<img ", at + 1)) ++pictures;
+    EXPECT_EQ(pictures, 1000u);
+    EXPECT_LT(out.size(), line.size() * 80);
+}
+
 // The substitution as the chat page runs it: on the cleaned text, before the links are made.
 TEST(SmileSubstitution, InTheChatLine) {
     SmilesFolder f;

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Honest public messages from one peer into the terminal client: messages handled per CPU-second
+# of the client, for each binary given, side by side in one run, inside a private network
+# namespace of its own.
+# Usage: bench/cli_flood_bench.sh NEW_CLI [OLD_CLI] [MESSAGES]
+set -euo pipefail
+if [ -z "${ZC_FLOOD_IN_NETNS:-}" ]; then
+  flags=-n
+  [ "$(id -u)" -ne 0 ] && flags=-rn
+  exec unshare $flags env ZC_FLOOD_IN_NETNS=1 bash -c '
+    ip link set lo up && ip link set lo multicast on && ip route add 224.0.0.0/4 dev lo
+    exec bash "$0" "$@"' "$0" "$@"
+fi
+src=$(cd "$(dirname "$0")/.." && pwd)
+new=$1
+old=${2:-}
+count=${3:-5000}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cat >"$work/flood.py" <<'PY'
+import socket, sys, time
+tables = {}
+for line in open(sys.argv[1], encoding="ascii"):
+    for name in ("TABLE_A:", "TABLE_B:"):
+        if line.startswith(name):
+            tables[name] = bytes(int(x, 16) for x in line[len(name):].split())
+encode = {}
+for i, byte in enumerate(tables["TABLE_A:"]):
+    encode.setdefault(byte, tables["TABLE_B:"][i])
+def packet(text):
+    return bytes(encode.get(c, c) for c in text.encode("cp1251")) + b"\0"
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 1)
+n = int(sys.argv[2])
+for i in range(n):
+    s.sendto(packet("10.0.0.9(FLOOD0000001)||Flood||||0.0||0||6||1:honest message number %d//end" % i),
+             ("225.0.0.1", 9010))
+    # Paced so the socket buffer holds what the slowest client has not read yet.
+    if i % 50 == 49:
+        time.sleep(0.05)
+PY
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+run() {  # label binary
+  local label=$1 bin=$2 dir=$work/$1
+  mkdir -p "$dir/home" "$dir/tmp"
+  cmake -DSRC="$src/data" -DDST="$dir/root" -P "$src/cmake/lay_out_data.cmake" >/dev/null
+  HOME=$dir/home XDG_CONFIG_HOME=$dir/home/.config TMPDIR=$dir/tmp NO_COLOR=1 \
+    "$bin" --root "$dir/root" --no-input >"$dir/out" 2>"$dir/err" &
+  local pid=$!
+  sleep 4  # start-up: the network comes up two seconds in
+  local before
+  before=$(cpu_ticks "$pid")
+  python3 "$work/flood.py" "$src/docs/protocol.md" "$count"
+  local got=0
+  for _ in $(seq 1 300); do
+    got=$(grep -c '<Flood>: honest message number' "$dir/out" || true)
+    [ "$got" -ge "$count" ] && break
+    sleep 0.1
+  done
+  local after
+  after=$(cpu_ticks "$pid")
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  local hz
+  hz=$(getconf CLK_TCK)
+  python3 -c "
+got, ticks, hz, n = $got, $after - $before, $hz, $count
+cpu = max(ticks, 1) / hz
+print(f'$label: {got} of {n} messages shown, {cpu:.2f} s of CPU, {got / cpu:,.0f} messages per CPU-second')
+print(f'$label rate {got / cpu:.0f}')" | tee -a "$work/rates"
+}
+
+run new "$new"
+if [ -n "$old" ]; then
+  run old "$old"
+  python3 - "$work/rates" <<'PY'
+import sys
+rates = {l.split()[0]: float(l.split()[2]) for l in open(sys.argv[1]) if " rate " in l}
+print(f"new / old: {rates['new'] / rates['old']:.1f}x")
+PY
+fi
