@@ -1,5 +1,6 @@
 #include "ui/html/smile_alias.h"
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -93,12 +94,19 @@ std::string SmileSubstitution(const SmileAliasTable& table, const std::string& t
         size_t at;
         const SmileAliasTable::Pair* pair;
     };
+    // The aliases by their first character, in table order: most positions meet none of them.
+    std::array<std::vector<const SmileAliasTable::Pair*>, 256> byFirst;
+    for (const SmileAliasTable::Pair& pair : table.Pairs())
+        if (!pair.IsCategory() && !pair.first.empty())
+            byFirst[static_cast<unsigned char>(pair.first[0])].push_back(&pair);
     std::vector<Found> found;
     std::map<std::string, bool> exists;
     size_t limit = text.size();  // where the nearest smile found so far starts
     for (size_t at = text.size() + 1; at-- > 0;) {
-        for (const SmileAliasTable::Pair& pair : table.Pairs()) {
-            if (pair.IsCategory() || at + pair.first.size() > limit || !Usable(text, at, pair.first)) continue;
+        if (at >= text.size() || (at > 0 && text[at - 1] != ' ')) continue;  // after a blank or at the start
+        for (const SmileAliasTable::Pair* candidate : byFirst[static_cast<unsigned char>(text[at])]) {
+            const SmileAliasTable::Pair& pair = *candidate;
+            if (at + pair.first.size() > limit || !Usable(text, at, pair.first)) continue;
             auto known = exists.find(pair.second);
             if (known == exists.end())
                 known = exists.emplace(pair.second, FileExists(programFolder + "smiles/" + pair.second)).first;
