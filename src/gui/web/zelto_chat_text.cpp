@@ -117,10 +117,13 @@ CZeltoChatText::CZeltoChatText(ViewRole role, PageSchemeHandler& pages, QWebEngi
     });
     connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         loaded_ = ok;
-        if (!ok) return;
-        for (const QString& script : pending_) page_->runJavaScript(script, QWebEngineScript::ApplicationWorld);
-        pending_.clear();
+        Flush();
     });
+    // Lines of one burst reach the page together, when control is back in the event loop.
+    flushTimer_ = new QTimer(this);
+    flushTimer_->setSingleShot(true);
+    flushTimer_->setInterval(0);
+    connect(flushTimer_, &QTimer::timeout, this, &CZeltoChatText::Flush);
 }
 
 CZeltoChatText::~CZeltoChatText() = default;
@@ -128,16 +131,43 @@ CZeltoChatText::~CZeltoChatText() = default;
 bool CZeltoChatText::WritePage(const std::string& html) {
     shadow_ = html;
     loaded_ = false;
-    pending_.clear();
+    // What was queued belongs to the page being replaced; the new text already holds it.
+    queued_.clear();
+    queuedChars_ = 0;
+    lastScroll_.reset();
     const QUrl url(pages_.Put(QByteArray::fromStdString(html)));
     page_->AllowNext(url);
     page_->load(url);
     return true;
 }
 
-void CZeltoChatText::Run(const QString& script) {
-    if (loaded_) page_->runJavaScript(script, QWebEngineScript::ApplicationWorld);
-    else pending_.push_back(script);
+void CZeltoChatText::Run(const QString& script) { Queue(script, false, false); }
+
+void CZeltoChatText::Queue(QString script, bool isAppend, bool isScroll) {
+    // Scrolling lays the page out; with only appends since the last one, that one is not needed.
+    if (isScroll && lastScroll_) {
+        queuedChars_ -= queued_[*lastScroll_].size();
+        queued_[*lastScroll_].clear();
+    }
+    // Each script on its own, so one that throws does not take the rest of the batch with it.
+    script = "try { " + script + " } catch (e) {}\n";
+    queuedChars_ += script.size();
+    queued_.push_back(std::move(script));
+    if (isScroll) lastScroll_ = queued_.size() - 1;
+    else if (!isAppend) lastScroll_.reset();
+    if (!flushTimer_->isActive()) flushTimer_->start();
+}
+
+void CZeltoChatText::Flush() {
+    if (!loaded_ || queued_.empty()) return;
+    QString batch;
+    batch.reserve(static_cast<qsizetype>(queuedChars_));
+    for (const QString& script : queued_) batch += script;
+    queued_.clear();
+    queuedChars_ = 0;
+    lastScroll_.reset();
+    ++scriptCalls_;
+    page_->runJavaScript(batch, QWebEngineScript::ApplicationWorld);
 }
 
 bool CZeltoChatText::AppendToBody(const std::string& html) {
@@ -146,12 +176,12 @@ bool CZeltoChatText::AppendToBody(const std::string& html) {
     if (at == std::string::npos) return false;
     shadow_.insert(at, html);
     // Only the new line is parsed; the page is not written again.
-    Run("document.body.insertAdjacentHTML('beforeend', " + JsString(Utf8(html)) + ");");
+    Queue("document.body.insertAdjacentHTML('beforeend', " + JsString(Utf8(html)) + ");", true, false);
     return true;
 }
 
 void CZeltoChatText::ScrollToEnd() {
-    Run("document.scrollingElement.scrollTop = 20000000; document.body.scrollTop = 20000000;");
+    Queue("document.scrollingElement.scrollTop = 20000000; document.body.scrollTop = 20000000;", false, true);
 }
 
 std::string CZeltoChatText::InnerHtmlById(const std::string& id) const {
@@ -176,6 +206,7 @@ bool CZeltoChatText::SetInnerHtmlById(const std::string& id, const std::string& 
 }
 
 std::string CZeltoChatText::CurrentDocument(int timeoutMs) {
+    Flush();  // the lines of this turn belong in the document
     QEventLoop wait;
     QString result;
     bool done = false;
@@ -191,11 +222,13 @@ std::string CZeltoChatText::CurrentDocument(int timeoutMs) {
 }
 
 void CZeltoChatText::CopySelection() {
+    Flush();
     page_->triggerAction(QWebEnginePage::Copy);
     Run("window.getSelection().removeAllRanges();");
 }
 
 void CZeltoChatText::CopyAll() {
+    Flush();
     page_->triggerAction(QWebEnginePage::SelectAll);
     page_->triggerAction(QWebEnginePage::Copy);
     page_->triggerAction(QWebEnginePage::Unselect);

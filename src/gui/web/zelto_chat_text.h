@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include <QWebEnginePage>
@@ -8,6 +9,7 @@
 #include "platform/html_view.h"
 #include "platform/view_event.h"
 
+class QTimer;
 class QWebChannel;
 
 namespace zc {
@@ -53,12 +55,17 @@ public:
     bool Loaded() const { return loaded_; }
     BridgedWebPage* Page() const { return page_; }
     const std::string& PageText() const { return shadow_; }
+    // Scripts handed to the browser so far; lines of one event-loop turn go in one.
+    int ScriptCalls() const { return scriptCalls_; }
+    // Hands what is queued to the browser now (once the page has loaded).
+    void Flush();
 
     void CopySelection();
     void CopyAll();
 
 private:
     void Run(const QString& script);
+    void Queue(QString script, bool isAppend, bool isScroll);
     void OnBridgeEvent(const QStringList& fields);
 
     ViewRole role_;
@@ -68,7 +75,13 @@ private:
     ViewEventSink sink_;
     std::string shadow_;  // the page as written, for lookups by id
     bool loaded_ = false;
-    std::vector<QString> pending_;
+    // Scripts of this turn, in order; an emptied slot is a scroll a later one made redundant.
+    std::vector<QString> queued_;
+    size_t queuedChars_ = 0;
+    // The queued scroll with nothing but appends after it, which the next scroll replaces.
+    std::optional<size_t> lastScroll_;
+    QTimer* flushTimer_;
+    int scriptCalls_ = 0;
 };
 
 // The scripts every page gets in the program's own world, out of reach of the page itself.
