@@ -150,6 +150,8 @@ TEST(ChatLineText, TagsEntitiesAndBlanks) {
     EXPECT_EQ(ChatLineText("<img class=\"image\" src=\"file://a.png\" title=\"pics/a.png\"> look"), "[pics/a.png] look");
     EXPECT_EQ(ChatLineText("<br>only<br>"), "only");
     EXPECT_EQ(ChatLineText("<a href=\"x\""), "<a href=\"x\"");
+    // A peer cannot turn the terminal's text around or steer it.
+    EXPECT_EQ(ChatLineText("left&#8238;thgir&#x2066;x&#8297;&#27;[2J"), "leftthgirx[2J");
 }
 
 TEST_F(TerminalPage, EachLineIsReportedWithItsKindPageAndSender) {
