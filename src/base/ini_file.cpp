@@ -302,6 +302,13 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
     }
     std::string text = ini.bom ? kBom : "";
     for (const std::string& line : ini.raw) text += line + ini.lineEnd;
+    // Which code page a file is read in follows its bytes: when this write would make a
+    // windows-1251 file pass for UTF-8, the other values would read differently, so it is
+    // written as UTF-8 instead.
+    if (bool nonAscii = false; !ini.utf8 && IsValidUtf8(text, nonAscii) && nonAscii) {
+        text = ini.bom ? kBom : "";
+        for (const std::string& line : ini.lines) text += Cp1251ToUtf8(line) + ini.lineEnd;
+    }
 
     // Write beside and rename, so a failed write never leaves half a file.
     const std::string temp = file + ".tmp";
