@@ -52,9 +52,18 @@ void HandleCommand(ChatSession& chat, const IncomingPacket& in) {
 void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
     if (!IsDottedIpv4(raw.senderIp) || !IsPlainIdentity(raw.senderId)) return;
 
+    // What no handler will act on is not run through the text steps at all; the name and avatar
+    // only when a handler shows them or the user list meets this sender for the first time.
+    const CommandInfo info = InfoOf(raw.command);
+    const bool acted = info.name && !(info.addressed && raw.target != chat.OwnId()) &&
+                       !(info.dropsIgnored && chat.IsIgnored(raw.senderIp));
+    const bool learns = raw.senderPage != 777 && !chat.Roster().Knows(raw.senderId, raw.senderIp);
     const bool showImages = chat.Global().showImages;
-    IncomingPacket in{raw, MessageTextSanitizer(raw.senderName, true, showImages),
-                      MessageTextSanitizer(raw.senderAvatar, true, showImages), "", ""};
+    IncomingPacket in{raw, "", "", "", ""};
+    if (acted || learns) {
+        in.name = MessageTextSanitizer(raw.senderName, true, showImages);
+        in.avatar = MessageTextSanitizer(raw.senderAvatar, true, showImages);
+    }
 
     std::string rosterName;
     if (raw.senderPage != 777) {
@@ -76,11 +85,7 @@ void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
     const bool ownEcho = raw.senderId == chat.OwnId() && rosterName == chat.User().nickname && !chat.EchoOn();
     if (ownEcho && raw.command != CMD_USERLIST) return;
 
-    // What no handler will act on is not run through the text steps at all.
-    const CommandInfo info = InfoOf(raw.command);
-    if (!info.name || (info.addressed && raw.target != chat.OwnId())) return;
-    if (info.dropsIgnored && chat.IsIgnored(raw.senderIp)) return;
-
+    if (!acted) return;
     in.body = (raw.command == CMD_BOARD_ITEM || raw.command == CMD_BOARD_MESSAGE)
                   ? raw.body
                   : MessageTextSanitizer(raw.body, true, showImages);

@@ -32,6 +32,12 @@ bool CUserRoster::Remove(const std::string& id) {
     return true;
 }
 
+bool CUserRoster::Knows(const std::string& id, const std::string& ip) const {
+    for (const CUserRecord& e : entries_)
+        if (e.id == id && e.ip == ip) return true;
+    return false;
+}
+
 const CUserRecord* CUserRoster::Find(const std::string& id) const {
     for (const CUserRecord& e : entries_)
         if (e.id == id) return &e;

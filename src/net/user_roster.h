@@ -29,6 +29,8 @@ public:
     void AddOrUpdate(const std::string& id, const std::string& ip, const std::string& nickname, int mode,
                      const std::string& avatar);
     bool Remove(const std::string& id);
+    // Whether an entry of this identity and address is there (AddOrUpdate then changes nothing).
+    bool Knows(const std::string& id, const std::string& ip) const;
     void Clear() {
         entries_.clear();
         refused_ = 0;
