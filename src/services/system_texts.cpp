@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
+#include <optional>
 #include <vector>
 
 namespace zc {
@@ -63,44 +63,45 @@ std::string ProgramName(const std::string& dir) {
     return WithoutControls(comm);
 }
 
-// Value of "Key:   <number> kB" in meminfo, in kB; -1 when absent.
-long long MeminfoKb(std::string_view text, std::string_view key) {
+// The decimal digits text starts with, -1 when none; a number past any real size stops growing.
+long long LeadingNumber(std::string_view text) {
+    long long v = 0;
+    size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && v < (1LL << 50); ++i) v = v * 10 + (text[i] - '0');
+    return i ? v : -1;
+}
+
+// The rest of the first line that starts with key and separator, trimmed; nullopt when none does.
+std::optional<std::string_view> KeyedValue(std::string_view text, std::string_view key, char separator) {
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
+        const std::string_view line = Trim(text.substr(pos, end - pos));
         pos = end + 1;
-        if (line.size() <= key.size() || !line.starts_with(key) || line[key.size()] != ':') continue;
-        std::string_view rest = Trim(line.substr(key.size() + 1));
-        long long v = 0;
-        size_t i = 0;
-        for (; i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && v < (1LL << 50); ++i) v = v * 10 + (rest[i] - '0');
-        return i ? v : -1;
+        if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == separator)
+            return Trim(line.substr(key.size() + 1));
     }
-    return -1;
+    return std::nullopt;
+}
+
+// Value of "Key:   <number> kB" in meminfo, in kB; -1 when absent.
+long long MeminfoKb(std::string_view text, std::string_view key) {
+    const auto rest = KeyedValue(text, key, ':');
+    return rest ? LeadingNumber(*rest) : -1;
 }
 
 // os-release values may be quoted, with backslash escapes inside.
 std::string OsReleaseValue(std::string_view text, std::string_view key) {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = Trim(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (line.size() <= key.size() || !line.starts_with(key) || line[key.size()] != '=') continue;
-        std::string_view raw = line.substr(key.size() + 1);
-        if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front())
-            raw = raw.substr(1, raw.size() - 2);
-        std::string value;
-        for (size_t i = 0; i < raw.size(); ++i) {
-            if (raw[i] == '\\' && i + 1 < raw.size()) ++i;
-            value += raw[i];
-        }
-        return WithoutControls(value);
+    std::string_view raw = KeyedValue(text, key, '=').value_or("");
+    if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front())
+        raw = raw.substr(1, raw.size() - 2);
+    std::string value;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size()) ++i;
+        value += raw[i];
     }
-    return {};
+    return WithoutControls(value);
 }
 
 }  // namespace
@@ -146,13 +147,8 @@ std::string OsText(std::string_view osRelease, std::string_view kernelRelease, s
     if (name.empty()) name = "Linux";  // what os-release itself says a missing NAME means
     std::string version = OsReleaseValue(osRelease, "VERSION");
     if (version.empty()) version = OsReleaseValue(osRelease, "VERSION_ID");
-    long long build = 0;
     kernelVersion = Trim(kernelVersion);
-    if (kernelVersion.starts_with('#'))
-        for (size_t i = 1; i < kernelVersion.size() && kernelVersion[i] >= '0' && kernelVersion[i] <= '9' &&
-                           build < 100000000;
-             ++i)
-            build = build * 10 + (kernelVersion[i] - '0');
+    const long long build = kernelVersion.starts_with('#') ? std::max(0LL, LeadingNumber(kernelVersion.substr(1))) : 0;
     std::string text = name;
     if (!version.empty()) text += " " + version;
     const std::string release = WithoutControls(kernelRelease);
