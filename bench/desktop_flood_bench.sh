@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Honest public messages from one peer into the desktop program under Xvfb: messages shown per
+# CPU-second of the program and all its web engine processes, for each executable given, side by
+# side in one run, inside a private network namespace of its own.
+# Usage: bench/desktop_flood_bench.sh NEW_ZELTOCHAT [OLD_ZELTOCHAT] [MESSAGES]
+set -euo pipefail
+if [ -z "${ZC_FLOOD_IN_NETNS:-}" ]; then
+  flags=-n
+  [ "$(id -u)" -ne 0 ] && flags=-rn
+  exec unshare $flags env ZC_FLOOD_IN_NETNS=1 bash -c '
+    ip link set lo up && ip link set lo multicast on && ip route add 224.0.0.0/4 dev lo
+    exec bash "$0" "$@"' "$0" "$@"
+fi
+src=$(cd "$(dirname "$0")/.." && pwd)
+new=$(realpath "$1")
+old=${2:+$(realpath "$2")}
+count=${3:-2000}
+work=$(mktemp -d /tmp/desktop-flood.XXXX)
+[ -n "${ZC_KEEP_WORK:-}" ] && echo "work folder: $work" >&2
+
+n=$(( 600 + RANDOM % 300 ))
+Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; [ -n "${ZC_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+export DISPLAY=":$n"
+
+cat >"$work/flood.py" <<'PY'
+import glob, socket, sys, time
+tables = {}
+for line in open(sys.argv[1], encoding="ascii"):
+    for name in ("TABLE_A:", "TABLE_B:"):
+        if line.startswith(name):
+            tables[name] = bytes(int(x, 16) for x in line[len(name):].split())
+encode = {}
+for i, byte in enumerate(tables["TABLE_A:"]):
+    encode.setdefault(byte, tables["TABLE_B:"][i])
+def packet(text):
+    return bytes(encode.get(c, c) for c in text.encode("cp1251")) + b"\0"
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 1)
+n = int(sys.argv[2])
+def received():
+    return sum(open(h, "rb").read().count(b"honest message number") for h in glob.glob(sys.argv[3]))
+for i in range(n):
+    s.sendto(packet("10.0.0.9(FLOOD0000001)||Flood||||0.0||0||6||1:honest message number %d//end" % i),
+             ("225.0.0.1", 9010))
+    # Paced so the socket buffer holds what the program has not read yet, even while it makes a
+    # fresh page (a full page is cleared): at most 300 messages ahead of its history.
+    if i % 50 == 49:
+        time.sleep(0.05)
+        deadline = time.time() + 20
+        while i + 1 - received() > 300 and time.time() < deadline:
+            time.sleep(0.02)
+PY
+
+# CPU ticks of a process and every process below it (the web engine's zygote, renderer and GPU
+# processes), those that already ended and were reaped included.
+cat >"$work/cpu_tree.py" <<'PY'
+import os, sys
+children, ticks = {}, {}
+for pid in filter(str.isdigit, os.listdir("/proc")):
+    try:
+        stat = open(f"/proc/{pid}/stat").read()
+    except OSError:
+        continue
+    f = stat[stat.rindex(")") + 2:].split()
+    children.setdefault(int(f[1]), []).append(int(pid))
+    ticks[int(pid)] = sum(int(x) for x in f[11:15])
+total, todo = 0, [int(sys.argv[1])]
+while todo:
+    p = todo.pop()
+    total += ticks.get(p, 0)
+    todo += children.get(p, [])
+print(total)
+PY
+cpu_ticks() { python3 "$work/cpu_tree.py" "$1"; }
+
+run() {  # label executable
+  local label=$1 bin=$2 dir=$work/$1
+  mkdir -p "$dir/home" "$dir/tmp" "$dir/run" "$dir/pages"
+  chmod 700 "$dir/run"
+  cmake -DSRC="$src/data" -DDST="$dir/root" -P "$src/cmake/lay_out_data.cmake" >/dev/null
+  [ -f "$dir/root/system/zeltochat.ini" ] || { mkdir -p "$dir/root/system"; printf '[GLOBAL]\r\nPROFILE=default\r\n' >"$dir/root/system/zeltochat.ini"; }
+  HOME=$dir/home XDG_CONFIG_HOME=$dir/home/.config XDG_DATA_HOME=$dir/home/.local/share TMPDIR=$dir/tmp \
+    XDG_RUNTIME_DIR=$dir/run QTWEBENGINE_DISABLE_SANDBOX=1 \
+    "$bin" --root "$dir/root" --dump-pages "$dir/pages" >"$dir/out" 2>"$dir/err" &
+  local pid=$!
+  sleep 8  # start-up: the web engine, then the network two seconds in
+  local before started
+  before=$(cpu_ticks "$pid")
+  started=$(date +%s.%N)
+  python3 "$work/flood.py" "$src/docs/protocol.md" "$count" "$dir/root/history/*/*Main.htm"
+  local got=0 last="honest message number $((count - 1))<" shown=no
+  for _ in $(seq 1 600); do
+    got=$(cat "$dir"/root/history/*/*Main.htm 2>/dev/null | grep -c 'honest message number' || true)
+    [ "$got" -ge "$count" ] && break
+    sleep 0.1
+  done
+  # The history has them all; now the page must show the last one too.
+  for _ in $(seq 1 100); do
+    kill -USR1 "$pid"
+    sleep 0.2
+    grep -q "$last" "$dir/pages/chat.html" 2>/dev/null && { shown=yes; break; }
+  done
+  sleep 0.5  # the browser lays out and paints what it just got
+  local after ended
+  after=$(cpu_ticks "$pid")
+  ended=$(date +%s.%N)
+  local onPage
+  onPage=$(grep -o 'honest message number [0-9]*' "$dir/pages/chat.html" 2>/dev/null | wc -l)
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  local hz
+  hz=$(getconf CLK_TCK)
+  python3 -c "
+got, ticks, hz, n = $got, $after - $before, $hz, $count
+cpu = max(ticks, 1) / hz
+print(f'$label: {got} of {n} messages in the history, last one on the page: $shown ($onPage since the page was last cleared),'
+      f' {cpu:.2f} s of CPU in {$ended - $started:.1f} s, {got / cpu:,.0f} messages per CPU-second')
+print(f'$label rate {got / cpu:.0f}')" | tee -a "$work/rates"
+}
+
+run new "$new"
+if [ -n "$old" ]; then
+  run old "$old"
+  python3 - "$work/rates" <<'PY'
+import sys
+rates = {l.split()[0]: float(l.split()[2]) for l in open(sys.argv[1]) if " rate " in l}
+print(f"new / old: {rates['new'] / rates['old']:.1f}x")
+PY
+fi
