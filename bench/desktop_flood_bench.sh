@@ -75,6 +75,7 @@ while todo:
 print(total)
 PY
 cpu_ticks() { python3 "$work/cpu_tree.py" "$1"; }
+main_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
 run() {  # label executable
   local label=$1 bin=$2 dir=$work/$1
@@ -87,8 +88,9 @@ run() {  # label executable
     "$bin" --root "$dir/root" --dump-pages "$dir/pages" >"$dir/out" 2>"$dir/err" &
   local pid=$!
   sleep 8  # start-up: the web engine, then the network two seconds in
-  local before started
+  local before started mainBefore
   before=$(cpu_ticks "$pid")
+  mainBefore=$(main_ticks "$pid")
   started=$(date +%s.%N)
   python3 "$work/flood.py" "$src/docs/protocol.md" "$count" "$dir/root/history/*/*Main.htm"
   local got=0 last="honest message number $((count - 1))<" shown=no
@@ -104,8 +106,9 @@ run() {  # label executable
     grep -q "$last" "$dir/pages/chat.html" 2>/dev/null && { shown=yes; break; }
   done
   sleep 0.5  # the browser lays out and paints what it just got
-  local after ended
+  local after ended mainAfter
   after=$(cpu_ticks "$pid")
+  mainAfter=$(main_ticks "$pid")
   ended=$(date +%s.%N)
   local onPage
   onPage=$(grep -o 'honest message number [0-9]*' "$dir/pages/chat.html" 2>/dev/null | wc -l)
@@ -117,7 +120,8 @@ run() {  # label executable
 got, ticks, hz, n = $got, $after - $before, $hz, $count
 cpu = max(ticks, 1) / hz
 print(f'$label: {got} of {n} messages in the history, last one on the page: $shown ($onPage since the page was last cleared),'
-      f' {cpu:.2f} s of CPU in {$ended - $started:.1f} s, {got / cpu:,.0f} messages per CPU-second')
+      f' {cpu:.2f} s of CPU ({($mainAfter - $mainBefore) / hz:.2f} s in the program itself) in {$ended - $started:.1f} s,'
+      f' {got / cpu:,.0f} messages per CPU-second')
 print(f'$label rate {got / cpu:.0f}')" | tee -a "$work/rates"
 }
 
