@@ -1,6 +1,5 @@
 #include "qt/qt_multicast_transport.h"
 
-#include <QTimer>
 
 #include <arpa/inet.h>
 #include <sys/socket.h>
@@ -74,21 +73,16 @@ bool QtMulticastTransport::Send(const std::string& bytes) {
 }
 
 void QtMulticastTransport::OnReadyRead() {
-    // A burst is taken in slices, so typed input, timers and signals get their turn between them.
-    constexpr int kSlice = 64;
-    for (int taken = 0; groupSocket_ && groupSocket_->hasPendingDatagrams(); ++taken) {
-        if (taken == kSlice) {
-            QTimer::singleShot(0, this, [this] { OnReadyRead(); });
-            return;
-        }
+    // Only read here; the packets reach the chat from the queue.
+    while (groupSocket_ && groupSocket_->hasPendingDatagrams()) {
         // The longest packet a sender may send is 4096 characters and its zero byte.
         char buffer[kMaxDatagram + 1] = {};
         const qint64 pending = groupSocket_->pendingDatagramSize();
         const qint64 n = groupSocket_->readDatagram(buffer, kMaxDatagram);
-        // A datagram that does not fit is dropped, as a failed read.
+        // A datagram that does not fit is dropped, as a failed read; so is one past a full queue.
         if (n < 0 || pending > kMaxDatagram) continue;
         buffer[n] = '\0';
-        onText_(std::string(buffer));
+        queue_.Push(std::string(buffer));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 
 #include "platform/network.h"
+#include "qt/packet_queue.h"
 
 namespace zc {
 
@@ -23,6 +24,7 @@ private:
     void OnReadyRead();
     void CloseSockets();
     PacketTextHandler onText_;
+    PacketQueue queue_{onText_};
     QUdpSocket* groupSocket_ = nullptr;
     QUdpSocket* sendSocket_ = nullptr;
     ip_mreq membership_{};

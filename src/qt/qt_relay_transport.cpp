@@ -29,9 +29,9 @@ void QtRelayTransport::ShutdownAndClose() {
 }
 
 void QtRelayTransport::OnReadyRead() {
+    // Only read here; the packets reach the chat from the queue, which may close this socket.
     const QByteArray data = socket_.readAll();
-    // Handlers may close this socket; take the packets out first.
-    for (const std::string& p : stream_.Feed(data.constData(), static_cast<size_t>(data.size()))) onText_(p);
+    for (std::string& p : stream_.Feed(data.constData(), static_cast<size_t>(data.size()))) queue_.Push(std::move(p));
 }
 
 }  // namespace zc

@@ -4,6 +4,7 @@
 
 #include "base/packet_stream.h"
 #include "platform/network.h"
+#include "qt/packet_queue.h"
 
 namespace zc {
 
@@ -20,6 +21,7 @@ public:
 private:
     void OnReadyRead();
     PacketTextHandler onText_;
+    PacketQueue queue_{onText_};
     QTcpSocket socket_;
     PacketStream stream_;
     int timeoutMs_;
