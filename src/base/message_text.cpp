@@ -1,5 +1,6 @@
 #include "base/message_text.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <filesystem>
@@ -55,12 +56,22 @@ std::string AutoLink(const std::string& text) {
     out.reserve(text.size() + 64);
     size_t i = 0;
     while (i < text.size()) {
+        // A picture's path is never marked: the mark would end up inside its attributes.
+        if (text.compare(i, 5, "[IMG]") == 0) {
+            const size_t close = text.find("[/IMG]", i + 5);
+            if (close != std::string::npos) {
+                out.append(text, i, close + 6 - i);
+                i = close + 6;
+                continue;
+            }
+        }
         const size_t prefix = LinkPrefixAt(text, i, networkPaths);
         if (prefix == 0) {
             out += text[i++];
             continue;
         }
-        size_t end = text.find_first_of(" |", i + prefix);
+        // An address ends at a blank, a "|" or where a picture begins.
+        size_t end = std::min(text.find_first_of(" |", i + prefix), text.find("[IMG]", i + prefix));
         if (end == std::string::npos) end = text.size();
         if (end == i + prefix) {  // a bare prefix is no address
             out.append(text, i, prefix);
@@ -102,6 +113,8 @@ std::string PictureConversion(const std::string& text, bool showImages) {
         const std::string p = text.substr(at + open.size(), end - at - open.size());
         if (p.empty()) {
             out += open + close;
+        } else if (p.find("[URL]") != std::string::npos || p.find("[/URL]") != std::string::npos) {
+            out += p;  // marks of its own would put a link inside the picture's attributes
         } else if (!showImages) {
             // Only an address that opens something harmless becomes a link; "javascript:" stays text.
             if (IsPicturePath(p)) out += "<a class=\"urllink\" href=\"" + p + "\">" + p + "</a>";

@@ -93,7 +93,8 @@ bool ReadBoardLines(const std::string& path, std::vector<std::string>& lines) {
     while (start < all.size()) {
         size_t end = all.find('\n', start);
         std::string line = all.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Every carriage return at the end goes, so a line reads the same on every copy it passes.
+        while (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(std::move(line));
         if (end == std::string::npos) break;
         start = end + 1;
