@@ -18,28 +18,6 @@ count=${3:-5000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cat >"$work/flood.py" <<'PY'
-import socket, sys, time
-tables = {}
-for line in open(sys.argv[1], encoding="ascii"):
-    for name in ("TABLE_A:", "TABLE_B:"):
-        if line.startswith(name):
-            tables[name] = bytes(int(x, 16) for x in line[len(name):].split())
-encode = {}
-for i, byte in enumerate(tables["TABLE_A:"]):
-    encode.setdefault(byte, tables["TABLE_B:"][i])
-def packet(text):
-    return bytes(encode.get(c, c) for c in text.encode("cp1251")) + b"\0"
-s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 1)
-n = int(sys.argv[2])
-for i in range(n):
-    s.sendto(packet("10.0.0.9(FLOOD0000001)||Flood||||0.0||0||6||1:honest message number %d//end" % i),
-             ("225.0.0.1", 9010))
-    # Paced so the socket buffer holds what the slowest client has not read yet.
-    if i % 50 == 49:
-        time.sleep(0.05)
-PY
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
@@ -53,7 +31,7 @@ run() {  # label binary
   sleep 4  # start-up: the network comes up two seconds in
   local before
   before=$(cpu_ticks "$pid")
-  python3 "$work/flood.py" "$src/docs/protocol.md" "$count"
+  python3 "$src/bench/flood_sender.py" "$src/docs/protocol.md" "$count"
   local got=0
   for _ in $(seq 1 300); do
     got=$(grep -c '<Flood>: honest message number' "$dir/out" || true)

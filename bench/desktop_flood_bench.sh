@@ -25,34 +25,6 @@ trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; [ -n "${ZC_KEEP_WORK:-}" ]
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 export DISPLAY=":$n"
 
-cat >"$work/flood.py" <<'PY'
-import glob, socket, sys, time
-tables = {}
-for line in open(sys.argv[1], encoding="ascii"):
-    for name in ("TABLE_A:", "TABLE_B:"):
-        if line.startswith(name):
-            tables[name] = bytes(int(x, 16) for x in line[len(name):].split())
-encode = {}
-for i, byte in enumerate(tables["TABLE_A:"]):
-    encode.setdefault(byte, tables["TABLE_B:"][i])
-def packet(text):
-    return bytes(encode.get(c, c) for c in text.encode("cp1251")) + b"\0"
-s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 1)
-n = int(sys.argv[2])
-def received():
-    return sum(open(h, "rb").read().count(b"honest message number") for h in glob.glob(sys.argv[3]))
-for i in range(n):
-    s.sendto(packet("10.0.0.9(FLOOD0000001)||Flood||||0.0||0||6||1:honest message number %d//end" % i),
-             ("225.0.0.1", 9010))
-    # Paced so the socket buffer holds what the program has not read yet, even while it makes a
-    # fresh page (a full page is cleared): at most 300 messages ahead of its history.
-    if i % 50 == 49:
-        time.sleep(0.05)
-        deadline = time.time() + 20
-        while i + 1 - received() > 300 and time.time() < deadline:
-            time.sleep(0.02)
-PY
 
 # CPU ticks of a process and every process below it (the web engine's zygote, renderer and GPU
 # processes), those that already ended and were reaped included.
@@ -92,7 +64,7 @@ run() {  # label executable
   before=$(cpu_ticks "$pid")
   mainBefore=$(main_ticks "$pid")
   started=$(date +%s.%N)
-  python3 "$work/flood.py" "$src/docs/protocol.md" "$count" "$dir/root/history/*/*Main.htm"
+  python3 "$src/bench/flood_sender.py" "$src/docs/protocol.md" "$count" "$dir/root/history/*/*Main.htm"
   local got=0 last="honest message number $((count - 1))<" shown=no
   for _ in $(seq 1 600); do
     got=$(cat "$dir"/root/history/*/*Main.htm 2>/dev/null | grep -c 'honest message number' || true)
