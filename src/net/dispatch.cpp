@@ -44,9 +44,10 @@ void HandleCommand(ChatSession& chat, const IncomingPacket& in) {
     const CommandInfo info = InfoOf(in.raw.command);
     if (!info.name) return;
     if (info.addressed && in.raw.target != chat.OwnId()) return;
-    if (HandlePresence(chat, in) || HandleMessages(chat, in) || HandleConference(chat, in) || HandleBoard(chat, in))
+    if (HandlePresence(chat, in) || HandleMessages(chat, in) || HandleConference(chat, in) || HandleBoard(chat, in) ||
+        HandleSystemRequests(chat, in))
         return;
-    // File transfer, avatars, system information and snapshots have their own handlers.
+    // File transfer, avatars, information cards and snapshots come with their own handlers.
 }
 
 void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {

@@ -23,5 +23,6 @@ bool HandlePresence(ChatSession& chat, const IncomingPacket& in);
 bool HandleMessages(ChatSession& chat, const IncomingPacket& in);
 bool HandleConference(ChatSession& chat, const IncomingPacket& in);
 bool HandleBoard(ChatSession& chat, const IncomingPacket& in);
+bool HandleSystemRequests(ChatSession& chat, const IncomingPacket& in);
 
 }  // namespace zc

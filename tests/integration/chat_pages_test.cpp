@@ -145,3 +145,26 @@ TEST_F(ThreeHosts, ARawPacketDisplaySwitchedOnInTheFileCountsAtOnce) {
 }
 
 }  // namespace zc
+
+namespace zc {
+
+TEST(Lan, AProcessListGoesOnlyWhereTheUserAllowsItAndIsRefusedAloud) {
+    FakeLan lan;
+    Host alice(lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6));
+    Host bob(lan, "Bob", "10.0.0.2", std::string("\x02\x00\x00\x00\x00\x02", 6));
+    WriteIniValue("system/zeltochat.ini", "GLOBAL", "ALLOWPROCCES", "1");
+    for (Host* h : {&alice, &bob}) {
+        h->Start();
+        lan.Pump();
+    }
+    bob.dlg().SendPacket(CMD_PROCLIST_REQUEST, "", alice.dlg().OwnId());  // Alice keeps hers private
+    lan.Pump();
+    EXPECT_NE(bob.Body().find(bob.dlg().Language().LangString(101)), std::string::npos);
+    alice.dlg().SendPacket(CMD_PROCLIST_REQUEST, "", bob.dlg().OwnId());
+    lan.Pump();
+    // This test program is one of the processes Bob's list names.
+    EXPECT_NE(alice.Body().find(alice.dlg().Language().LangString(62)), std::string::npos);
+    EXPECT_NE(alice.Body().find("zunit_tests"), std::string::npos);
+}
+
+}  // namespace zc
