@@ -176,6 +176,7 @@ public:
 
     // The ignore list, by the user's name as the roster shows it.
     bool IsIgnored(const std::string& ip) const override;
+    std::string OwnInfoCard() const override;
     bool EchoOn() const override { return ReadEcho(settingsPath_); }
     bool Ignore(const std::string& name);
     bool Unignore(const std::string& name);

@@ -4,6 +4,9 @@
 #include "base/registry_keys.h"
 #include "base/text_helpers.h"
 #include "platform/clock.h"
+#include "platform/system_facts.h"
+#include "services/info_card.h"
+#include "services/system_texts.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 #include "platform/timers.h"
@@ -79,6 +82,26 @@ std::string CChatMainDlg::OpenAlertFrom() const {
 void CChatMainDlg::SetOpenAlertFrom(const std::string& name) {
     // A blank, not nothing, is what says that no alert is open.
     WriteAppRegValue(p_.registry, "Profile\\", "AlertFrom", name.empty() ? " " : name);
+}
+
+std::string CChatMainDlg::OwnInfoCard() const {
+    const InfoCardProfile profile = ReadInfoCardProfile(user_.ProfilePath());
+    InfoCardFacts facts;
+    facts.name = profile.name;
+    facts.avatar = profile.avatar;
+    facts.desc = profile.desc;
+    facts.web = profile.web;
+    facts.email = profile.email;
+    facts.ip = ownIp_;
+    facts.mac = ownId_;
+    facts.version = version_;
+    facts.mode = user_.CurrentMode().text;
+    facts.skinTheme = styles_.theme;
+    facts.computerName = SystemNameOrFallback(p_.system.ComputerName());
+    facts.systemUser = SystemNameOrFallback(p_.system.UserName());
+    // No foreground window title leaves this machine: the desktop does not tell it here.
+    facts.showActiveWindow = false;
+    return InfoCardWithSystem(BuildInfoCard(facts), OsText(), MemoryText());
 }
 
 bool CChatMainDlg::IsIgnored(const std::string& ip) const {

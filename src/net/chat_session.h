@@ -65,6 +65,8 @@ public:
     virtual void ShowBoardPage() = 0;
     // The board's files as last seen and the requests out to peers.
     virtual BoardState& Board() = 0;
+    // Our information card with the system and memory items, as a request is answered.
+    virtual std::string OwnInfoCard() const = 0;
 
     // Asking the user; the answer comes later through the callback. CanAsk is false where no
     // dialog can be shown (the terminal without a console, tests): callers take the quiet path.

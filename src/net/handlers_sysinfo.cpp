@@ -1,4 +1,5 @@
-// Requests for what runs on this machine.
+// Requests for who we are and what runs on this machine.
+#include "base/text_helpers.h"
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
@@ -23,6 +24,15 @@ bool HandleSystemRequests(ChatSession& chat, const IncomingPacket& in) {
             }
             if (!chat.SendPacket(CMD_PROCLIST, list, sender)) return true;
             chat.WriteLog(":::Send proccess list to MAC " + sender);
+            return true;
+        }
+        case CMD_SYSINFO_REQUEST: {
+            // The request's first text comes back in front of the card.
+            const std::string& asked = in.raw.body;
+            const std::string first = asked.find(':') == std::string::npos ? asked : ExtractField(asked, ":", 0);
+            const std::string body = first + ":" + chat.OwnInfoCard();
+            if (!chat.SendPacket(CMD_SYSINFO, body, sender)) return true;
+            chat.WriteLog(":::Send info to " + in.displayName + " MAC " + sender);
             return true;
         }
         default: return false;

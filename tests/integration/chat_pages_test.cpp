@@ -9,6 +9,8 @@
 #include "platform/window_commands.h"
 #include "support/lan_host.h"
 #include "ui/html/user_list_page.h"
+#include "services/info_card.h"
+#include <map>
 
 namespace zc {
 using namespace zc::test;
@@ -165,6 +167,32 @@ TEST(Lan, AProcessListGoesOnlyWhereTheUserAllowsItAndIsRefusedAloud) {
     // This test program is one of the processes Bob's list names.
     EXPECT_NE(alice.Body().find(alice.dlg().Language().LangString(62)), std::string::npos);
     EXPECT_NE(alice.Body().find("zunit_tests"), std::string::npos);
+}
+
+}  // namespace zc
+
+namespace zc {
+
+TEST_F(ThreeHosts, AnInformationRequestIsAnsweredWithTheCardTheSystemAndTheMemory) {
+    const size_t mark = lan.Wire().size();
+    alice.dlg().SendPacket(CMD_SYSINFO_REQUEST, "info", bob.dlg().OwnId());
+    lan.Pump();
+    EXPECT_NE(alice.Body().find(alice.dlg().Language().LangString(71) + " "), std::string::npos);
+    std::string answer;
+    for (size_t i = mark; i < lan.Wire().size(); ++i) {
+        const std::string& bytes = lan.Wire()[i];
+        const CChatPacket p = ParsePacketText(alice.dlg().Codec().DecodeText(bytes.substr(0, bytes.find('\0'))));
+        if (p.command == CMD_SYSINFO) answer = p.body;
+    }
+    ASSERT_EQ(answer.rfind("info:", 0), 0u) << answer;
+    const auto fields = ParseInfoCard(answer.substr(5));
+    std::map<std::string, std::string> card;
+    for (const InfoCardField& f : fields) card[std::string(f.tag)] = f.value;
+    EXPECT_EQ(card["IP"], "10.0.0.2");
+    EXPECT_EQ(card["MAC"], bob.dlg().OwnId());
+    EXPECT_EQ(card["ACTIVEW"], "");  // no window title leaves the machine
+    EXPECT_NE(card["MEMORY"].find("RAM "), std::string::npos);
+    EXPECT_FALSE(card["OS"].empty());
 }
 
 }  // namespace zc
