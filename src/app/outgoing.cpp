@@ -12,10 +12,7 @@ namespace zc {
 
 bool CChatMainDlg::FloodGuardAllows() {
     if (flood_.Check(p_.clock.Now()) == FloodGuard::Verdict::Allowed) return true;
-    const std::string text = ReplaceAll(language_.LangString(91), "%s", std::to_string(flood_.Penalty()));
-    const ChatPage page = user_.pageMode == PageMode::Conference ? ChatPage::Second : ChatPage::Main;
-    ShowLine(ChatLineKind::Alert, "", LineText::Plain(text), page);
-    return false;
+    return RefuseToSend(*this, ReplaceAll(language_.LangString(91), "%s", std::to_string(flood_.Penalty())));
 }
 
 bool CChatMainDlg::Ignore(const std::string& name) {

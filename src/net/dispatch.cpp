@@ -38,17 +38,15 @@ bool IsPlainIdentity(const std::string& s) {
     return true;
 }
 
-}  // namespace
-
+// DispatchPacket has already left out what no handler acts on.
 void HandleCommand(ChatSession& chat, const IncomingPacket& in) {
-    const CommandInfo info = InfoOf(in.raw.command);
-    if (!info.name) return;
-    if (info.addressed && in.raw.target != chat.OwnId()) return;
     if (HandlePresence(chat, in) || HandleMessages(chat, in) || HandleConference(chat, in) || HandleBoard(chat, in) ||
         HandleSystemRequests(chat, in))
         return;
     // File transfer, avatars, information cards and snapshots come with their own handlers.
 }
+
+}  // namespace
 
 void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
     if (!IsDottedIpv4(raw.senderIp) || !IsPlainIdentity(raw.senderId)) return;

@@ -2,6 +2,7 @@
 #include "base/text_helpers.h"
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
+#include "net/outgoing_forms.h"
 #include "net/packet_handlers.h"
 #include "net/user_roster.h"
 
@@ -13,12 +14,6 @@ std::string Lang(ChatSession& chat, int n) { return chat.Language().LangString(n
 void NoticeLine(ChatSession& chat, const IncomingPacket& in, int stringNumber, ChatLineKind kind,
                 const std::string& tail = "") {
     chat.ShowLine(kind, "", LineText::Named(Lang(chat, stringNumber) + " ", in.displayName, tail), ChatPage::Main);
-}
-
-// A private message goes to the second page while its sender is with us in the conference there.
-ChatPage PageForPrivate(ChatSession& chat, const std::string& senderId) {
-    const bool conference = chat.Roster().IsMember(senderId) && chat.User().pageMode == PageMode::Conference;
-    return conference ? ChatPage::Second : ChatPage::Main;
 }
 
 void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
@@ -56,7 +51,7 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
             if (chat.IsIgnored(in.raw.senderIp)) return true;
             const std::string text = ExtractField(in.body, ":", 1);
             const LineText line = LineText::Named("", in.displayName, ": " + text);
-            chat.ShowLine(ChatLineKind::Private, "", line, PageForPrivate(chat, in.raw.senderId));
+            chat.ShowLine(ChatLineKind::Private, "", line, PageOfPrivateTalk(chat, in.raw.senderId));
             chat.AppendHistory(line, false);
             chat.Notify(NotifyEvent::Private, in.displayName, Lang(chat, 68) + " " + in.displayName, text);
             return true;

@@ -53,6 +53,11 @@ bool RefuseToSend(ChatSession& chat, const std::string& why) {
     return false;
 }
 
+ChatPage PageOfPrivateTalk(ChatSession& chat, const std::string& userId) {
+    const bool conference = chat.Roster().IsMember(userId) && chat.User().pageMode == PageMode::Conference;
+    return conference ? ChatPage::Second : ChatPage::Main;
+}
+
 namespace {
 
 // One packet the user asked for; false (and a line saying why) when it cannot go out.
@@ -79,9 +84,8 @@ bool SendAddressedMessage(ChatSession& chat, const InputForm& form) {
     if (!SendTyped(chat, alert ? CMD_ALERT : CMD_PRIVATE, form.rest, id)) return false;
     const LineText line =
         LineText::Named(Lang(chat, 74) + " " + Lang(chat, alert ? 42 : 61) + " ", form.recipient, ": " + form.text);
-    const bool conference = !alert && chat.Roster().IsMember(id) && chat.User().pageMode == PageMode::Conference;
     chat.ShowLine(alert ? ChatLineKind::Alert : ChatLineKind::Private, "", line,
-                  conference ? ChatPage::Second : ChatPage::Main);
+                  alert ? ChatPage::Main : PageOfPrivateTalk(chat, id));
     chat.AppendHistory(line, false);
     return true;
 }

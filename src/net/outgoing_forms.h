@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "net/chat_line.h"
+
 namespace zc {
 
 class ChatSession;
@@ -32,6 +34,8 @@ bool SendPublicMessage(ChatSession& chat, const std::string& typed);
 bool SendToConference(ChatSession& chat, const std::string& text);
 // Says on the page in front why nothing was sent; always false.
 bool RefuseToSend(ChatSession& chat, const std::string& why);
+// Where private lines with this user go: the second page while we share the conference there.
+ChatPage PageOfPrivateTalk(ChatSession& chat, const std::string& userId);
 // False when the name is unknown, our own, or the flood guard says no.
 bool InviteToConference(ChatSession& chat, const std::string& name);
 

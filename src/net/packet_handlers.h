@@ -16,8 +16,6 @@ struct IncomingPacket {
     std::string displayName;
 };
 
-void HandleCommand(ChatSession& chat, const IncomingPacket& in);
-
 // Handler groups, each in its own file.
 bool HandlePresence(ChatSession& chat, const IncomingPacket& in);
 bool HandleMessages(ChatSession& chat, const IncomingPacket& in);

@@ -22,6 +22,11 @@ std::FILE* OpenForAppend(const std::string& path) {
     return f;
 }
 
+void CreateFolderOf(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+}
+
 }  // namespace
 
 ChatHistory::~ChatHistory() {
@@ -37,8 +42,7 @@ std::string ChatHistory::PathOf(bool isMain) const {
 
 std::string ChatHistory::PathFor(bool isMain) const {
     const std::string path = PathOf(isMain);
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    CreateFolderOf(path);
     return path;
 }
 
@@ -52,7 +56,9 @@ std::FILE* ChatHistory::FileFor(bool isMain) const {
     if (same) return open.file;
     if (open.file) std::fclose(open.file);
     open = OpenFile{};
-    std::FILE* f = OpenForAppend(PathFor(isMain));
+    // The path found above, not one taken anew: at the turn of a month the two could differ.
+    CreateFolderOf(path);
+    std::FILE* f = OpenForAppend(path);
     if (!f || ::fstat(fileno(f), &st) != 0) {
         if (f) std::fclose(f);
         return nullptr;
