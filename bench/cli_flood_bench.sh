@@ -4,20 +4,14 @@
 # namespace of its own.
 # Usage: bench/cli_flood_bench.sh NEW_CLI [OLD_CLI] [MESSAGES]
 set -euo pipefail
-if [ -z "${ZC_FLOOD_IN_NETNS:-}" ]; then
-  flags=-n
-  [ "$(id -u)" -ne 0 ] && flags=-rn
-  exec unshare $flags env ZC_FLOOD_IN_NETNS=1 bash -c '
-    ip link set lo up && ip link set lo multicast on && ip route add 224.0.0.0/4 dev lo
-    exec bash "$0" "$@"' "$0" "$@"
-fi
+source "$(dirname "$0")/flood_lib.sh"
+flood_in_netns "$0" "$@"
 src=$(cd "$(dirname "$0")/.." && pwd)
 new=$1
 old=${2:-}
 count=${3:-5000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
@@ -51,12 +45,4 @@ print(f'$label: {got} of {n} messages shown, {cpu:.2f} s of CPU, {got / cpu:,.0f
 print(f'$label rate {got / cpu:.0f}')" | tee -a "$work/rates"
 }
 
-run new "$new"
-if [ -n "$old" ]; then
-  run old "$old"
-  python3 - "$work/rates" <<'PY'
-import sys
-rates = {l.split()[0]: float(l.split()[2]) for l in open(sys.argv[1]) if " rate " in l}
-print(f"new / old: {rates['new'] / rates['old']:.1f}x")
-PY
-fi
+flood_compare run "$new" "$old"
