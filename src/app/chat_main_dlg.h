@@ -39,6 +39,10 @@ class TrayIcon;
 class XdgAutostart;
 class DialogService;
 class ShellService;
+class TransferSockets;
+class WorkerThreads;
+class TransferWindowFactory;
+class ScreenCapture;
 
 // What the chat needs of the machine it runs on.
 struct Platform {
@@ -56,6 +60,11 @@ struct Platform {
     DialogService* dialogs = nullptr;
     ShellService* shell = nullptr;
     SkinChrome* skin = nullptr;  // none: no skinned window (terminal client, tests)
+    // File transfers need all three; without them offers and requests are refused.
+    TransferSockets* transferSockets = nullptr;
+    WorkerThreads* workers = nullptr;
+    TransferWindowFactory* transferWindows = nullptr;
+    ScreenCapture* screen = nullptr;  // none: snapshot requests are refused
 };
 
 enum MainTimer {

@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zc {
 
@@ -13,6 +15,11 @@ public:
     // A yes/no question; onAnswer(true) for yes.
     virtual void AskQuestion(const std::string& caption, const std::string& text,
                              std::function<void(bool)> onAnswer) = 0;
+    // A user's information card: label and value lines, in order. Shown without waiting.
+    virtual void ShowUserInfo(const std::string& /*caption*/,
+                              const std::vector<std::pair<std::string, std::string>>& /*lines*/) {}
+    // A file to send to somebody; onPicked gets its full path, and is not called when cancelled.
+    virtual void PickFileToSend(const std::string& /*caption*/, std::function<void(const std::string&)> /*onPicked*/) {}
 };
 
 }  // namespace zc

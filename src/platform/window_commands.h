@@ -18,6 +18,23 @@ enum WindowCommand : int {
     ID_SHOW_CONFERENCE = 32820,
     ID_SOUNDTRIGGER = 32839,
     ID_PROFILE_MENU = 32840,
+    ID_SHOW_OWN_INFO = 32826,
+    // A transfer window reports its end.
+    ID_TRANSFER_DESKTOP_RECEIVED = 32830,
+    ID_TRANSFER_FILE_RECEIVED = 32832,
+    ID_TRANSFER_ABORTED = 32833,
+    ID_TRANSFER_FAILED = 32834,
+    ID_TRANSFER_FILE_SENT = 32835,
+    ID_ACCEPT_FILE = 32836,
+};
+
+// The user menu's commands about one picked user.
+enum UserCommand : int {
+    ID_USER_PROCLIST = 52801,
+    ID_USER_SYSINFO = 52802,
+    ID_USER_AVATAR = 52816,
+    ID_USER_DESKTOP = 52830,
+    ID_USER_SENDFILE = 52832,
 };
 
 // The profile menu's items: one command per profile, in list order.

@@ -1,0 +1,52 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/file_transfer.h"
+
+namespace zc {
+
+// What a transfer's worker thread is told to do.
+struct TransferJob {
+    std::string peerIp;  // receiving: whom to connect to
+    int port = 0;
+    // Sending: the file to read. Receiving: the folder and the name to write under.
+    std::string path;
+    std::string folder, name;
+    // Receiving: replace a file of that name (snapshots, avatars) instead of picking a free
+    // "name (n).ext" (downloads never overwrite what the user has).
+    bool overwrite = false;
+    int connectRetries = 15;
+    int retryPauseMs = 1000;
+};
+
+// A report from the worker, as the window shows it.
+struct TransferTick {
+    bool connected = false;  // the first tick after the connection
+    uint32_t length = 0;     // from the header; 0 until it is known
+    uint64_t done = 0;       // bytes moved so far
+};
+
+enum class TransferEnd { Done, Stopped, Failed };
+
+struct TransferResult {
+    TransferEnd end = TransferEnd::Failed;
+    std::string path;  // receiving: the file written (also a partial one)
+    uint64_t bytes = 0;
+    std::string why;   // for the log when it failed
+};
+
+// Called on the worker thread: the caller posts it on to the UI thread. At most about 130 calls
+// per file (the connection, the range, then about every 1/128 of the length).
+using TransferTickSink = std::function<void(const TransferTick&)>;
+
+// The two workers. They run on a thread of their own, touch only the job, the file and the
+// connection, and notice stop between blocks of 4096 bytes.
+TransferResult RunSendWorker(TransferSockets& sockets, const TransferJob& job, const std::atomic<bool>& stop,
+                             const TransferTickSink& tick);
+TransferResult RunReceiveWorker(TransferSockets& sockets, const TransferJob& job, const std::atomic<bool>& stop,
+                                const TransferTickSink& tick);
+
+}  // namespace zc
