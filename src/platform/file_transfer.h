@@ -15,9 +15,13 @@ public:
     virtual long Send(const char* data, size_t size) = 0;
     // Bytes read, 0 when the peer closed, -1 on an error.
     virtual long Receive(char* data, size_t size) = 0;
+    // The other end's IPv4 address as text; empty when unknown.
+    virtual std::string PeerIp() const { return {}; }
 };
 
 // Opens the connections of transfers; called on worker threads, so it keeps no shared state.
+// A link may give up a blocked Send or Receive (-1) once the stop flag of the call that made it
+// is set, so a stalled peer cannot hold a cancelled worker.
 class TransferSockets {
 public:
     virtual ~TransferSockets() = default;
@@ -25,7 +29,8 @@ public:
     // or when stop is set before anybody connects.
     virtual std::unique_ptr<ByteLink> Accept(int port, const std::atomic<bool>& stop, std::string* why) = 0;
     // One connection attempt; null (why says it) when it fails.
-    virtual std::unique_ptr<ByteLink> Connect(const std::string& ip, int port, std::string* why) = 0;
+    virtual std::unique_ptr<ByteLink> Connect(const std::string& ip, int port, const std::atomic<bool>& stop,
+                                              std::string* why) = 0;
     // The wait between two connection attempts; ends early when stop is set.
     virtual void Pause(int ms, const std::atomic<bool>& stop) = 0;
 };

@@ -10,7 +10,9 @@ namespace zc {
 
 // What a transfer's worker thread is told to do.
 struct TransferJob {
-    std::string peerIp;  // receiving: whom to connect to
+    // Receiving: whom to connect to. Sending: the only address that may connect (anybody when
+    // empty); others are turned away, so a third host cannot take the file.
+    std::string peerIp;
     int port = 0;
     // Sending: the file to read. Receiving: the folder and the name to write under.
     std::string path;
