@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/file_trans.h"
+#include "net/transfer_requests.h"
 #include "platform/clock.h"
 #include "platform/main_window_host.h"
 #include "platform/system_facts.h"
@@ -17,7 +19,11 @@ CChatMainDlg::CChatMainDlg(Platform platform, std::string programDir)
     p_.timers.SetHandler([this](int id) { OnTimer(id); });
 }
 
-CChatMainDlg::~CChatMainDlg() { p_.timers.SetHandler(nullptr); }
+CChatMainDlg::~CChatMainDlg() {
+    // A transfer still moving bytes is stopped and waited for before anything it reports to goes.
+    transfer_.reset();
+    p_.timers.SetHandler(nullptr);
+}
 
 SystemNames CChatMainDlg::Names() const {
     return {SystemNameOrFallback(p_.system.UserName()), SystemNameOrFallback(p_.system.ComputerName())};
@@ -50,6 +56,10 @@ void CChatMainDlg::OnTimer(int id) {
             RebuildUserList();
             break;
         case kGroupSendTimer: SendNextGroupPacket(); break;
+        case kTransferWaitTimer:
+            if (transfer_) transfer_->OnWaitTimer();
+            else p_.timers.KillTimer(id);
+            break;
         case kSmilesHideTimer:
             p_.timers.KillTimer(id);
             if (smilesLife_.DestroyTimerExpired()) smilesView_.reset();
@@ -140,6 +150,8 @@ void CChatMainDlg::RebuildUserList() {
     ++userListRebuilds_;
     if (userListView_)
         RefreshUserList(userListView_.get(), {roster_, user_, ownId_, programDir_, language_.LangString(69)});
+    // The list shows only what the avatars folder holds; a missing picture is asked for.
+    if (transports_.IsActive()) AskForAMissingAvatar(*this, "avatars");
 }
 
 std::string CChatMainDlg::ModeBody() const { return std::to_string(user_.mode) + ":" + user_.CurrentMode().text; }

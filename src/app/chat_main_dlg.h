@@ -14,6 +14,7 @@
 #include "net/conference_guard.h"
 #include "net/flood_guard.h"
 #include "net/subst_codec.h"
+#include "net/transfer_asks.h"
 #include "net/transport_list.h"
 #include "net/user_roster.h"
 #include "platform/network.h"
@@ -43,6 +44,7 @@ class TransferSockets;
 class WorkerThreads;
 class TransferWindowFactory;
 class ScreenCapture;
+class CmyFileTrans;
 
 // What the chat needs of the machine it runs on.
 struct Platform {
@@ -77,7 +79,11 @@ enum MainTimer {
     kFocusInputTimer = 10,
     kSmilesHideTimer = 11,
     kGroupSendTimer = 12,  // paces the packets to a user group
+    // 13: the transfer window's wait for its connection (kTransferWaitTimer)
 };
+
+// The information window's lines: the language file's labels, each with its item of the card.
+std::vector<std::pair<std::string, std::string>> InfoWindowLines(const LanguageTable& language, const std::string& card);
 
 inline const char kInstanceMutexName[] = "Zelto Chat only one";
 
@@ -213,7 +219,27 @@ public:
     HtmlView* BoardView() const { return boardView_.get(); }
     BoardState& Board() override { return board_; }
 
+    // Files, avatars, desktop pictures and information cards between users.
+    // A command of the user menu about the named user.
+    void OnUserCommand(int command, const std::string& name);
+    bool OfferFileTo(const std::string& name, const std::string& path);
+    bool TransferRunning() const;
+    void CancelTransfer();
+    void ShowOwnInfo();
+    const TransferOrder* CurrentTransfer() const override;
+    TransferAsks& Asks() override { return asks_; }
+    OfferedFile& Offered() override { return offered_; }
+    int TransferPort() const override;
+
 private:
+    void ShowUserInfo(const std::string& userName, const std::string& card) override;
+    bool StartTransfer(const TransferOrder& order) override;
+    bool CaptureScreenToFile(const std::string& path, std::string* why) override;
+    void OnTransferEnd(int command, const CmyFileTrans& transfer);
+    std::shared_ptr<CmyFileTrans> transfer_;
+    TransferAsks asks_;
+    OfferedFile offered_;
+
     // The rest of the session the handlers work on.
     void SetFloodLimit(int limit) override { flood_.SetLimit(limit); }
     void Notify(NotifyEvent event, const std::string& userName, const std::string& caption,

@@ -136,6 +136,7 @@ void CChatMainDlg::OnCommand(int command) {
         case ID_HISTORY_MAIN: OpenHistory(true); break;
         case ID_HISTORY_PRIVATE: OpenHistory(false); break;
         case ID_SOUNDTRIGGER: user_.soundOn = ToggleSoundOn(user_.ProfilePath()); break;
+        case ID_SHOW_OWN_INFO: ShowOwnInfo(); break;
         default: break;  // menus, options and smiles are the window's
     }
 }

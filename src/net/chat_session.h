@@ -8,12 +8,14 @@
 #include "net/chat_line.h"
 #include "net/commands.h"
 #include "net/notify_event.h"
+#include "net/transfer_order.h"
 
 namespace zc {
 
 class ConferenceGuard;
 class CUserRoster;
 struct BoardState;
+class TransferAsks;
 
 // What packet handlers and the outgoing forms may use of the running chat. The chat itself
 // implements it; handlers never see the window, the views or the platform behind it.
@@ -67,6 +69,21 @@ public:
     virtual BoardState& Board() = 0;
     // Our information card with the system and memory items, as a request is answered.
     virtual std::string OwnInfoCard() const = 0;
+    // A received card (the text after the request's leading text) in the information window.
+    virtual void ShowUserInfo(const std::string& userName, const std::string& card) = 0;
+
+    // Transfers of files, avatars and desktop pictures, one at a time.
+    // The running transfer, or null.
+    virtual const TransferOrder* CurrentTransfer() const = 0;
+    // Shows the window and starts the worker; false (with a log line) when none can run here.
+    virtual bool StartTransfer(const TransferOrder& order) = 0;
+    virtual TransferAsks& Asks() = 0;
+    // The file we offered last; its name is empty when none is waiting.
+    virtual OfferedFile& Offered() = 0;
+    // The transfer port of the first transport; 0 when there is none.
+    virtual int TransferPort() const = 0;
+    // The whole screen as a bitmap file; false, with the reason, where no picture can be taken.
+    virtual bool CaptureScreenToFile(const std::string& path, std::string* why) = 0;
 
     // Asking the user; the answer comes later through the callback. CanAsk is false where no
     // dialog can be shown (the terminal without a console, tests): callers take the quiet path.

@@ -43,7 +43,7 @@ void HandleCommand(ChatSession& chat, const IncomingPacket& in) {
     if (HandlePresence(chat, in) || HandleMessages(chat, in) || HandleConference(chat, in) || HandleBoard(chat, in) ||
         HandleSystemRequests(chat, in))
         return;
-    // File transfer, avatars, information cards and snapshots come with their own handlers.
+    HandleTransfers(chat, in);
 }
 
 }  // namespace

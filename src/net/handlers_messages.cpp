@@ -76,7 +76,6 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
             chat.Notify(NotifyEvent::Sound, in.displayName, Lang(chat, 67), in.displayName);
             return true;
         case CMD_PROCLIST: NoticeLine(chat, in, 62, ChatLineKind::Notify, "\n" + in.body); return true;
-        case CMD_SYSINFO: NoticeLine(chat, in, 71, ChatLineKind::TransferNotify); return true;
         case CMD_CONF_DECLINE: NoticeLine(chat, in, 52, ChatLineKind::AlertExist); return true;
         case CMD_NOTICE_22: NoticeLine(chat, in, 44, ChatLineKind::AlertExist, ": " + in.body); return true;
         case CMD_NOTICE:
@@ -86,11 +85,6 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
         case CMD_REFUSED:
             NoticeLine(chat, in, 101, ChatLineKind::Notify);
             chat.Notify(NotifyEvent::Warning, in.displayName, Lang(chat, 101), in.displayName);
-            return true;
-        case CMD_FREQUEST:  // accepting comes with file transfer
-            if (chat.IsIgnored(in.raw.senderIp)) return true;
-            NoticeLine(chat, in, 58, ChatLineKind::TransferNotify, ": " + in.body);
-            chat.Notify(NotifyEvent::FRequest, in.displayName, Lang(chat, 58), in.body);
             return true;
         default: return false;
     }

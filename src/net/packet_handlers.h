@@ -22,5 +22,6 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in);
 bool HandleConference(ChatSession& chat, const IncomingPacket& in);
 bool HandleBoard(ChatSession& chat, const IncomingPacket& in);
 bool HandleSystemRequests(ChatSession& chat, const IncomingPacket& in);
+bool HandleTransfers(ChatSession& chat, const IncomingPacket& in);
 
 }  // namespace zc

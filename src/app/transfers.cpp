@@ -1,0 +1,161 @@
+// Files, avatars and desktop pictures between two users, and the information window.
+#include <sys/stat.h>
+
+#include "app/chat_main_dlg.h"
+#include "app/file_trans.h"
+#include "base/language.h"
+#include "base/message_text.h"
+#include "base/text_helpers.h"
+#include "net/transfer_requests.h"
+#include "platform/dialogs.h"
+#include "platform/screen_capture.h"
+#include "platform/timers.h"
+#include "platform/window_commands.h"
+#include "services/bmp_writer.h"
+#include "services/info_card.h"
+
+namespace zc {
+namespace {
+
+// The card's items in the order the window shows them, one per label.
+constexpr std::string_view kInfoWindowOrder[] = {"NAME",     "DESC", "WWW",     "EMAIL", "VERSION",
+                                                 "MODE",     "SKINTHEME", "AVATAR", "COMPNAME", "IP",
+                                                 "SYSNAME",  "MAC",  "OS",      "MEMORY", "ACTIVEW"};
+
+std::string CardValue(const std::array<InfoCardField, kInfoCardTags.size()>& fields, std::string_view tag) {
+    for (const InfoCardField& f : fields)
+        if (f.tag == tag) return f.value;
+    return {};
+}
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> InfoWindowLines(const LanguageTable& language, const std::string& card) {
+    const auto fields = ParseInfoCard(card);
+    const std::vector<std::string> labels = InfoDialogLabels(language);
+    std::vector<std::pair<std::string, std::string>> lines;
+    for (size_t i = 0; i < std::size(kInfoWindowOrder) && i < labels.size(); ++i) {
+        std::string value = CardValue(fields, kInfoWindowOrder[i]);
+        if (kInfoWindowOrder[i] == "WWW") value = RemoveChars(ReplaceAll(ReplaceAll(value, "[URL]", ""), "[/URL]", ""), "\"");
+        lines.emplace_back(labels[i], std::move(value));
+    }
+    return lines;
+}
+
+void CChatMainDlg::ShowUserInfo(const std::string& userName, const std::string& card) {
+    if (p_.dialogs) p_.dialogs->ShowUserInfo(language_.LangString(26) + ": " + userName, InfoWindowLines(language_, card));
+}
+
+void CChatMainDlg::ShowOwnInfo() { ShowUserInfo(user_.nickname, OwnInfoCard()); }
+
+void CChatMainDlg::OnUserCommand(int command, const std::string& name) {
+    switch (command) {
+        case ID_USER_PROCLIST: RequestProcessList(*this, name); break;
+        case ID_USER_SYSINFO: RequestUserInfo(*this, name); break;
+        case ID_USER_AVATAR: RequestAvatar(*this, name); break;
+        case ID_USER_DESKTOP: RequestDesktop(*this, name); break;
+        case ID_USER_SENDFILE:
+            if (p_.dialogs && !TransferRunning())
+                p_.dialogs->PickFileToSend(language_.LangString(104),
+                                           [this, name](const std::string& path) { OfferFileTo(name, path); });
+            break;
+        default: break;
+    }
+}
+
+bool CChatMainDlg::OfferFileTo(const std::string& name, const std::string& path) { return OfferFile(*this, name, path); }
+
+bool CChatMainDlg::TransferRunning() const { return transfer_ && transfer_->Running(); }
+
+void CChatMainDlg::CancelTransfer() {
+    if (transfer_) transfer_->Cancel();
+}
+
+const TransferOrder* CChatMainDlg::CurrentTransfer() const {
+    return TransferRunning() ? &transfer_->Order() : nullptr;
+}
+
+int CChatMainDlg::TransferPort() const {
+    const auto& entries = transports_.Entries();
+    return entries.empty() ? 0 : entries.front().settings.filePort;
+}
+
+bool CChatMainDlg::CaptureScreenToFile(const std::string& path, std::string* why) {
+    ScreenPicture picture;
+    if (!p_.screen) {
+        *why = "no screen";
+        return false;
+    }
+    if (!p_.screen->Capture(&picture, why)) return false;
+    ::mkdir(path.substr(0, path.find_last_of('/')).c_str(), 0755);
+    const RgbImage image{picture.width, picture.height, 3, 0, picture.rgb};
+    if (WriteBmpFile(path, image)) return true;
+    *why = "cannot write " + path;
+    return false;
+}
+
+bool CChatMainDlg::StartTransfer(const TransferOrder& order) {
+    if (TransferRunning()) return false;
+    if (!p_.transferSockets || !p_.workers || !p_.transferWindows) {
+        log_.Write(":::File transfer is not available here");
+        return false;
+    }
+    const std::string what = language_.LangString(order.mode == TransferMode::Desktop ? 103 : 106);
+    CmyFileTrans::Texts texts{language_.LangString(order.sending ? 74 : 73) + " " + what, order.name,
+                              language_.LangString(84), language_.LangString(107)};
+    transfer_ = std::make_shared<CmyFileTrans>(
+        CmyFileTrans::Services{*p_.transferSockets, *p_.workers, *p_.transferWindows, p_.timers, p_.clock}, order,
+        std::move(texts), [this](int command, const CmyFileTrans& t) { OnTransferEnd(command, t); });
+    transfer_->Start();
+    return true;
+}
+
+void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
+    const TransferOrder& order = t.Order();
+    const std::string name = FileNameOf(t.Result().path.empty() ? order.name : t.Result().path);
+    auto line = [this](ChatLineKind kind, const std::string& html) {
+        ShowLine(kind, "", LineText::Plain(html), ChatPage::Main);
+    };
+    switch (command) {
+        case ID_TRANSFER_DESKTOP_RECEIVED:
+            line(ChatLineKind::TransferNotify,
+                 language_.LangString(103) + " " + PictureConversion("[IMG]" + programDir_ + t.Result().path + "[/IMG]", true));
+            log_.Write(":::Download desktop from " + order.peerName + " success");
+            break;
+        case ID_TRANSFER_FILE_RECEIVED:
+            line(ChatLineKind::TransferNotify, language_.LangString(73) + " " + language_.LangString(105) +
+                                                   " <a class=\"urllink\" href=\"file://" +
+                                                   EscapeHtml(programDir_ + t.Result().path) + "\" target=_blank>" +
+                                                   EscapeHtml(name) + "</a>");
+            log_.Write(":::Download file " + name + " from " + order.peerIp + " success");
+            break;
+        case ID_TRANSFER_FILE_SENT:
+            line(ChatLineKind::TransferNotify, language_.LangString(110));
+            log_.Write(":::Upload file " + name + " from " + order.peerIp + " success");
+            break;
+        case ID_TRANSFER_ABORTED:
+            line(ChatLineKind::TransferNotify, language_.LangString(108));
+            SendPacket(CMD_FILE_ABORT, "", order.peerId);
+            log_.Write(":::Transfer file aborted");
+            break;
+        case ID_TRANSFER_FAILED:
+            line(ChatLineKind::Alert, language_.LangString(109));
+            log_.Write("::: Transfer file failure");
+            if (!t.Result().why.empty()) log_.Write(":::Transfer: " + t.Result().why);
+            break;
+        default: break;
+    }
+    if (t.Running()) return;
+    const bool avatarArrived = order.mode == TransferMode::Avatar && !order.sending &&
+                               t.Result().end == TransferEnd::Done;
+    transfer_.reset();
+    // A new avatar shows in the list, and the next missing one is asked for from there.
+    if (avatarArrived) ArmUserListTimer(500);
+}
+
+}  // namespace zc

@@ -1,0 +1,212 @@
+// Files, avatars and desktop pictures between two users, and the cards that describe them.
+#include <sys/stat.h>
+
+#include <utility>
+
+#include "base/message_text.h"
+#include "base/text_helpers.h"
+#include "net/chat_packet.h"
+#include "net/chat_session.h"
+#include "net/packet_handlers.h"
+#include "net/transfer_asks.h"
+#include "net/transfer_requests.h"
+#include "services/transfer_stream.h"
+
+namespace zc {
+namespace {
+
+using Kind = TransferAsks::Kind;
+
+inline constexpr char kDownloadFolder[] = "download";
+inline constexpr char kAvatarFolder[] = "avatars";
+
+std::string Lang(ChatSession& chat, int n) { return chat.Language().LangString(n); }
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st{};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// "name||port" as offers and avatar answers carry them.
+struct NameAndPort {
+    std::string name;
+    std::string port;
+};
+NameAndPort SplitNameAndPort(const std::string& body) {
+    const size_t bars = body.find("||");
+    if (bars == std::string::npos) return {body, ""};
+    return {body.substr(0, bars), body.substr(bars + 2)};
+}
+
+TransferOrder OrderFor(const IncomingPacket& in, TransferMode mode, bool sending, int port) {
+    TransferOrder order;
+    order.mode = mode;
+    order.sending = sending;
+    order.peerIp = in.raw.senderIp;
+    order.peerId = in.raw.senderId;
+    order.peerName = in.displayName;
+    order.port = port;
+    return order;
+}
+
+void OnFileRequest(ChatSession& chat, const IncomingPacket& in) {
+    if (chat.IsIgnored(in.raw.senderIp)) return;
+    const std::string sender = in.raw.senderId;
+    const std::string fileName = in.raw.body;
+    chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Named(Lang(chat, 58) + " ", in.displayName, ": " + in.body),
+                  ChatPage::Main);
+    chat.Notify(NotifyEvent::FRequest, in.displayName, Lang(chat, 58), in.body);
+    // A name we could not write under, nobody to ask, or too many questions open: refused.
+    if (!IsPlainFileName(fileName) || !chat.CanAsk() || !chat.Asks().OpenQuestion(sender)) {
+        chat.SendPacket(CMD_REFUSED, "n/a", sender);
+        return;
+    }
+    const std::string name = in.displayName;
+    chat.AskQuestion(Lang(chat, 58) + " " + name, in.body + "?", [&chat, sender, name, fileName](bool yes) {
+        chat.Asks().CloseQuestion(sender);
+        if (yes) AcceptFile(chat, sender, name, fileName);
+        else chat.SendPacket(CMD_REFUSED, "n/a", sender);
+    });
+}
+
+void OnFileAccept(ChatSession& chat, const IncomingPacket& in) {
+    // Only the user we offered the file to gets it, and only once.
+    OfferedFile& offer = chat.Offered();
+    if (chat.CurrentTransfer() || offer.name.empty() || offer.peerId != in.raw.senderId) return;
+    const OfferedFile file = std::exchange(offer, {});
+    const int port = chat.TransferPort();
+    if (port <= 0 || !IsRegularFile(file.path)) return;
+    chat.WriteLog("::: fileaccept " + file.name + " port " + std::to_string(port));
+    TransferOrder order = OrderFor(in, TransferMode::File, true, port);
+    order.path = file.path;
+    order.name = file.name;
+    // Listening before the peer hears the port, so its first connection finds us.
+    if (!chat.StartTransfer(order)) return;
+    chat.SendPacket(CMD_FILE_OFFER, file.name + "||" + std::to_string(port), in.raw.senderId);
+    chat.WriteLog(":::Send file " + file.name);
+}
+
+void OnFileOffer(ChatSession& chat, const IncomingPacket& in) {
+    if (chat.CurrentTransfer()) return;
+    const NameAndPort offer = SplitNameAndPort(in.raw.body);
+    if (!chat.Asks().TakeAnswer(Kind::File, in.raw.senderId, offer.name, chat.NowSeconds())) return;
+    const int port = TransferPortOrDefault(offer.port, chat.TransferPort());
+    if (port <= 0 || !IsPlainFileName(offer.name)) return;
+    chat.WriteLog("::: filetransfer " + offer.name + " port " + std::to_string(port));
+    chat.WriteLog(":::Get file " + offer.name + " from " + in.raw.senderIp);
+    TransferOrder order = OrderFor(in, TransferMode::File, false, port);
+    order.folder = kDownloadFolder;
+    order.name = offer.name;
+    chat.StartTransfer(order);
+}
+
+void OnAvatarRequest(ChatSession& chat, const IncomingPacket& in) {
+    // Everybody hears it; the one it is meant for answers.
+    if (in.raw.target != chat.OwnId() && in.raw.target != "0.0") return;
+    const std::string& avatar = chat.User().avatarFile;
+    const int port = chat.TransferPort();
+    if (port <= 0 || !IsPlainFileName(avatar) || !IsRegularFile(std::string(kAvatarFolder) + "/" + avatar)) return;
+    if (!chat.SendPacket(CMD_AVATAR_INFO, avatar + "||" + std::to_string(port), in.raw.senderId)) return;
+    chat.Asks().Asked(Kind::AvatarServed, in.raw.senderId, "", chat.NowSeconds());
+}
+
+void OnAvatarInfo(ChatSession& chat, const IncomingPacket& in) {
+    if (chat.CurrentTransfer()) return;
+    const NameAndPort answer = SplitNameAndPort(in.raw.body);
+    if (!IsPlainFileName(answer.name)) return;
+    if (!chat.Asks().TakeAnswer(Kind::Avatar, in.raw.senderId, answer.name, chat.NowSeconds())) return;
+    const int port = TransferPortOrDefault(answer.port, chat.TransferPort());
+    if (port <= 0) return;
+    TransferOrder order = OrderFor(in, TransferMode::Avatar, false, port);
+    order.folder = kAvatarFolder;
+    order.name = answer.name;
+    order.overwrite = true;
+    if (!chat.SendPacket(CMD_AVATAR_SEND, answer.name, in.raw.senderId)) return;
+    chat.StartTransfer(order);
+    chat.WriteLog(":::Get avatar from " + in.displayName);
+}
+
+void OnAvatarSend(ChatSession& chat, const IncomingPacket& in) {
+    if (chat.CurrentTransfer()) return;
+    const std::string& name = in.raw.body;
+    const std::string path = std::string(kAvatarFolder) + "/" + name;
+    // Only a file of the avatars folder, and only to a peer whose request we answered.
+    if (!IsPlainFileName(name) || !IsRegularFile(path)) return;
+    if (!chat.Asks().TakeAnswer(Kind::AvatarServed, in.raw.senderId, "", chat.NowSeconds())) return;
+    const int port = chat.TransferPort();
+    if (port <= 0) return;
+    TransferOrder order = OrderFor(in, TransferMode::Avatar, true, port);
+    order.path = path;
+    order.name = name;
+    if (chat.StartTransfer(order)) chat.WriteLog(":::Send avatar");
+}
+
+void OnDesktopRequest(ChatSession& chat, const IncomingPacket& in) {
+    const std::string& sender = in.raw.senderId;
+    if (!chat.User().allowSendDesktop) {
+        chat.SendPacket(CMD_REFUSED, "n/a", sender);
+        return;
+    }
+    if (chat.CurrentTransfer()) return;
+    const std::string path = std::string(kDownloadFolder) + "/mydesktop.bmp";
+    const int port = chat.TransferPort();
+    std::string why = "no transfer port";
+    if (port <= 0 || !chat.CaptureScreenToFile(path, &why)) {
+        chat.WriteLog(":::Desktop snapshot refused: " + why);
+        chat.SendPacket(CMD_REFUSED, "n/a", sender);
+        return;
+    }
+    TransferOrder order = OrderFor(in, TransferMode::Desktop, true, port);
+    order.path = path;
+    order.name = "mydesktop.bmp";
+    if (!chat.StartTransfer(order)) return;
+    chat.SendPacket(CMD_DESKTOP, std::to_string(port), sender);
+    chat.WriteLog(":::Send desktop to " + in.displayName + " MAC " + sender);
+}
+
+void OnDesktop(ChatSession& chat, const IncomingPacket& in) {
+    if (chat.CurrentTransfer()) return;
+    if (!chat.Asks().TakeAnswer(Kind::Desktop, in.raw.senderId, "", chat.NowSeconds())) return;
+    const int port = TransferPortOrDefault(in.raw.body, chat.TransferPort());
+    if (port <= 0) return;
+    TransferOrder order = OrderFor(in, TransferMode::Desktop, false, port);
+    order.folder = kDownloadFolder;
+    order.name = "remotedesktop.bmp";
+    order.overwrite = true;
+    if (chat.StartTransfer(order)) chat.WriteLog(":::Get desktopt from " + in.displayName);
+}
+
+}  // namespace
+
+bool HandleTransfers(ChatSession& chat, const IncomingPacket& in) {
+    switch (in.raw.command) {
+        case CMD_FREQUEST: OnFileRequest(chat, in); return true;
+        case CMD_FILE_ACCEPT: OnFileAccept(chat, in); return true;
+        case CMD_FILE_OFFER: OnFileOffer(chat, in); return true;
+        case CMD_FILE_ABORT: {
+            // Only the other side of the running transfer can call it off.
+            const TransferOrder* running = chat.CurrentTransfer();
+            if (!running || running->peerId != in.raw.senderId) return true;
+            chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Plain(Lang(chat, 108)), ChatPage::Main);
+            chat.WriteLog(":::Transfer file aborted");
+            return true;
+        }
+        case CMD_AVATAR_REQUEST: OnAvatarRequest(chat, in); return true;
+        case CMD_AVATAR_INFO: OnAvatarInfo(chat, in); return true;
+        case CMD_AVATAR_SEND: OnAvatarSend(chat, in); return true;
+        case CMD_DESKTOP_REQUEST: OnDesktopRequest(chat, in); return true;
+        case CMD_DESKTOP: OnDesktop(chat, in); return true;
+        case CMD_SYSINFO: {
+            // A card nobody asked for opens no window.
+            if (!chat.Asks().TakeAnswer(Kind::Info, in.raw.senderId, "", chat.NowSeconds())) return true;
+            chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Named(Lang(chat, 71) + " ", in.displayName),
+                          ChatPage::Main);
+            const size_t colon = in.raw.body.find(':');
+            chat.ShowUserInfo(in.displayName, colon == std::string::npos ? std::string() : in.raw.body.substr(colon + 1));
+            return true;
+        }
+        default: return false;
+    }
+}
+
+}  // namespace zc
