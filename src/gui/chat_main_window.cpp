@@ -19,11 +19,13 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 #include <QWindow>
 
 #include "app/chat_main_dlg.h"
 #include "base/cp1251.h"
 #include "gui/input_box.h"
+#include "gui/user_list_drop.h"
 #include "gui/web/zelto_chat_text.h"
 #include "platform/window_commands.h"
 #include "qt/virtual_keys.h"
@@ -96,7 +98,17 @@ QString SkinMenuAndAlertStyle(const SkinMainElements& m) {
                    "QMessageBox QLabel { color: %7; }"
                    "QMessageBox QPushButton { color: %7; background-color: %6; border: 1px solid %8;"
                    " border-radius: 3px; padding: 4px 14px; min-width: 60px; }"
-                   "QMessageBox QPushButton:hover, QMessageBox QPushButton:focus { background-color: %8; color: %6; }")
+                   "QMessageBox QPushButton:hover, QMessageBox QPushButton:focus { background-color: %8; color: %6; }"
+                   // The transfer and information windows are the program's dialogs too.
+                   "QDialog#CmyFileTrans, QDialog#UserInfoDlg { background-color: %6; }"
+                   "#CmyFileTrans QLabel, #UserInfoDlg QLabel { color: %7; }"
+                   "#CmyFileTrans QPushButton, #UserInfoDlg QPushButton { color: %7; background-color: %6;"
+                   " border: 1px solid %8; border-radius: 3px; padding: 4px 14px; min-width: 60px; }"
+                   "#CmyFileTrans QPushButton:hover, #CmyFileTrans QPushButton:focus, #UserInfoDlg QPushButton:hover,"
+                   " #UserInfoDlg QPushButton:focus { background-color: %8; color: %6; }"
+                   "#CmyFileTrans QProgressBar { border: 1px solid %8; border-radius: 3px; background-color: %6;"
+                   " min-height: 14px; }"
+                   "#CmyFileTrans QProgressBar::chunk { background-color: %8; }")
         .arg(Hex(m.menuBackground), Hex(m.menuText), Hex(m.menuLeft), Hex(m.menuHighlight),
              Mix(m.menuText, m.menuBackground), Hex(m.alertBackground), Hex(m.alertText), Hex(m.alertHighlight));
 }
@@ -129,6 +141,11 @@ ChatMainWindow::ChatMainWindow() {
     layout->addLayout(pages_, 1);
     layout->addWidget(input_);
 
+    drops_ = std::make_unique<UserListDrops>([this] { return chat_ && !chat_->TransferRunning(); },
+                                             [this](const std::string& picked, const std::string& path) {
+                                                 if (chat_) chat_->OfferFileTo(chat_->Roster().NameOf(picked), path);
+                                             });
+
     // Like a message filter before the widgets: hot keys work whatever has the focus.
     qApp->installEventFilter(this);
 }
@@ -142,8 +159,8 @@ void ChatMainWindow::CarryOut(ViewRole role, const WindowRequest& request) {
         case WindowAction::DragWindow: DragToolWindow(role); break;
         case WindowAction::UserMenu: ShowUserMenu(request.picked); break;
         case WindowAction::CopyMenu: ShowCopyMenu(role); break;
-        // The own-user and group menus come with the window's menus.
-        case WindowAction::OwnMenu:
+        case WindowAction::OwnMenu: ShowOwnMenu(); break;
+        // The group menu comes with the window's menus.
         case WindowAction::GroupMenu:
         case WindowAction::None: break;
     }
@@ -160,6 +177,10 @@ void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
         if (chat_) view->setWindowTitle(FromCp1251(chat_->Language().LangString(65)));
         view->hide();
         return;
+    }
+    if (role == ViewRole::UserList) {
+        listView_ = qobject_cast<QWebEngineView*>(view);
+        UserListDrops::AcceptDropsOn(listView_);
     }
     // Showing a page marks its button.
     view->installEventFilter(this);
@@ -354,6 +375,17 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     menu.addAction(text(29), this, [this, name] { chat_->SendChatMessage("SOUND->" + name); });
     menu.addAction(text(23), this, [this, name] { chat_->InviteToConference(name); });
     menu.addSeparator();
+    auto request = [this, name](int command) { chat_->OnUserCommand(command, name); };
+    menu.addAction(text(25), this, [request] { request(ID_USER_PROCLIST); });
+    menu.addAction(text(26), this, [request] { request(ID_USER_SYSINFO); });
+    // One transfer at a time: its items come back when it has ended.
+    if (!chat_->TransferRunning()) {
+        menu.addSeparator();
+        menu.addAction(text(24), this, [request] { request(ID_USER_AVATAR); });
+        menu.addAction(text(102), this, [request] { request(ID_USER_DESKTOP); });
+        menu.addAction(text(104), this, [request] { request(ID_USER_SENDFILE); });
+    }
+    menu.addSeparator();
     menu.addAction(text(10) + " " + FromCp1251(name), this, [this, name] { chat_->ToggleIgnore(name); });
     const auto& groups = chat_->Roster().GroupNames();
     if (chat_->User().groupsOn && !groups.empty()) {
@@ -366,6 +398,13 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     }
     menu.addSeparator();
     menu.addAction(text(20), this, [this] { chat_->RefreshPresence(); });
+    menu.exec(QCursor::pos());
+}
+
+void ChatMainWindow::ShowOwnMenu() {
+    if (!chat_) return;
+    QMenu menu(this);
+    menu.addAction(FromCp1251(chat_->Language().LangString(26)), this, [this] { chat_->OnCommand(ID_SHOW_OWN_INFO); });
     menu.exec(QCursor::pos());
 }
 
@@ -560,6 +599,7 @@ void ChatMainWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 bool ChatMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (drops_->Filter(listView_, watched, event)) return true;
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
         for (const auto& [role, view] : views_)
             if (view == watched) MarkPageButton();

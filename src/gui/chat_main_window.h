@@ -1,9 +1,11 @@
 #pragma once
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include "app/view_events.h"
@@ -11,12 +13,14 @@
 #include "platform/skin_chrome.h"
 
 class QMenu;
+class QWebEngineView;
 class QVBoxLayout;
 class QHBoxLayout;
 
 namespace zc {
 
 class InputBox;
+class UserListDrops;
 
 class CChatMainDlg;
 
@@ -53,6 +57,8 @@ public:
     void ShowCopyMenu(ViewRole role);
     // The everyday actions on one user of the list (picked by identity or name).
     void ShowUserMenu(const std::string& picked);
+    // The local user's own entry: the own information card.
+    void ShowOwnMenu();
     int ScreenRight() const override;
     // The tray icon's click: hide a window that is on screen, else bring it back.
     void ToggleFromTray();
@@ -103,6 +109,9 @@ private:
     std::vector<std::pair<SkinButton, QWidget*>> buttons_;
     std::map<ViewRole, QWidget*> views_;
     InputBox* input_ = nullptr;
+    // Files dropped onto a user of the list are offered to that user.
+    std::unique_ptr<UserListDrops> drops_;
+    QPointer<QWebEngineView> listView_;
     QWidget* pageMark_ = nullptr;  // the bar under the shown page's button
     std::string title_;
 };

@@ -1,7 +1,15 @@
 #include "gui/qt_dialog_service.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "base/cp1251.h"
 
@@ -44,6 +52,67 @@ void QtDialogService::AskQuestion(const std::string& caption, const std::string&
     });
     box->show();
     box->raise();
+}
+
+namespace {
+
+QLabel* CardLabel(const QString& text, bool selectable) {
+    auto* label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);  // a peer's card is never markup
+    if (selectable) {
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        label->setWordWrap(true);
+        label->setMinimumWidth(220);
+    }
+    return label;
+}
+
+void FillCard(QDialog* card, const std::vector<std::pair<std::string, std::string>>& lines) {
+    auto* form = card->findChild<QFormLayout*>("CardRows");
+    while (form->rowCount() > 0) form->removeRow(0);
+    for (const auto& [label, value] : lines) form->addRow(CardLabel(Text(label), false), CardLabel(Text(value), true));
+}
+
+}  // namespace
+
+void QtDialogService::ShowUserInfo(const std::string& caption,
+                                   const std::vector<std::pair<std::string, std::string>>& lines) {
+    // Closed windows are on their way out (deleted on close): forget them.
+    std::erase_if(cards_, [](const auto& entry) { return !entry.second || !entry.second->isVisible(); });
+    QPointer<QDialog>& card = cards_[caption];
+    if (!card) {
+        card = new QDialog(parent_);
+        card->setObjectName("UserInfoDlg");
+        card->setAttribute(Qt::WA_DeleteOnClose);
+        card->setWindowModality(Qt::NonModal);
+        card->setWindowTitle(Text(caption));
+        auto* layout = new QVBoxLayout(card);
+        auto* form = new QFormLayout;
+        form->setObjectName("CardRows");
+        form->setLabelAlignment(Qt::AlignRight | Qt::AlignTop);
+        layout->addLayout(form);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, card);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, card, &QDialog::close);
+        layout->addWidget(buttons);
+    }
+    FillCard(card, lines);
+    card->show();
+    card->raise();
+    card->activateWindow();
+}
+
+QDialog* QtDialogService::UserInfoWindow(const std::string& caption) const {
+    auto it = cards_.find(caption);
+    return it == cards_.end() || !it->second || !it->second->isVisible() ? nullptr : it->second.data();
+}
+
+void QtDialogService::PickFileToSend(const std::string& caption, std::function<void(const std::string&)> onPicked) {
+    // Some file dialogs move the current directory, which must stay the program folder.
+    const QString folder = QDir::currentPath();
+    const QString file = QFileDialog::getOpenFileName(parent_, Text(caption), QDir::homePath(), "All Files (*)");
+    QDir::setCurrent(folder);
+    if (file.isEmpty() || !onPicked) return;
+    onPicked(QFile::encodeName(file).toStdString());
 }
 
 }  // namespace zc

@@ -1,7 +1,13 @@
 #pragma once
+#include <map>
+#include <string>
+
+#include <QPointer>
 #include <QWidget>
 
 #include "platform/dialogs.h"
+
+class QDialog;
 
 namespace zc {
 
@@ -11,9 +17,18 @@ public:
     explicit QtDialogService(QWidget* parent) : parent_(parent) {}
     void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) override;
     void AskQuestion(const std::string& caption, const std::string& text, std::function<void(bool)> onAnswer) override;
+    // One card window per caption (it names the user); shown again, it is refilled and raised.
+    void ShowUserInfo(const std::string& caption,
+                      const std::vector<std::pair<std::string, std::string>>& lines) override;
+    // The path handed on is the file system's own (UTF-8 on Linux), so any file name opens.
+    void PickFileToSend(const std::string& caption, std::function<void(const std::string&)> onPicked) override;
+
+    // The open card window of that caption, if any.
+    QDialog* UserInfoWindow(const std::string& caption) const;
 
 private:
     QWidget* parent_;
+    std::map<std::string, QPointer<QDialog>> cards_;
 };
 
 }  // namespace zc
