@@ -99,8 +99,12 @@ bool CChatMainDlg::CaptureScreenToFile(const std::string& path, std::string* why
     return false;
 }
 
-bool CChatMainDlg::StartTransfer(const TransferOrder& order) {
+bool CChatMainDlg::StartTransfer(const TransferOrder& asked) {
     if (TransferRunning()) return false;
+    // The worker runs beside the chat: it gets paths that do not depend on the current folder.
+    TransferOrder order = asked;
+    for (std::string* path : {&order.path, &order.folder})
+        if (!path->empty() && path->front() != '/') *path = programDir_ + *path;
     if (!p_.transferSockets || !p_.workers || !p_.transferWindows) {
         log_.Write(":::File transfer is not available here");
         return false;
@@ -124,13 +128,13 @@ void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
     switch (command) {
         case ID_TRANSFER_DESKTOP_RECEIVED:
             line(ChatLineKind::TransferNotify,
-                 language_.LangString(103) + " " + PictureConversion("[IMG]" + programDir_ + t.Result().path + "[/IMG]", true));
+                 language_.LangString(103) + " " + PictureConversion("[IMG]" + t.Result().path + "[/IMG]", true));
             log_.Write(":::Download desktop from " + order.peerName + " success");
             break;
         case ID_TRANSFER_FILE_RECEIVED:
             line(ChatLineKind::TransferNotify, language_.LangString(73) + " " + language_.LangString(105) +
                                                    " <a class=\"urllink\" href=\"file://" +
-                                                   EscapeHtml(programDir_ + t.Result().path) + "\" target=_blank>" +
+                                                   EscapeHtml(t.Result().path) + "\" target=_blank>" +
                                                    EscapeHtml(name) + "</a>");
             log_.Write(":::Download file " + name + " from " + order.peerIp + " success");
             break;

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "base/ini_file.h"
+#include "net/transfer_requests.h"
 #include "net/user_roster.h"
 #include "platform/window_commands.h"
 #include "support/lan_host.h"
@@ -175,7 +176,7 @@ namespace zc {
 
 TEST_F(ThreeHosts, AnInformationRequestIsAnsweredWithTheCardTheSystemAndTheMemory) {
     const size_t mark = lan.Wire().size();
-    alice.dlg().SendPacket(CMD_SYSINFO_REQUEST, "info", bob.dlg().OwnId());
+    ASSERT_TRUE(RequestUserInfo(alice.dlg(), "Bob"));
     lan.Pump();
     EXPECT_NE(alice.Body().find(alice.dlg().Language().LangString(71) + " "), std::string::npos);
     std::string answer;
@@ -184,8 +185,8 @@ TEST_F(ThreeHosts, AnInformationRequestIsAnsweredWithTheCardTheSystemAndTheMemor
         const CChatPacket p = ParsePacketText(alice.dlg().Codec().DecodeText(bytes.substr(0, bytes.find('\0'))));
         if (p.command == CMD_SYSINFO) answer = p.body;
     }
-    ASSERT_EQ(answer.rfind("info:", 0), 0u) << answer;
-    const auto fields = ParseInfoCard(answer.substr(5));
+    ASSERT_EQ(answer.rfind("Alice:", 0), 0u) << answer;
+    const auto fields = ParseInfoCard(answer.substr(6));
     std::map<std::string, std::string> card;
     for (const InfoCardField& f : fields) card[std::string(f.tag)] = f.value;
     EXPECT_EQ(card["IP"], "10.0.0.2");

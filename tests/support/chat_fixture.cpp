@@ -4,11 +4,18 @@
 
 namespace zc::test {
 
-FakeChat::FakeChat(FakeLockBoard& board, const std::string& autostartDir, bool trayAvailable, FakeLan* lan)
+FakeChat::FakeChat(FakeLockBoard& board, const std::string& autostartDir, bool trayAvailable, FakeLan* lan,
+                   const std::string& ip)
     : lock(board, [this] { dlg->ActivateFromOtherCopy(); }), tray(trayAvailable), autostart(autostartDir) {
-    dlg = std::make_unique<CChatMainDlg>(
-        Platform{clock, timers, views, window, registry, lock, system, processes, tray, autostart, lan, &dialogs, &shell},
-        std::filesystem::current_path().string() + "/");
+    if (lan && !lan->transferNet) lan->transferNet = std::make_shared<FakeTransferNet>();
+    transferSockets = lan ? std::make_unique<FakeTransferSockets>(lan->transferNet, ip)
+                          : std::make_unique<FakeTransferSockets>();
+    Platform platform{clock, timers, views, window, registry, lock, system, processes, tray, autostart, lan, &dialogs, &shell};
+    platform.transferSockets = transferSockets.get();
+    platform.workers = &workers;
+    platform.transferWindows = &transferWindows;
+    platform.screen = &screen;
+    dlg = std::make_unique<CChatMainDlg>(platform, std::filesystem::current_path().string() + "/");
     home = std::filesystem::current_path().string();
 }
 

@@ -3,6 +3,8 @@
 
 #include "app/chat_main_dlg.h"
 #include "base/xdg_autostart.h"
+#include "support/fake_transfer.h"
+#include "support/fake_transfer_window.h"
 #include "support/fakes.h"
 #include "support/temp_root.h"
 
@@ -11,7 +13,7 @@ namespace zc::test {
 // One chat on fakes, in its own program folder.
 struct FakeChat {
     explicit FakeChat(FakeLockBoard& board, const std::string& autostartDir = "/tmp/zc-no-autostart",
-                      bool trayAvailable = true, FakeLan* lan = nullptr);
+                      bool trayAvailable = true, FakeLan* lan = nullptr, const std::string& ip = "127.0.0.1");
     FakeClock clock;
     FakeTimers timers{clock};
     FakeViewFactory views;
@@ -24,6 +26,11 @@ struct FakeChat {
     XdgAutostart autostart;
     FakeDialogs dialogs;
     FakeShell shell;
+    // Transfers meet on the LAN's transfer net at this chat's address.
+    std::unique_ptr<FakeTransferSockets> transferSockets;
+    FakeWorkerThreads workers;
+    FakeTransferWindows transferWindows;
+    FakeScreen screen;
     std::unique_ptr<CChatMainDlg> dlg;
 
     std::string LogText() const;

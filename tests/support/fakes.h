@@ -278,6 +278,8 @@ public:
     void ForgetWire() { wire_.clear(); }
     int ttlSeen = 0;
     bool failJoin = false;
+    // Where the hosts' transfer connections meet.
+    std::shared_ptr<class FakeTransferNet> transferNet;
 
     struct Socket;
     void Send(Socket* from, const std::string& bytes);
@@ -302,9 +304,19 @@ public:
     void AskQuestion(const std::string& caption, const std::string& text, std::function<void(bool)> onAnswer) override {
         open.push_back({caption, text, nullptr, std::move(onAnswer)});
     }
+    void ShowUserInfo(const std::string& caption, const std::vector<std::pair<std::string, std::string>>& lines) override {
+        infoCaption = caption;
+        infoLines = lines;
+    }
+    void PickFileToSend(const std::string&, std::function<void(const std::string&)> onPicked) override {
+        if (!pickedFile.empty()) onPicked(pickedFile);
+    }
     // Confirms the oldest open dialog (yes for a question).
     bool Answer(bool yes = true);
     std::vector<Open> open;
+    std::string infoCaption;
+    std::vector<std::pair<std::string, std::string>> infoLines;
+    std::string pickedFile;  // what the file dialog answers; empty: cancelled
 };
 
 class FakeShell : public ShellService {

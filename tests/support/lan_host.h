@@ -24,7 +24,7 @@ inline FakeLockBoard& PrepareHost(FakeLockBoard& board, const std::string& name,
 struct Host {
     Host(FakeLan& lan, const std::string& name, const std::string& ip, const std::string& mac,
          const std::vector<Setting>& extra = {})
-        : chat(PrepareHost(board, name, extra), "/tmp/zc-no-autostart", true, &lan) {
+        : chat(PrepareHost(board, name, extra), "/tmp/zc-no-autostart", true, &lan, ip) {
         chat.system.ip = ip;
         chat.system.hardware = mac;
     }

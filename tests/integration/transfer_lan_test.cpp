@@ -1,0 +1,266 @@
+// Files, avatars, desktop pictures and cards between hosts of a fake LAN, with the transfer
+// connections and worker threads of the test fakes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <thread>
+
+#include "base/ini_file.h"
+#include "net/chat_packet.h"
+#include "net/transfer_requests.h"
+#include "platform/window_commands.h"
+#include "support/lan_host.h"
+
+namespace zc {
+using namespace zc::test;
+
+namespace {
+
+// Runs the LAN and every host's worker reports until done() holds.
+bool RunUntil(FakeLan& lan, std::initializer_list<Host*> hosts, const std::function<bool()>& done, int ms = 8000) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < until) {
+        lan.Pump();
+        for (Host* h : hosts) {
+            h->dlg();
+            h->chat.workers.RunPosted();
+        }
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+}
+
+bool Idle(std::initializer_list<Host*> hosts) {
+    for (Host* h : hosts)
+        if (h->dlg().TransferRunning()) return false;
+    return true;
+}
+
+std::string Bytes(size_t n) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 251) & 0xff);
+    return s;
+}
+
+void Send(Host& victim, const std::string& ip, const std::string& id, int command, const std::string& body,
+          const std::string& name = "Mallory") {
+    const std::string plain = ip + "(" + id + ")||" + name + "||||" + victim.dlg().OwnId() + "||0||" +
+                              std::to_string(command) + "||" + body + "//end";
+    victim.dlg().OnPacketText(victim.dlg().Codec().EncodeText(plain));
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The log is found from the host's own folder.
+std::string LogOf(Host& h) {
+    h.dlg();
+    return h.chat.LogText();
+}
+
+std::string FileIn(Host& h, const std::string& relative) { return ReadFileBytes(h.chat.home + "/" + relative); }
+
+// Alice offers a file of hers to Bob, who says yes.
+void OfferAndAccept(ThreeHosts& t, const std::string& name, const std::string& content) {
+    const std::string path = t.alice.chat.home + "/" + name;
+    WriteFileBytes(path, content);
+    ASSERT_TRUE(t.alice.dlg().OfferFileTo("Bob", path));
+    t.lan.Pump();
+    ASSERT_EQ(t.bob.chat.dialogs.open.size(), 1u);
+    t.bob.dlg();
+    t.bob.chat.dialogs.Answer(true);
+}
+
+}  // namespace
+
+TEST_F(ThreeHosts, AnAcceptedFileArrivesWholeAndNeverReplacesOneTheUserHas) {
+    const std::string content = Bytes(5000);
+    OfferAndAccept(*this, "notes.txt", content);
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}) && !FileIn(bob, "download/notes.txt").empty(); }));
+    EXPECT_EQ(FileIn(bob, "download/notes.txt"), content);
+
+    // Both windows showed the transfer and closed; 5000 bytes end at 4 of 4 KB.
+    ASSERT_EQ(bob.chat.transferWindows.windows.size(), 1u);
+    const auto& got = *bob.chat.transferWindows.windows[0];
+    EXPECT_EQ(got.title, "Incoming: File");
+    EXPECT_EQ(got.fileName, "notes.txt");
+    EXPECT_EQ(got.progress, "4 / 4KB");
+    EXPECT_TRUE(got.shown && got.hidden);
+    EXPECT_EQ(alice.chat.transferWindows.windows.at(0)->title, "Outgoing: File");
+
+    EXPECT_NE(bob.Body().find("File received: <a class=\"urllink\" href=\"file://" + bob.chat.home +
+                              "/download/notes.txt\" target=_blank>notes.txt</a>"),
+              std::string::npos);
+    EXPECT_NE(alice.Body().find("File sent successfully"), std::string::npos);
+    const std::string aliceLog = LogOf(alice), bobLog = LogOf(bob);
+    EXPECT_NE(aliceLog.find("::: fileaccept notes.txt port 9012"), std::string::npos);
+    EXPECT_NE(aliceLog.find(":::Send file notes.txt"), std::string::npos);
+    EXPECT_NE(aliceLog.find(":::Upload file notes.txt from 10.0.0.2 success"), std::string::npos);
+    EXPECT_NE(bobLog.find(":::Send file transfer accept to Alice MAC " + alice.dlg().OwnId()), std::string::npos);
+    EXPECT_NE(bobLog.find(":::Get file notes.txt from 10.0.0.1"), std::string::npos);
+    EXPECT_NE(bobLog.find(":::Download file notes.txt from 10.0.0.1 success"), std::string::npos);
+
+    // The same name again lands beside the first file.
+    OfferAndAccept(*this, "notes.txt", "second");
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}) && !FileIn(bob, "download/notes (1).txt").empty(); }));
+    EXPECT_EQ(FileIn(bob, "download/notes (1).txt"), "second");
+    EXPECT_EQ(FileIn(bob, "download/notes.txt"), content);
+
+    // An acceptance is good for one sending: a repeated one starts nothing.
+    Send(alice, "10.0.0.2", bob.dlg().OwnId(), CMD_FILE_ACCEPT, "notes.txt", "Bob");
+    EXPECT_FALSE(alice.dlg().TransferRunning());
+}
+
+TEST_F(ThreeHosts, NothingUnaskedStartsATransferOrOpensAWindow) {
+    const std::string aliceId = alice.dlg().OwnId(), carolId = carol.dlg().OwnId();
+    // Offers, avatar answers, pictures and cards nobody asked for.
+    Send(bob, "10.0.0.1", aliceId, CMD_FILE_OFFER, "evil.txt||9012", "Alice");
+    Send(bob, "10.0.0.1", aliceId, CMD_AVATAR_INFO, "00000001.jpg||9012", "Alice");
+    Send(bob, "10.0.0.1", aliceId, CMD_DESKTOP, "9012", "Alice");
+    Send(bob, "10.0.0.1", aliceId, CMD_SYSINFO, "x:|NAME|n|/NAME|", "Alice");
+    Send(bob, "10.0.0.1", aliceId, CMD_AVATAR_SEND, "00000001.jpg", "Alice");
+    EXPECT_FALSE(bob.dlg().TransferRunning());
+    EXPECT_TRUE(bob.chat.transferWindows.windows.empty());
+    EXPECT_TRUE(bob.chat.dialogs.infoLines.empty());
+
+    // A name that is not one plain file name is refused at once, with no question.
+    const size_t wire = lan.Wire().size();
+    Send(bob, "10.0.0.1", aliceId, CMD_FREQUEST, "../../profiles/default.cfg", "Alice");
+    EXPECT_TRUE(bob.chat.dialogs.open.empty());
+    EXPECT_EQ(lan.Wire().size(), wire + 1);  // the refusal
+
+    // After saying yes to "a.txt" from Alice, only Alice's offer of exactly that name counts.
+    Send(bob, "10.0.0.1", aliceId, CMD_FREQUEST, "a.txt", "Alice");
+    bob.chat.dialogs.Answer(true);
+    Send(bob, "10.0.0.1", aliceId, CMD_FILE_OFFER, "../a.txt||9012", "Alice");
+    Send(bob, "10.0.0.1", aliceId, CMD_FILE_OFFER, "b.txt||9012", "Alice");
+    Send(bob, "10.0.0.3", carolId, CMD_FILE_OFFER, "a.txt||9012", "Carol");
+    EXPECT_FALSE(bob.dlg().TransferRunning());
+    // The real one, with a port below the allowed range: ours is used instead.
+    Send(bob, "10.0.0.1", aliceId, CMD_FILE_OFFER, "a.txt||2999", "Alice");
+    EXPECT_TRUE(bob.dlg().TransferRunning());
+    EXPECT_NE(LogOf(bob).find("::: filetransfer a.txt port 9012"), std::string::npos);
+    bob.dlg().CancelTransfer();
+    ASSERT_TRUE(RunUntil(lan, {&bob}, [&] { return Idle({&bob}); }));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(bob.chat.home).parent_path() / "a.txt"));
+
+    // An acceptance from somebody we offered nothing to sends nothing.
+    WriteFileBytes(alice.chat.home + "/x.bin", "x");
+    ASSERT_TRUE(alice.dlg().OfferFileTo("Bob", alice.chat.home + "/x.bin"));
+    Send(alice, "10.0.0.3", carolId, CMD_FILE_ACCEPT, "x.bin", "Carol");
+    EXPECT_FALSE(alice.dlg().TransferRunning());
+}
+
+TEST_F(ThreeHosts, NoConnectionWithinThreeSecondsIsAnAbortOnOneSideAndAFailureOnTheOther) {
+    bob.chat.transferSockets->FailConnects(1000);
+    OfferAndAccept(*this, "late.bin", Bytes(100));
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return !bob.dlg().TransferRunning() && alice.dlg().TransferRunning(); }));
+    // One try and fifteen more, a second apart.
+    EXPECT_EQ(bob.chat.transferSockets->ConnectAttempts(), 16);
+    EXPECT_EQ(bob.chat.transferSockets->Pauses(), std::vector<int>(15, 1000));
+    EXPECT_NE(bob.Body().find("File transfer failed"), std::string::npos);
+    EXPECT_NE(LogOf(bob).find("::: Transfer file failure"), std::string::npos);
+
+    alice.dlg();
+    alice.chat.timers.Advance(3000);
+    EXPECT_NE(alice.Body().find("File transfer aborted"), std::string::npos);
+    EXPECT_TRUE(alice.chat.transferWindows.windows.at(0)->hidden);
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}); }));
+    EXPECT_NE(LogOf(alice).find(":::Transfer file aborted"), std::string::npos);
+    // Reported once, although the worker ended after the wait.
+    EXPECT_EQ(Count(alice.Body(), "File transfer aborted"), 1u);
+}
+
+TEST_F(ThreeHosts, CancellingOnTheReceivingSideTellsTheSender) {
+    alice.chat.transferSockets->Net().pipeCapacity = 4096;
+    OfferAndAccept(*this, "big.bin", Bytes(16 << 20));
+    // Cancelled once bytes flow.
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] {
+        return !bob.chat.transferWindows.windows.empty() && bob.chat.transferWindows.windows[0]->position > 0;
+    }));
+    bob.chat.transferWindows.windows.at(0)->onCancel();
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}); }));
+    EXPECT_NE(bob.Body().find("File transfer aborted"), std::string::npos);
+    EXPECT_NE(LogOf(bob).find(":::Transfer file aborted"), std::string::npos);
+    EXPECT_LT(FileIn(bob, "download/big.bin").size(), size_t{16} << 20);
+    // The sender learns it from the closed connection or from the abort packet.
+    EXPECT_TRUE(alice.Body().find("File transfer failed") != std::string::npos ||
+                alice.Body().find("File transfer aborted") != std::string::npos);
+}
+
+TEST_F(ThreeHosts, ACardAskedForOpensTheInformationWindowWithItsLabels) {
+    ASSERT_TRUE(RequestUserInfo(alice.dlg(), "Bob"));
+    lan.Pump();
+    EXPECT_NE(alice.Body().find("Received information about"), std::string::npos);
+    EXPECT_EQ(alice.chat.dialogs.infoCaption, "User information: Bob");
+    ASSERT_EQ(alice.chat.dialogs.infoLines.size(), 15u);
+    EXPECT_EQ(alice.chat.dialogs.infoLines[0].first, "Full name");
+    EXPECT_EQ(alice.chat.dialogs.infoLines[9], (std::pair<std::string, std::string>{"IP", "10.0.0.2"}));
+    EXPECT_EQ(alice.chat.dialogs.infoLines[4].second.rfind("Zelto Chat ", 0), 0u);
+    // The answer counted once: the same card again opens nothing.
+    alice.chat.dialogs.infoLines.clear();
+    Send(alice, "10.0.0.2", bob.dlg().OwnId(), CMD_SYSINFO, "Bob:|NAME|x|/NAME|", "Bob");
+    EXPECT_TRUE(alice.chat.dialogs.infoLines.empty());
+    // Our own card, from the menu.
+    alice.dlg().OnCommand(ID_SHOW_OWN_INFO);
+    EXPECT_EQ(alice.chat.dialogs.infoCaption, "User information: Alice");
+}
+
+struct PictureHosts : ::testing::Test {
+    FakeLan lan;
+    Host alice{lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6), {{"INFO", "AVATAR", "alice.png"}}};
+    Host bob{lan, "Bob", "10.0.0.2", std::string("\x02\x00\x00\x00\x00\x02", 6), {{"GLOBAL", "ALLOWSENDDESKTOP", "1"}}};
+    Host carol{lan, "Carol", "10.0.0.3", std::string("\x02\x00\x00\x00\x00\x03", 6)};
+    void SetUp() override {
+        alice.dlg();
+        WriteFileBytes("avatars/alice.png", "PNG-ish bytes of Alice");
+        for (Host* h : {&alice, &bob, &carol}) {
+            h->Start();
+            lan.Pump();
+        }
+    }
+};
+
+TEST_F(PictureHosts, AMissingAvatarIsFetchedOnceFromItsOwner) {
+    bob.dlg().RebuildUserList();
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}) && !FileIn(bob, "avatars/alice.png").empty(); }));
+    EXPECT_EQ(FileIn(bob, "avatars/alice.png"), "PNG-ish bytes of Alice");
+    EXPECT_NE(LogOf(alice).find(":::Send avatar"), std::string::npos);
+    EXPECT_NE(LogOf(bob).find(":::Get avatar from Alice"), std::string::npos);
+    // Asked once a session, even when the file goes missing again.
+    std::filesystem::remove(bob.chat.home + "/avatars/alice.png");
+    bob.dlg().RebuildUserList();
+    RunUntil(lan, {&alice, &bob}, [] { return false; }, 200);
+    EXPECT_EQ(Count(LogOf(bob), ":::Get avatar from Alice"), 1u);
+}
+
+TEST_F(PictureHosts, ADesktopPictureComesOnlyWhereAllowedAndShowsInline) {
+    ASSERT_TRUE(RequestDesktop(alice.dlg(), "Bob"));
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}) && alice.Body().find("<img") != std::string::npos; }));
+    const std::string bmp = FileIn(alice, "download/remotedesktop.bmp");
+    EXPECT_EQ(bmp, FileIn(bob, "download/mydesktop.bmp"));
+    EXPECT_EQ(bmp.size(), 54u + 3 * 16);  // 5 x 3 pixels, rows padded to 16 bytes
+    EXPECT_NE(alice.Body().find("Desktop snapshot <img class=\"image\" src=\"file://" + alice.chat.home +
+                                "/download/remotedesktop.bmp\""),
+              std::string::npos);
+    EXPECT_NE(LogOf(bob).find(":::Send desktop to Alice MAC " + alice.dlg().OwnId()), std::string::npos);
+    EXPECT_NE(LogOf(alice).find(":::Download desktop from Bob success"), std::string::npos);
+
+    // Carol does not allow it; Bob's screen cannot be taken any more: both refuse, and say so.
+    ASSERT_TRUE(RequestDesktop(alice.dlg(), "Carol"));
+    lan.Pump();
+    bob.chat.screen.available = false;
+    ASSERT_TRUE(RequestDesktop(alice.dlg(), "Bob"));
+    lan.Pump();
+    EXPECT_EQ(Count(alice.Body(), "Request refused by"), 2u);
+    EXPECT_NE(LogOf(bob).find(":::Desktop snapshot refused: no screen"), std::string::npos);
+    EXPECT_EQ(carol.chat.screen.captures, 0);
+}
+
+}  // namespace zc
