@@ -1,0 +1,13 @@
+#include <gtest/gtest.h>
+
+#include "app/file_trans.h"
+
+namespace zc {
+
+TEST(TransferRate, RateAndTimeLeftOnceBytesMove) {
+    EXPECT_EQ(TransferRateText(0, 1000, 500), "");
+    EXPECT_EQ(TransferRateText(10 << 20, 30 << 20, 1000), "10.0 MB/s, 0:02 left");
+    EXPECT_EQ(TransferRateText(512 * 1024, 512 * 1024 + 600 * 512 * 1024, 1000), "512 KB/s, 10:00 left");
+}
+
+}  // namespace zc
