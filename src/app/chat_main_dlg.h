@@ -239,6 +239,7 @@ private:
     std::shared_ptr<CmyFileTrans> transfer_;
     TransferAsks asks_;
     OfferedFile offered_;
+    int snapshots_ = 0;
 
     // The rest of the session the handlers work on.
     void SetFloodLimit(int limit) override { flood_.SetLimit(limit); }

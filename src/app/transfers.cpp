@@ -126,11 +126,17 @@ void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
         ShowLine(kind, "", LineText::Plain(html), ChatPage::Main);
     };
     switch (command) {
-        case ID_TRANSFER_DESKTOP_RECEIVED:
-            line(ChatLineKind::TransferNotify,
-                 language_.LangString(103) + " " + PictureConversion("[IMG]" + t.Result().path + "[/IMG]", true));
+        case ID_TRANSFER_DESKTOP_RECEIVED: {
+            // Every picture is received under the same name; a count in the address keeps the
+            // page from showing an earlier one from its cache.
+            const std::string& path = t.Result().path;
+            const std::string picture = ReplaceAll(PictureConversion("[IMG]" + path + "[/IMG]", true),
+                                                   "src=\"file://" + path + "\"",
+                                                   "src=\"file://" + path + "?" + std::to_string(++snapshots_) + "\"");
+            line(ChatLineKind::TransferNotify, language_.LangString(103) + " " + picture);
             log_.Write(":::Download desktop from " + order.peerName + " success");
             break;
+        }
         case ID_TRANSFER_FILE_RECEIVED:
             line(ChatLineKind::TransferNotify, language_.LangString(73) + " " + language_.LangString(105) +
                                                    " <a class=\"urllink\" href=\"file://" +

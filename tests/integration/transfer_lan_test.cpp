@@ -247,7 +247,7 @@ TEST_F(PictureHosts, ADesktopPictureComesOnlyWhereAllowedAndShowsInline) {
     EXPECT_EQ(bmp, FileIn(bob, "download/mydesktop.bmp"));
     EXPECT_EQ(bmp.size(), 54u + 3 * 16);  // 5 x 3 pixels, rows padded to 16 bytes
     EXPECT_NE(alice.Body().find("Desktop snapshot <img class=\"image\" src=\"file://" + alice.chat.home +
-                                "/download/remotedesktop.bmp\""),
+                                "/download/remotedesktop.bmp?1\""),
               std::string::npos);
     EXPECT_NE(LogOf(bob).find(":::Send desktop to Alice MAC " + alice.dlg().OwnId()), std::string::npos);
     EXPECT_NE(LogOf(alice).find(":::Download desktop from Bob success"), std::string::npos);
