@@ -223,6 +223,12 @@ std::string ChatLineText(const std::string& cp1251Html) {
     return b.Take();
 }
 
+std::string PlainText(const std::string& cp1251) {
+    TextBuilder b;
+    AppendRun(b, cp1251);
+    return b.Take();
+}
+
 std::string TerminalLineText(const ChatLineEvent& line) {
     std::string text = ChatLineText(line.html);
     if (text.empty()) return text;

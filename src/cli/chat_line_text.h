@@ -12,6 +12,10 @@ enum class LineStyle { Plain, Own, Private, Alert, Notice, Presence, Sound };
 // characters removed, the breaks inside the line written as " / ". Pictures show their title.
 std::string ChatLineText(const std::string& cp1251Html);
 
+// Plain windows-1251 text (a file name, a card value) as the terminal shows it: UTF-8, control
+// characters removed, runs of white space as one blank. Nothing in it is read as markup.
+std::string PlainText(const std::string& cp1251);
+
 // The line as the terminal prints it: its text, after "[conference] " for the second page and
 // "[private] " for a private line, so the kind is clear without colours too. Empty for none.
 std::string TerminalLineText(const ChatLineEvent& line);

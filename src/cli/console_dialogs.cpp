@@ -26,6 +26,17 @@ void ConsoleDialogs::AskQuestion(const std::string& caption, const std::string& 
     Print(open_.back(), false);
 }
 
+void ConsoleDialogs::ShowUserInfo(const std::string& caption,
+                                  const std::vector<std::pair<std::string, std::string>>& lines) {
+    console_.Line("[info] " + ChatLineText(caption), LineStyle::Notice);
+    // The values are the peer's own words, plain text: nothing in them is markup.
+    for (const auto& [label, value] : lines) {
+        const std::string shownLabel = PlainText(label);
+        const std::string shownValue = PlainText(value);
+        console_.Line("  " + (shownLabel.empty() ? shownValue : shownLabel + ": " + shownValue));
+    }
+}
+
 bool ConsoleDialogs::Answer(bool yes) {
     if (open_.empty()) return false;
     // Taken out first: the answer may open the next dialog.

@@ -16,6 +16,9 @@ public:
     void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) override;
     void AskQuestion(const std::string& caption, const std::string& text,
                      std::function<void(bool)> onAnswer) override;
+    // A card waits for nothing: the caption, then one "label: value" line each.
+    void ShowUserInfo(const std::string& caption,
+                      const std::vector<std::pair<std::string, std::string>>& lines) override;
 
     // Answers the oldest open dialog; an alert is confirmed by either answer. False when none is open.
     bool Answer(bool yes);

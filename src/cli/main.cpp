@@ -19,9 +19,11 @@
 #include "cli/headless_host.h"
 #include "cli/stdin_reader.h"
 #include "cli/terminal_session.h"
+#include "cli/terminal_transfer_window.h"
 #include "cli/terminal_views.h"
 #include "cli/timer_watch.h"
 #include "qt/posix_system_facts.h"
+#include "qt/posix_transfer_sockets.h"
 #include "qt/program_folders.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_process_starter.h"
@@ -29,6 +31,7 @@
 #include "qt/qt_single_instance_lock.h"
 #include "qt/qt_timer_service.h"
 #include "qt/qt_transport_factory.h"
+#include "qt/qt_worker_threads.h"
 #include "qt/unix_signal_quit.h"
 
 #ifndef ZC_INSTALLED_DATA
@@ -44,7 +47,7 @@ namespace fs = std::filesystem;
 constexpr int kSettleMs = 1000;
 
 int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::string& root,
-            zc::PosixSystemFacts& facts) {
+            const std::string& startDir, zc::PosixSystemFacts& facts) {
     QCoreApplication app(argc, argv);
     app.setOrganizationName("Zelto group");
     app.setApplicationName("ZeltoChat");
@@ -71,9 +74,15 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     zc::QtTransportFactory network;
     zc::ConsoleDialogs dialogs(console);
     zc::ConsoleShell shell(console);
+    // Declared before the chat, so they outlive its transfers. No screen here: snapshot
+    // requests to this copy are refused.
+    zc::PosixTransferSockets transferSockets;
+    zc::QtWorkerThreads workers;
+    zc::TerminalTransferWindowFactory transferWindows(console);
 
     zc::CChatMainDlg chat({clock, timers, views, window, registry, instance, facts, processes, tray, autostart,
-                           &network, &dialogs, &shell},
+                           &network, &dialogs, &shell, nullptr, &transferSockets, &workers, &transferWindows,
+                           nullptr},
                           root);
     chat.SetChatLineListener([&console](const zc::ChatLineEvent& line) {
         const std::string text = zc::TerminalLineText(line);
@@ -81,6 +90,7 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     });
     zc::TerminalSession terminal(chat, dialogs, console);
     session = &terminal;
+    terminal.SetStartDir(startDir);
     // Someone who runs a second copy here sees it in the first one's output.
     instance.SetActivateHandler([&console] { console.Note("another copy was started and ended"); });
     // SIGUSR1 writes the pages as they are now, for whoever watches a running chat.
@@ -180,9 +190,12 @@ int main(int argc, char** argv) {
         const fs::path absolute = fs::absolute(resolved.dumpPagesDir, ec);
         if (!ec) resolved.dumpPagesDir = absolute.string();
     }
+    // Files named to /send are found from where we were started.
+    std::error_code cwdError;
+    const std::string startDir = fs::current_path(cwdError).string();
     if (::chdir(root.path.c_str()) != 0) {
         std::fprintf(stderr, "zeltochat-cli: cannot enter %s\n", root.path.c_str());
         return 1;
     }
-    return RunChat(argc, argv, resolved, root.path, facts);
+    return RunChat(argc, argv, resolved, root.path, startDir, facts);
 }

@@ -1,6 +1,7 @@
 #include "cli/terminal_session.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/chat_main_dlg.h"
@@ -10,9 +11,12 @@
 #include "cli/chat_line_text.h"
 #include "cli/console.h"
 #include "cli/console_dialogs.h"
+#include "net/chat_session.h"
 #include "net/outgoing_forms.h"
+#include "net/transfer_requests.h"
 #include "services/board_store.h"
 #include "services/history.h"
+#include "services/transfer_stream.h"
 
 namespace zc {
 
@@ -37,6 +41,14 @@ std::string TerminalSession::CommandHelp() {
            "  /history    this month's public chat history: its file and last 20 lines\n"
            "  /history private   the same for private messages and alerts\n"
            "  /yes, /no   answer the oldest open alert or question (either confirms an alert)\n"
+           "Files and requests (Name as /users shows it):\n"
+           "  /send Name PATH   offer a file to Name; it goes once Name says yes\n"
+           "  /cancel     stop the running transfer, or take back the offer not yet answered\n"
+           "  /info Name  ask Name for the information card\n"
+           "  /me         your own information card\n"
+           "  /procs Name ask Name for the list of running programs\n"
+           "  /avatar Name      fetch Name's avatar picture\n"
+           "  /desktop Name     ask Name for a desktop snapshot (download/remotedesktop.bmp)\n"
            "  /quit       leave the chat (end of input does the same)\n"
            "  /help       this text\n"
            "  //text      send \"/text\"\n";
@@ -133,9 +145,142 @@ void TerminalSession::RunCommand(const std::string& line) {
         console_.Note("typed text goes to page " + arg);
     } else if (name == "/yes" || name == "/no") {
         if (!dialogs_.Answer(name == "/yes")) console_.Note("nothing to answer");
+    } else if (name == "/send") {
+        SendFile(arg);
+    } else if (name == "/cancel") {
+        Cancel();
+    } else if (name == "/me") {
+        chat_.ShowOwnInfo();
+    } else if (name == "/info" || name == "/procs" || name == "/avatar" || name == "/desktop") {
+        AskUser(name, arg);
     } else {
         console_.Note("unknown command " + name + " (/help lists them; //text sends \"/text\")");
     }
+}
+
+TerminalSession::NamedUser TerminalSession::FindNamedUser(const std::string& arg) const {
+    NamedUser found;
+    size_t longest = 0;
+    for (const CUserRecord& e : chat_.Roster().Entries()) {
+        const std::string shown = ChatLineText(e.displayName);
+        if (shown.empty() || shown.size() <= longest || arg.compare(0, shown.size(), shown) != 0) continue;
+        if (arg.size() > shown.size() && arg[shown.size()] != ' ' && arg[shown.size()] != '\t') continue;
+        longest = shown.size();
+        found.user = &e;
+        found.rest = arg.substr(shown.size());
+    }
+    found.rest.erase(0, found.rest.find_first_not_of(" \t"));
+    return found;
+}
+
+const CUserRecord* TerminalSession::OtherUser(const std::string& command, const std::string& arg) {
+    if (arg.empty()) {
+        console_.Note(command + " takes a user's name as /users shows it");
+        return nullptr;
+    }
+    const NamedUser named = FindNamedUser(arg);
+    const bool takesMore = command == "/send";
+    if (!named.user || (!takesMore && !named.rest.empty())) {
+        const std::string name = takesMore ? arg.substr(0, arg.find_first_of(" \t")) : arg;
+        console_.Note("nobody called " + name + " is here (/users lists them, /who asks again)");
+        return nullptr;
+    }
+    if (named.user->id == chat_.OwnId()) {
+        console_.Note("that is you" + std::string(command == "/info" ? "; /me shows your card" : ""));
+        return nullptr;
+    }
+    return named.user;
+}
+
+std::string TerminalSession::ResolvePath(const std::string& typed) const {
+    if (typed.rfind("~/", 0) == 0) {
+        const char* home = std::getenv("HOME");
+        if (home && *home) return std::string(home) + typed.substr(1);
+    }
+    if (typed.empty() || typed[0] == '/' || startDir_.empty()) return typed;
+    return startDir_ + (startDir_.back() == '/' ? "" : "/") + typed;
+}
+
+void TerminalSession::SendFile(const std::string& arg) {
+    const CUserRecord* user = OtherUser("/send", arg);
+    if (!user) return;
+    const std::string typedPath = FindNamedUser(arg).rest;
+    if (typedPath.empty()) {
+        console_.Note("which file? /send " + ChatLineText(user->displayName) + " PATH");
+        return;
+    }
+    if (chat_.TransferRunning()) {
+        console_.Note("a transfer is already running; /cancel stops it");
+        return;
+    }
+    const std::string path = ResolvePath(typedPath);
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        console_.Note("no such file: " + path);
+        return;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        console_.Note(path + " is not a file");
+        return;
+    }
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    if (!IsPlainFileName(fileName)) {
+        console_.Note("a file called " + fileName + " cannot be sent under that name; copy it to another name");
+        return;
+    }
+    // The chat shows the offer; the file goes once the other side says yes.
+    if (chat_.OfferFileTo(user->displayName, path))
+        console_.Note("waiting for " + ChatLineText(user->displayName) + " to accept " + fileName);
+}
+
+void TerminalSession::AskUser(const std::string& command, const std::string& arg) {
+    struct Ask {
+        const char* command;
+        const char* what;
+        bool (*request)(ChatSession&, const std::string&);
+        bool startsTransfer;
+    };
+    static constexpr Ask kAsks[] = {{"/info", "the information card", RequestUserInfo, false},
+                                    {"/procs", "the list of running programs", RequestProcessList, false},
+                                    {"/avatar", "the avatar", RequestAvatar, true},
+                                    {"/desktop", "a desktop snapshot", RequestDesktop, true}};
+    const Ask* ask = std::find_if(std::begin(kAsks), std::end(kAsks), [&](const Ask& a) { return command == a.command; });
+    if (ask == std::end(kAsks)) return;
+    if (command == "/info" && !arg.empty()) {
+        const NamedUser named = FindNamedUser(arg);
+        if (named.user && named.rest.empty() && named.user->id == chat_.OwnId()) return chat_.ShowOwnInfo();
+    }
+    const CUserRecord* user = OtherUser(command, arg);
+    if (!user) return;
+    const std::string shown = ChatLineText(user->displayName);
+    if (ask->startsTransfer && chat_.TransferRunning()) {
+        console_.Note("a transfer is already running; /cancel stops it");
+        return;
+    }
+    if (command == "/avatar" && !IsPlainFileName(user->avatar)) {
+        console_.Note(shown + " has no avatar to fetch");
+        return;
+    }
+    if (ask->request(chat_, user->displayName)) console_.Note("asked " + shown + " for " + ask->what);
+    else console_.Note("the request to " + shown + " did not go out");
+}
+
+void TerminalSession::Cancel() {
+    if (chat_.TransferRunning()) {
+        chat_.CancelTransfer();
+        console_.Note("stopping the transfer");
+        return;
+    }
+    // An offer not yet answered is taken back: a yes that comes later starts nothing.
+    OfferedFile& offered = chat_.Offered();
+    if (!offered.name.empty()) {
+        console_.Note("the offer of " + PlainText(offered.name) + " to " +
+                      ChatLineText(chat_.Roster().NameOf(offered.peerId)) + " is taken back");
+        offered = {};
+        return;
+    }
+    console_.Note("no transfer is running");
 }
 
 void TerminalSession::PrintBoard() {

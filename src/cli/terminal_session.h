@@ -1,12 +1,14 @@
 #pragma once
 #include <deque>
 #include <string>
+#include <utility>
 
 namespace zc {
 
 class CChatMainDlg;
 class ConsoleDialogs;
 class Console;
+struct CUserRecord;
 
 // What the user types: chat text and command forms go to the chat as if typed into its input
 // box; lines starting with "/" are the terminal's own commands.
@@ -23,6 +25,9 @@ public:
     bool Ready() const { return ready_; }
     size_t Waiting() const { return waiting_.size(); }
 
+    // Where relative paths typed to /send start: the folder the client was started in.
+    void SetStartDir(std::string dir) { startDir_ = std::move(dir); }
+
     static std::string CommandHelp();
     static constexpr size_t kHistoryLinesShown = 20;
 
@@ -36,10 +41,26 @@ private:
     void DeleteBoardMessage(const std::string& arg);
     void Quit();
 
+    // Files, cards and requests about one user.
+    struct NamedUser {
+        const CUserRecord* user = nullptr;
+        std::string rest;  // what follows the name
+    };
+    // The user whose name, as /users shows it, begins arg (followed by a blank or the end); the
+    // longest such name, so names with blanks work.
+    NamedUser FindNamedUser(const std::string& arg) const;
+    // The named user other than ourselves; null after saying why not.
+    const CUserRecord* OtherUser(const std::string& command, const std::string& arg);
+    std::string ResolvePath(const std::string& typed) const;
+    void SendFile(const std::string& arg);
+    void AskUser(const std::string& command, const std::string& arg);
+    void Cancel();
+
     CChatMainDlg& chat_;
     ConsoleDialogs& dialogs_;
     Console& console_;
     std::deque<std::string> waiting_;
+    std::string startDir_;
     bool ready_ = false, inputEnded_ = false, quitting_ = false;
 };
 

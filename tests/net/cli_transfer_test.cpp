@@ -1,0 +1,345 @@
+// The terminal's side of files, cards and requests: the progress lines of a transfer, a card
+// as lines, and the commands that name a user and a file.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "cli/chat_line_text.h"
+#include "cli/console.h"
+#include "cli/console_dialogs.h"
+#include "cli/terminal_session.h"
+#include "cli/terminal_transfer_window.h"
+#include "support/lan_host.h"
+
+namespace zc {
+using namespace zc::test;
+
+namespace {
+
+struct CapturedConsole {
+    CapturedConsole() : file(std::tmpfile()), console(fileno(file), false) {}
+    ~CapturedConsole() { std::fclose(file); }
+    std::string Text() const {
+        std::string out;
+        std::rewind(file);
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, n);
+        std::fseek(file, 0, SEEK_END);
+        return out;
+    }
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        const std::string text = Text();
+        for (size_t start = 0, nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+            lines.push_back(text.substr(start, nl - start));
+        return lines;
+    }
+    FILE* file;
+    Console console;
+};
+
+// One step of a transfer as the chat reports it to its window.
+void Step(TransferWindow& w, int kb, int rangeKb, const std::string& rate = "2.0 MB/s, 0:01 left") {
+    w.SetRange(rangeKb);
+    w.SetPosition(kb);
+    w.SetProgressText(std::to_string(kb) + " / " + std::to_string(rangeKb) + "KB");
+    w.SetRateText(rate);
+}
+
+}  // namespace
+
+TEST(TerminalTransferWindow, AStartLineThenOneLineATenthAndSilenceOnceHidden) {
+    CapturedConsole out;
+    TerminalTransferWindowFactory factory(out.console);
+    auto w = factory.Create([] {});
+    // A peer's name with an escape sequence and a line break in it.
+    w->SetTexts("Incoming: File", "re\x1b[2Jport\n.bin", "Cancel");
+    w->SetRange(0);
+    w->SetPosition(0);
+    w->SetProgressText("0 / 0KB");
+    w->SetRateText("Waiting for connection...");
+    EXPECT_EQ(out.Text(), "");  // nothing before the window shows
+    w->Show();
+    ASSERT_EQ(out.Lines().size(), 1u);
+    EXPECT_EQ(out.Lines()[0], "[transfer] Incoming: File re[2Jport .bin  Waiting for connection...  (/cancel stops it)");
+
+    // 300 KB in steps of about a 128th, as the workers report them.
+    for (int kb = 0; kb <= 300; kb += 2) Step(*w, kb, 300);
+    const std::vector<std::string> lines = out.Lines();
+    ASSERT_EQ(lines.size(), 11u) << out.Text();
+    EXPECT_EQ(lines[1], "[transfer] re[2Jport .bin 10%: 30 / 300KB  2.0 MB/s, 0:01 left");
+    for (int tenth = 1; tenth <= 10; ++tenth)
+        EXPECT_NE(lines[tenth].find(" " + std::to_string(tenth * 10) + "%: "), std::string::npos) << lines[tenth];
+    EXPECT_EQ(lines[10], "[transfer] re[2Jport .bin 100%: 300 / 300KB  2.0 MB/s, 0:01 left");
+
+    w->Hide();
+    Step(*w, 300, 300);
+    w->Show();
+    EXPECT_EQ(out.Lines().size(), 11u);
+}
+
+TEST(TerminalTransferWindow, BigStepsSkipTenthsAndTinyFilesEndFull) {
+    CapturedConsole out;
+    TerminalTransferWindow w(out.console);
+    w.SetTexts("Outgoing: File", "a.bin", "");
+    w.Show();
+    // Two tenths in one step make one line; going back prints nothing.
+    Step(w, 25, 100, "");
+    Step(w, 10, 100, "");
+    Step(w, 29, 100, "");
+    Step(w, 30, 100, "");
+    // Past the range (a peer's header may lie) still stops at a whole.
+    Step(w, 500, 100, "");
+    std::vector<std::string> lines = out.Lines();
+    ASSERT_EQ(lines.size(), 4u) << out.Text();
+    EXPECT_EQ(lines[1], "[transfer] a.bin 25%: 25 / 100KB");
+    EXPECT_EQ(lines[2], "[transfer] a.bin 30%: 30 / 100KB");
+    EXPECT_EQ(lines[3], "[transfer] a.bin 100%: 500 / 100KB");
+
+    // A file under 1 KB has a range of one, shown full once done.
+    CapturedConsole small;
+    TerminalTransferWindow t(small.console);
+    t.SetTexts("Incoming: File", "tiny.txt", "");
+    t.Show();
+    Step(t, 0, 1, "");
+    Step(t, 1, 1, "");
+    ASSERT_EQ(small.Lines().size(), 2u) << small.Text();
+    EXPECT_EQ(small.Lines()[1], "[transfer] tiny.txt 100%: 1 / 1KB");
+
+    // A step without its rate is not lost when the window goes.
+    CapturedConsole last;
+    TerminalTransferWindow h(last.console);
+    h.Show();
+    h.SetRange(10);
+    h.SetPosition(10);
+    h.SetProgressText("10 / 10KB");
+    h.Hide();
+    ASSERT_EQ(last.Lines().size(), 2u) << last.Text();
+    EXPECT_EQ(last.Lines()[1], "[transfer]  100%: 10 / 10KB");
+}
+
+TEST(ConsoleDialogs, ACardIsPrintedAsPlainLines) {
+    CapturedConsole out;
+    ConsoleDialogs dialogs(out.console);
+    // The caption carries the name as the chat keeps it; the values are the peer's own text.
+    dialogs.ShowUserInfo("User information: Bob &amp; Co",
+                         {{"Full name", "<b>Bob</b> &amp; \x1b]0;owned\x07 Co"},
+                          {"IP", "10.0.0.2"},
+                          {"", "no label"},
+                          {"Description", "\xCF\xF0\xE8\xE2\xE5\xF2\r\n  there"},
+                          {"Active window", ""}});
+    EXPECT_EQ(out.Text(),
+              "[info] User information: Bob & Co\n"
+              "  Full name: <b>Bob</b> &amp; ]0;owned Co\n"
+              "  IP: 10.0.0.2\n"
+              "  no label\n"
+              "  Description: Привет there\n"
+              "  Active window: \n");
+    // A card is no dialog: nothing waits for an answer.
+    EXPECT_EQ(dialogs.Open(), 0u);
+}
+
+namespace {
+
+// Alice's terminal on a LAN with two users whose names share a beginning.
+struct TransferSession : ::testing::Test {
+    FakeLan lan;
+    Host alice{lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6)};
+    Host bob{lan, "Bob", "10.0.0.2", std::string("\x02\x00\x00\x00\x00\x02", 6)};
+    Host bobSmith{lan, "Bob Smith", "10.0.0.3", std::string("\x02\x00\x00\x00\x00\x03", 6)};
+    CapturedConsole out;
+    ConsoleDialogs dialogs{out.console};
+    TerminalSession session{alice.dlg(), dialogs, out.console};
+    TempRoot startDir{false};  // where the user started the client: not the program folder
+
+    void SetUp() override {
+        for (Host* h : {&alice, &bob, &bobSmith}) {
+            h->Start();
+            lan.Pump();
+        }
+        session.SetStartDir(startDir.Path());
+        Type("/who");
+        lan.Pump();
+        ASSERT_EQ(alice.dlg().Roster().Entries().size(), 3u);
+    }
+    void Type(const std::string& line) {
+        alice.dlg();
+        session.SetReady();
+        session.OnLine(line);
+    }
+    // What the terminal printed after mark.
+    std::string Since(size_t mark) const { return out.Text().substr(mark); }
+    std::string Write(const std::string& relative, const std::string& bytes) {
+        const std::string path = startDir.Path() + relative;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    bool RunUntil(const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+        while (std::chrono::steady_clock::now() < until) {
+            lan.Pump();
+            for (Host* h : {&alice, &bob, &bobSmith}) {
+                h->dlg();
+                h->chat.workers.RunPosted();
+            }
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return done();
+    }
+};
+
+}  // namespace
+
+TEST_F(TransferSession, SendFindsTheLongestNameAndTheFileFromTheStartFolder) {
+    Write("my notes.txt", "for Bob");
+    Write("Smith.txt", "for Bob, not Bob Smith");
+    Write("plan.txt", "for Bob Smith");
+
+    // The name ends where the longest user's name ends; the rest, blanks and all, is the path.
+    Type("/send Bob my notes.txt");
+    Type("/send Bob Smith plan.txt");
+    lan.Pump();
+    ASSERT_EQ(bob.chat.dialogs.open.size(), 1u);
+    EXPECT_EQ(bob.chat.dialogs.open[0].text, "my notes.txt?");
+    ASSERT_EQ(bobSmith.chat.dialogs.open.size(), 1u);
+    EXPECT_EQ(bobSmith.chat.dialogs.open[0].text, "plan.txt?");
+    EXPECT_NE(out.Text().find("-- waiting for Bob Smith to accept plan.txt"), std::string::npos) << out.Text();
+
+    // "Bob Smith.txt" is Bob's file "Smith.txt": no name is followed by anything but a blank.
+    bob.dlg();
+    bob.chat.dialogs.Answer(false);
+    Type("/send Bob Smith.txt");
+    lan.Pump();
+    ASSERT_EQ(bob.chat.dialogs.open.size(), 1u);
+    EXPECT_EQ(bob.chat.dialogs.open[0].text, "Smith.txt?");
+
+    // Bob's yes: the file comes from the start folder, whole.
+    bob.dlg();
+    bob.chat.dialogs.Answer(true);
+    ASSERT_TRUE(RunUntil([&] {
+        return !alice.dlg().TransferRunning() && !bob.dlg().TransferRunning() &&
+               std::filesystem::exists(bob.chat.home + "/download/Smith.txt");
+    }));
+    EXPECT_EQ(ReadFileBytes(bob.chat.home + "/download/Smith.txt"), "for Bob, not Bob Smith");
+}
+
+TEST_F(TransferSession, SendSaysWhyNothingWasOffered) {
+    Write("a.txt", "x");
+    std::filesystem::create_directory(startDir.Path() + "folder");
+    const struct {
+        std::string typed, said;
+    } cases[] = {
+        {"/send", "-- /send takes a user's name as /users shows it"},
+        {"/send Zed a.txt", "-- nobody called Zed is here"},
+        {"/send Bo a.txt", "-- nobody called Bo is here"},
+        {"/send Alice a.txt", "-- that is you\n"},
+        {"/send Bob", "-- which file? /send Bob PATH"},
+        {"/send Bob missing.txt", "-- no such file: " + startDir.Path() + "missing.txt"},
+        {"/send Bob folder", "-- " + startDir.Path() + "folder is not a file"},
+        {"/send Bob ~/nowhere/a.txt", "-- no such file: "},
+    };
+    for (const auto& c : cases) {
+        const size_t mark = out.Text().size();
+        Type(c.typed);
+        EXPECT_NE(Since(mark).find(c.said), std::string::npos) << c.typed << " printed: " << Since(mark);
+    }
+    lan.Pump();
+    EXPECT_TRUE(bob.chat.dialogs.open.empty());
+    EXPECT_TRUE(bobSmith.chat.dialogs.open.empty());
+    EXPECT_TRUE(alice.dlg().Offered().name.empty());
+}
+
+TEST_F(TransferSession, OneTransferAtATimeAndCancelStopsItOrTakesTheOfferBack) {
+    Type("/cancel");
+    EXPECT_NE(out.Text().find("-- no transfer is running"), std::string::npos);
+
+    // An offer taken back before the answer: Bob's yes then starts nothing.
+    Write("early.txt", "early");
+    Type("/send Bob early.txt");
+    lan.Pump();
+    size_t mark = out.Text().size();
+    Type("/cancel");
+    EXPECT_NE(Since(mark).find("-- the offer of early.txt to Bob is taken back"), std::string::npos) << Since(mark);
+    bob.dlg();
+    bob.chat.dialogs.Answer(true);
+    lan.Pump();
+    EXPECT_FALSE(alice.dlg().TransferRunning());
+    EXPECT_TRUE(alice.chat.transferWindows.windows.empty());
+
+    // A transfer that runs until the chat hears that its worker is done.
+    Write("big.bin", std::string(200000, 'b'));
+    Write("other.bin", "o");
+    Type("/send Bob big.bin");
+    lan.Pump();
+    bob.dlg();
+    bob.chat.dialogs.Answer(true);
+    lan.Pump();
+    ASSERT_TRUE(alice.dlg().TransferRunning());
+    mark = out.Text().size();
+    Type("/send Bob Smith other.bin");
+    Type("/avatar Bob");
+    Type("/desktop Bob");
+    EXPECT_EQ(Count(Since(mark), "-- a transfer is already running; /cancel stops it\n"), 3u) << Since(mark);
+    lan.Pump();
+    EXPECT_TRUE(bobSmith.chat.dialogs.open.empty());
+
+    mark = out.Text().size();
+    Type("/cancel");
+    EXPECT_NE(Since(mark).find("-- stopping the transfer"), std::string::npos);
+    ASSERT_TRUE(RunUntil([&] { return !alice.dlg().TransferRunning() && !bob.dlg().TransferRunning(); }));
+    mark = out.Text().size();
+    Type("/cancel");
+    EXPECT_NE(Since(mark).find("-- no transfer is running"), std::string::npos);
+}
+
+TEST_F(TransferSession, RequestsAboutAUser) {
+    const struct {
+        std::string typed, said;
+    } cases[] = {
+        {"/info Bob", "-- asked Bob for the information card\n"},
+        {"/procs Bob Smith", "-- asked Bob Smith for the list of running programs\n"},
+        {"/desktop Bob", "-- asked Bob for a desktop snapshot\n"},
+        // Nobody here has an avatar file to give.
+        {"/avatar Bob", "-- Bob has no avatar to fetch\n"},
+        {"/info", "-- /info takes a user's name as /users shows it\n"},
+        {"/procs Bob Smith please", "-- nobody called Bob Smith please is here"},
+        {"/procs Alice", "-- that is you\n"},
+        {"/desktop Alice", "-- that is you\n"},
+    };
+    for (const auto& c : cases) {
+        const size_t mark = out.Text().size();
+        Type(c.typed);
+        EXPECT_NE(Since(mark).find(c.said), std::string::npos) << c.typed << " printed: " << Since(mark);
+    }
+    lan.Pump();
+    alice.dlg();
+    // Bob's card came back; Bob Smith and Bob keep their process list and desktop to themselves.
+    EXPECT_EQ(alice.chat.dialogs.infoCaption, "User information: Bob");
+    bool ip = false;
+    for (const auto& [label, value] : alice.chat.dialogs.infoLines) ip = ip || (label == "IP" && value == "10.0.0.2");
+    EXPECT_TRUE(ip);
+    EXPECT_EQ(Count(alice.Body(), "Request refused by"), 2u) << alice.Body();
+
+    // One's own card, asked by name or by /me, needs no packet.
+    alice.chat.dialogs.infoCaption.clear();
+    Type("/info Alice");
+    EXPECT_EQ(alice.chat.dialogs.infoCaption, "User information: Alice");
+    alice.chat.dialogs.infoCaption.clear();
+    Type("/me");
+    EXPECT_EQ(alice.chat.dialogs.infoCaption, "User information: Alice");
+}
+
+TEST(PlainText, PeerTextIsNeitherMarkupNorControl) {
+    EXPECT_EQ(PlainText("<b>x</b> &amp;"), "<b>x</b> &amp;");
+    EXPECT_EQ(PlainText("a\x1b[31mb\x7f\tc  d\x9b"), "a[31mb c d\xE2\x80\xBA");
+    EXPECT_EQ(PlainText("  \r\n "), "");
+}
+
+}  // namespace zc
