@@ -48,7 +48,8 @@ public:
           stop_(stop),
           peer_(std::move(peer)),
           capacity_(std::max<size_t>(1, net_->pipeCapacity)),
-          chunk_(std::max<size_t>(1, net_->maxSendChunk)) {}
+          chunk_(std::max<size_t>(1, net_->maxSendChunk)),
+          idle_(net_->idleTimeoutMs) {}
 
     ~FakeLinkEnd() override {
         bool unread;
@@ -69,11 +70,12 @@ public:
 
     long Send(const char* data, size_t size) override {
         NoteMax(net_->largestSend_, size);
+        const auto giveUp = Clock::now() + idle_;
         std::unique_lock lock(out_->mutex);
         for (;;) {
             if (out_->readerGone) return -1;
             if (out_->Buffered() < capacity_) break;
-            if (stop_) return -1;
+            if (stop_ || Clock::now() >= giveUp) return -1;
             out_->changed.wait_for(lock, kSlice);
         }
         const size_t n = std::min({size, chunk_, capacity_ - out_->Buffered()});
@@ -85,10 +87,11 @@ public:
 
     long Receive(char* data, size_t size) override {
         NoteMax(net_->largestReceive_, size);
+        const auto giveUp = Clock::now() + idle_;
         std::unique_lock lock(in_->mutex);
         while (in_->Buffered() == 0) {
             if (in_->writerGone) return in_->reset ? -1 : 0;
-            if (stop_) return -1;
+            if (stop_ || Clock::now() >= giveUp) return -1;
             in_->changed.wait_for(lock, kSlice);
         }
         const size_t n = std::min(size, in_->Buffered());
@@ -107,6 +110,7 @@ private:
     const std::atomic<bool>& stop_;
     std::string peer_;
     size_t capacity_, chunk_;
+    std::chrono::milliseconds idle_;
 };
 
 FakeTransferSockets::FakeTransferSockets() : FakeTransferSockets(std::make_shared<FakeTransferNet>(), "127.0.0.1") {}

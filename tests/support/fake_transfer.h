@@ -42,6 +42,9 @@ public:
     // bytes, so callers must repeat partial sends.
     size_t pipeCapacity = 64 * 1024;
     size_t maxSendChunk = 1500;
+    // A Send or Receive that waits this long (real time) gives up with -1, as a real link does
+    // with a peer that went quiet; a test whose two ends wait for each other fails, not hangs.
+    int idleTimeoutMs = 5000;
 
     // The largest size any Send / Receive on this net was asked to move.
     size_t LargestSend() const { return largestSend_; }
