@@ -21,12 +21,15 @@
 #include "gui/program_icon.h"
 #include "gui/qt_dialog_service.h"
 #include "gui/qt_shell_service.h"
+#include "gui/screen_capture_qt.h"
 #include "gui/startup_notices.h"
+#include "gui/transfer_window_qt.h"
 #include "gui/tray_icon_qt.h"
 #include "gui/web/page_dump.h"
 #include "gui/web/page_scheme.h"
 #include "gui/web/web_view_factory.h"
 #include "qt/posix_system_facts.h"
+#include "qt/posix_transfer_sockets.h"
 #include "qt/program_folders.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_process_starter.h"
@@ -34,6 +37,7 @@
 #include "qt/qt_single_instance_lock.h"
 #include "qt/qt_timer_service.h"
 #include "qt/qt_transport_factory.h"
+#include "qt/qt_worker_threads.h"
 #include "qt/unix_signal_quit.h"
 
 #ifndef ZC_INSTALLED_DATA
@@ -102,11 +106,16 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
     zc::QtTransportFactory network;
     zc::QtDialogService dialogs(&window);
     zc::QtShellService shell;
+    // Declared before the chat, so they outlive its transfers.
+    zc::PosixTransferSockets transferSockets;
+    zc::QtWorkerThreads workers;
+    zc::TransferWindowFactoryQt transferWindows(&window);
+    zc::ScreenCaptureQt screen;
 
     zc::NoticeSkinChrome skin(window);
 
     zc::CChatMainDlg chat({clock, timers, views, window, registry, instance, facts, processes, tray, autostart,
-                           &network, &dialogs, &shell, &skin},
+                           &network, &dialogs, &shell, &skin, &transferSockets, &workers, &transferWindows, &screen},
                           root);
     chatPtr = &chat;
     window.AttachChat(&chat);

@@ -54,10 +54,18 @@ bool UserListDrops::Filter(QWebEngineView* view, QObject* watched, QEvent* event
     if (!view || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (widget != view && !view->isAncestorOf(widget)) return false;
-    if (type == QEvent::DragLeave) return true;
+    if (type == QEvent::DragLeave) {
+        dragPath_.clear();
+        return true;
+    }
 
     auto* drag = static_cast<QDropEvent*>(event);
-    const std::string path = DroppedLocalFile(drag->mimeData());
+    std::string path = DroppedLocalFile(drag->mimeData());
+    if (type == QEvent::DragEnter) dragPath_ = path;
+    // Some sources' data can no longer be read once the file lands (seen between two Qt
+    // programs on X): it is the same drag, so the file it brought in is the one.
+    else if (path.empty()) path = dragPath_;
+    if (type == QEvent::Drop) dragPath_.clear();
     if (path.empty() || (canOffer_ && !canOffer_())) {
         drag->ignore();
         return true;

@@ -41,6 +41,7 @@ public:
 private:
     std::function<bool()> canOffer_;
     OnDrop onDrop_;
+    std::string dragPath_;  // the file of the drag under way
 };
 
 }  // namespace zc

@@ -374,6 +374,29 @@ TEST(UserListDrop, DropOnAUserOffersToThatUserAndNowhereElse) {
     EXPECT_EQ(offers.back().first, "bob-id");
     offers.clear();
 
+    // Data that can no longer be read when the file lands: the file the drag brought in; but
+    // not one of a drag that left the list before.
+    auto enterThenDropUnreadable = [&](bool leaveBetween) {
+        QMimeData data, unreadable;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        unreadable.setData("text/uri-list", QByteArray());
+        const QPointF at = centre(".username");
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        drops.Filter(view, view, &enter);
+        if (leaveBetween) {
+            QDragLeaveEvent leave;
+            drops.Filter(view, view, &leave);
+        }
+        QDropEvent drop(at, Qt::CopyAction, &unreadable, Qt::LeftButton, Qt::NoModifier);
+        drops.Filter(view, view, &drop);
+        Spin(300);
+    };
+    enterThenDropUnreadable(false);
+    ASSERT_TRUE(WaitFor([&] { return !offers.empty(); }));
+    EXPECT_EQ(offers.back(), (std::pair<std::string, std::string>{"bob-id", root.Path() + "drop me.txt"}));
+    offers.clear();
+    enterThenDropUnreadable(true);
+
     // The own entry, the empty page below the list, something that is no file, and while the
     // chat takes no offer: nothing.
     dropAt(centre(".myname"), {QUrl::fromLocalFile(file)});
