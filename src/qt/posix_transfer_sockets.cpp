@@ -38,8 +38,9 @@ private:
     int fd_;
 };
 
-void SetWhy(std::string* why, const std::string& text) {
+std::unique_ptr<ByteLink> NoLink(std::string* why, const std::string& text) {
     if (why) *why = text;
+    return nullptr;
 }
 
 std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
@@ -89,10 +90,8 @@ private:
     std::string peer_;
 };
 
-bool ValidPort(int port, std::string* why) {
-    if (port > 0 && port <= 65535) return true;
-    SetWhy(why, "port " + std::to_string(port) + " is out of range");
-    return false;
+std::string PortProblem(int port) {
+    return port > 0 && port <= 65535 ? std::string() : "port " + std::to_string(port) + " is out of range";
 }
 
 }  // namespace
@@ -101,9 +100,9 @@ PosixTransferSockets::PosixTransferSockets(int connectTimeoutMs, int idleTimeout
     : connectTimeoutMs_(connectTimeoutMs), idleTimeoutMs_(idleTimeoutMs) {}
 
 std::unique_ptr<ByteLink> PosixTransferSockets::Accept(int port, const std::atomic<bool>& stop, std::string* why) {
-    if (!ValidPort(port, why)) return nullptr;
+    if (const std::string problem = PortProblem(port); !problem.empty()) return NoLink(why, problem);
     Socket listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (listener.Get() < 0) return SetWhy(why, ErrnoText("socket")), nullptr;
+    if (listener.Get() < 0) return NoLink(why, ErrnoText("socket"));
     const int on = 1;
     ::setsockopt(listener.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in addr{};
@@ -111,14 +110,14 @@ std::unique_ptr<ByteLink> PosixTransferSockets::Accept(int port, const std::atom
     addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_ANY);
     if (::bind(listener.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
-        return SetWhy(why, ErrnoText("bind")), nullptr;
-    if (::listen(listener.Get(), 5) != 0) return SetWhy(why, ErrnoText("listen")), nullptr;
+        return NoLink(why, ErrnoText("bind"));
+    if (::listen(listener.Get(), 5) != 0) return NoLink(why, ErrnoText("listen"));
 
     for (;;) {
-        if (stop) return SetWhy(why, "stopped"), nullptr;
+        if (stop) return NoLink(why, "stopped");
         pollfd p{listener.Get(), POLLIN, 0};
         const int ready = ::poll(&p, 1, kSliceMs);
-        if (ready < 0 && errno != EINTR) return SetWhy(why, ErrnoText("poll")), nullptr;
+        if (ready < 0 && errno != EINTR) return NoLink(why, ErrnoText("poll"));
         if (ready <= 0) continue;
         sockaddr_in peer{};
         socklen_t len = sizeof peer;
@@ -126,34 +125,34 @@ std::unique_ptr<ByteLink> PosixTransferSockets::Accept(int port, const std::atom
         if (fd < 0) {
             // The caller gave up on its attempt before we took it; wait for the next one.
             if (errno == EINTR || errno == EAGAIN || errno == ECONNABORTED) continue;
-            return SetWhy(why, ErrnoText("accept")), nullptr;
+            return NoLink(why, ErrnoText("accept"));
         }
         Socket accepted(fd);
-        if (!SetSliceTimeouts(fd)) return SetWhy(why, ErrnoText("setsockopt")), nullptr;
+        if (!SetSliceTimeouts(fd)) return NoLink(why, ErrnoText("setsockopt"));
         return std::make_unique<PosixLink>(accepted.Release(), stop, idleTimeoutMs_, AddressText(peer));
     }
 }
 
 std::unique_ptr<ByteLink> PosixTransferSockets::Connect(const std::string& ip, int port,
                                                         const std::atomic<bool>& stop, std::string* why) {
-    if (!ValidPort(port, why)) return nullptr;
+    if (const std::string problem = PortProblem(port); !problem.empty()) return NoLink(why, problem);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
     if (::inet_pton(AF_INET, ip.c_str(), &addr.sin_addr) != 1)
-        return SetWhy(why, "\"" + ip + "\" is not an IPv4 address"), nullptr;
+        return NoLink(why, "\"" + ip + "\" is not an IPv4 address");
     Socket s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (s.Get() < 0) return SetWhy(why, ErrnoText("socket")), nullptr;
+    if (s.Get() < 0) return NoLink(why, ErrnoText("socket"));
 
     if (::connect(s.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        if (errno != EINPROGRESS) return SetWhy(why, ErrnoText("connect")), nullptr;
+        if (errno != EINPROGRESS) return NoLink(why, ErrnoText("connect"));
         const auto giveUp = Clock::now() + std::chrono::milliseconds(connectTimeoutMs_);
         for (;;) {
-            if (stop) return SetWhy(why, "stopped"), nullptr;
-            if (Clock::now() >= giveUp) return SetWhy(why, "connect: timed out"), nullptr;
+            if (stop) return NoLink(why, "stopped");
+            if (Clock::now() >= giveUp) return NoLink(why, "connect: timed out");
             pollfd p{s.Get(), POLLOUT, 0};
             const int ready = ::poll(&p, 1, kSliceMs);
-            if (ready < 0 && errno != EINTR) return SetWhy(why, ErrnoText("poll")), nullptr;
+            if (ready < 0 && errno != EINTR) return NoLink(why, ErrnoText("poll"));
             if (ready > 0) break;
         }
         int error = 0;
@@ -161,12 +160,12 @@ std::unique_ptr<ByteLink> PosixTransferSockets::Connect(const std::string& ip, i
         if (::getsockopt(s.Get(), SOL_SOCKET, SO_ERROR, &error, &len) != 0) error = errno;
         if (error != 0) {
             errno = error;
-            return SetWhy(why, ErrnoText("connect")), nullptr;
+            return NoLink(why, ErrnoText("connect"));
         }
     }
     const int flags = ::fcntl(s.Get(), F_GETFL);
     if (flags < 0 || ::fcntl(s.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0 || !SetSliceTimeouts(s.Get()))
-        return SetWhy(why, ErrnoText("fcntl")), nullptr;
+        return NoLink(why, ErrnoText("fcntl"));
     return std::make_unique<PosixLink>(s.Release(), stop, idleTimeoutMs_, ip);
 }
 
