@@ -18,6 +18,7 @@
 #include "cli/terminal_views.h"
 #include "cli/timer_watch.h"
 #include "qt/qt_test_env.h"
+#include "support/captured_console.h"
 #include "support/chat_fixture.h"
 #include "ui/html/chat_document.h"
 
@@ -25,23 +26,6 @@ namespace zc {
 using namespace zc::test;
 
 namespace {
-
-// Console output into a file the test reads back.
-struct CapturedConsole {
-    CapturedConsole() : file(std::tmpfile()), console(fileno(file), false) {}
-    ~CapturedConsole() { std::fclose(file); }
-    std::string Text() const {
-        std::string out;
-        std::rewind(file);
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, n);
-        std::fseek(file, 0, SEEK_END);
-        return out;
-    }
-    FILE* file;
-    Console console;
-};
 
 // A chat document on terminal views: what the chat appends is what the terminal prints.
 struct TerminalPage : ::testing::Test {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,35 +13,13 @@
 #include "cli/console_dialogs.h"
 #include "cli/terminal_session.h"
 #include "cli/terminal_transfer_window.h"
+#include "support/captured_console.h"
 #include "support/lan_host.h"
 
 namespace zc {
 using namespace zc::test;
 
 namespace {
-
-struct CapturedConsole {
-    CapturedConsole() : file(std::tmpfile()), console(fileno(file), false) {}
-    ~CapturedConsole() { std::fclose(file); }
-    std::string Text() const {
-        std::string out;
-        std::rewind(file);
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, n);
-        std::fseek(file, 0, SEEK_END);
-        return out;
-    }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        const std::string text = Text();
-        for (size_t start = 0, nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
-            lines.push_back(text.substr(start, nl - start));
-        return lines;
-    }
-    FILE* file;
-    Console console;
-};
 
 // One step of a transfer as the chat reports it to its window.
 void Step(TransferWindow& w, int kb, int rangeKb, const std::string& rate = "2.0 MB/s, 0:01 left") {
@@ -175,6 +152,17 @@ struct TransferSession : ::testing::Test {
     }
     // What the terminal printed after mark.
     std::string Since(size_t mark) const { return out.Text().substr(mark); }
+    // Each line typed in turn, and what the terminal then says.
+    struct Said {
+        std::string typed, said;
+    };
+    void ExpectSaid(const std::vector<Said>& cases) {
+        for (const Said& c : cases) {
+            const size_t mark = out.Text().size();
+            Type(c.typed);
+            EXPECT_NE(Since(mark).find(c.said), std::string::npos) << c.typed << " printed: " << Since(mark);
+        }
+    }
     std::string Write(const std::string& relative, const std::string& bytes) {
         const std::string path = startDir.Path() + relative;
         std::ofstream(path, std::ios::binary) << bytes;
@@ -233,9 +221,7 @@ TEST_F(TransferSession, SendFindsTheLongestNameAndTheFileFromTheStartFolder) {
 TEST_F(TransferSession, SendSaysWhyNothingWasOffered) {
     Write("a.txt", "x");
     std::filesystem::create_directory(startDir.Path() + "folder");
-    const struct {
-        std::string typed, said;
-    } cases[] = {
+    const std::vector<Said> cases = {
         {"/send", "-- /send takes a user's name as /users shows it"},
         {"/send Zed a.txt", "-- nobody called Zed is here"},
         {"/send Bo a.txt", "-- nobody called Bo is here"},
@@ -245,11 +231,7 @@ TEST_F(TransferSession, SendSaysWhyNothingWasOffered) {
         {"/send Bob folder", "-- " + startDir.Path() + "folder is not a file"},
         {"/send Bob ~/nowhere/a.txt", "-- no such file: "},
     };
-    for (const auto& c : cases) {
-        const size_t mark = out.Text().size();
-        Type(c.typed);
-        EXPECT_NE(Since(mark).find(c.said), std::string::npos) << c.typed << " printed: " << Since(mark);
-    }
+    ExpectSaid(cases);
     lan.Pump();
     EXPECT_TRUE(bob.chat.dialogs.open.empty());
     EXPECT_TRUE(bobSmith.chat.dialogs.open.empty());
@@ -300,9 +282,7 @@ TEST_F(TransferSession, OneTransferAtATimeAndCancelStopsItOrTakesTheOfferBack) {
 }
 
 TEST_F(TransferSession, RequestsAboutAUser) {
-    const struct {
-        std::string typed, said;
-    } cases[] = {
+    const std::vector<Said> cases = {
         {"/info Bob", "-- asked Bob for the information card\n"},
         {"/procs Bob Smith", "-- asked Bob Smith for the list of running programs\n"},
         {"/desktop Bob", "-- asked Bob for a desktop snapshot\n"},
@@ -313,11 +293,7 @@ TEST_F(TransferSession, RequestsAboutAUser) {
         {"/procs Alice", "-- that is you\n"},
         {"/desktop Alice", "-- that is you\n"},
     };
-    for (const auto& c : cases) {
-        const size_t mark = out.Text().size();
-        Type(c.typed);
-        EXPECT_NE(Since(mark).find(c.said), std::string::npos) << c.typed << " printed: " << Since(mark);
-    }
+    ExpectSaid(cases);
     lan.Pump();
     alice.dlg();
     // Bob's card came back; Bob Smith and Bob keep their process list and desktop to themselves.
