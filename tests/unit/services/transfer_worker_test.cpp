@@ -66,32 +66,29 @@ protected:
         job.name = name;
         return job;
     }
-    void RunBoth(const TransferJob& send, const TransferJob& receive) {
-        std::thread s([&] { sender.result = RunSendWorker(sockets, send, sender.stop, sender.Sink()); });
-        receiver.result = RunReceiveWorker(sockets, receive, receiver.stop, receiver.Sink());
-        s.join();
+    // Both workers at once; the sender on a thread of its own.
+    void RunBoth(const TransferJob& send, const TransferJob& receive) { RunBoth(sockets, sender, send, receiver, receive); }
+    void RunBoth(TransferSockets& on, Side& s, const TransferJob& send, Side& r, const TransferJob& receive) {
+        std::thread t([&] { s.result = RunSendWorker(on, send, s.stop, s.Sink()); });
+        r.result = RunReceiveWorker(on, receive, r.stop, r.Sink());
+        t.join();
     }
-    // The receiving worker against a sender the test plays itself.
-    void ReceiveFrom(const TransferJob& receive, const std::function<void(ByteLink&)>& play) {
-        std::thread r([&] { receiver.result = RunReceiveWorker(sockets, receive, receiver.stop, receiver.Sink()); });
+    // The receiving worker against a sender the test plays itself: it sends bytes and closes.
+    void ReceiveFrom(Side& r, const TransferJob& receive, const std::string& bytes) {
+        std::thread t([&] { r.result = RunReceiveWorker(sockets, receive, r.stop, r.Sink()); });
         std::atomic<bool> never{false};
         std::string why;
         auto link = sockets.Accept(kPort, never, &why);
-        ASSERT_TRUE(link) << why;
-        play(*link);
+        EXPECT_TRUE(link) << why;
+        for (size_t at = 0; link && at < bytes.size();) {
+            const long n = link->Send(bytes.data() + at, bytes.size() - at);
+            if (n <= 0) break;
+            at += static_cast<size_t>(n);
+        }
         link.reset();
-        r.join();
+        t.join();
     }
 };
-
-void SendRaw(ByteLink& link, const std::string& bytes) {
-    size_t at = 0;
-    while (at < bytes.size()) {
-        const long n = link.Send(bytes.data() + at, bytes.size() - at);
-        ASSERT_GT(n, 0);
-        at += static_cast<size_t>(n);
-    }
-}
 
 TEST_F(TransferWorkerTest, EmptyFileIsTheHeaderAloneAndCompletesAtOnce) {
     root.Write("empty.bin", "");
@@ -170,9 +167,7 @@ TEST_F(TransferWorkerTest, ConnectRetriesThenGivesUpOrGetsThrough) {
     root.Write("late.bin", "hello");
     TransferJob receive = ReceiveJob("late.bin");
     receive.retryPauseMs = 250;
-    std::thread s([&] { sender.result = RunSendWorker(late, SendJob("late.bin"), sender.stop, sender.Sink()); });
-    receiver.result = RunReceiveWorker(late, receive, receiver.stop, receiver.Sink());
-    s.join();
+    RunBoth(late, sender, SendJob("late.bin"), receiver, receive);
     EXPECT_EQ(receiver.result.end, TransferEnd::Done) << receiver.result.why;
     EXPECT_EQ(late.ConnectAttempts(), 4);
     EXPECT_EQ(late.Pauses(), std::vector<int>(3, 250));
@@ -197,9 +192,7 @@ TEST_F(TransferWorkerTest, StopEndsWaitsWithoutWritingAFile) {
         if (t.connected) quick.stop = true;
     };
     root.Write("a.bin", "abc");
-    std::thread s([&] { sender.result = RunSendWorker(sockets, SendJob("a.bin"), sender.stop, sender.Sink()); });
-    quick.result = RunReceiveWorker(sockets, ReceiveJob("a.bin"), quick.stop, quick.Sink());
-    s.join();
+    RunBoth(sockets, sender, SendJob("a.bin"), quick, ReceiveJob("a.bin"));
     EXPECT_EQ(quick.result.end, TransferEnd::Stopped);
     EXPECT_TRUE(quick.result.path.empty());
     EXPECT_FALSE(root.Exists("download/a.bin"));
@@ -232,9 +225,7 @@ TEST_F(TransferWorkerTest, CancelOnEitherSideStopsAfterTheCurrentBlock) {
     r2.onTick = [&](const TransferTick& t) {
         if (t.done > 0 && !r2.stop) stoppedAt = t.done, r2.stop = true;
     };
-    std::thread s([&] { s2.result = RunSendWorker(sockets, SendJob("big.bin"), s2.stop, s2.Sink()); });
-    r2.result = RunReceiveWorker(sockets, ReceiveJob("big.bin"), r2.stop, r2.Sink());
-    s.join();
+    RunBoth(sockets, s2, SendJob("big.bin"), r2, ReceiveJob("big.bin"));
     EXPECT_EQ(r2.result.end, TransferEnd::Stopped) << r2.result.why;
     EXPECT_EQ(r2.result.bytes, stoppedAt);
     EXPECT_EQ(r2.result.path, root.Path() + "download/big (1).bin");
@@ -245,7 +236,7 @@ TEST_F(TransferWorkerTest, CancelOnEitherSideStopsAfterTheCurrentBlock) {
 
 TEST_F(TransferWorkerTest, PeerClosingEarlyLeavesThePartialFile) {
     const std::string part = Pattern(3000, 3);
-    ReceiveFrom(ReceiveJob("cut.bin"), [&](ByteLink& link) { SendRaw(link, EncodeTransferHeader(10000) + part); });
+    ReceiveFrom(receiver, ReceiveJob("cut.bin"), EncodeTransferHeader(10000) + part);
     EXPECT_EQ(receiver.result.end, TransferEnd::Failed);
     EXPECT_EQ(receiver.result.bytes, 3000u);
     EXPECT_EQ(receiver.result.path, root.Path() + "download/cut.bin");
@@ -254,13 +245,7 @@ TEST_F(TransferWorkerTest, PeerClosingEarlyLeavesThePartialFile) {
 
     // Closed inside the header.
     Side r2;
-    std::thread r([&] { r2.result = RunReceiveWorker(sockets, ReceiveJob("cut.bin"), r2.stop, r2.Sink()); });
-    std::atomic<bool> never{false};
-    auto link = sockets.Accept(kPort, never, nullptr);
-    ASSERT_TRUE(link);
-    SendRaw(*link, std::string(2, '\0'));
-    link.reset();
-    r.join();
+    ReceiveFrom(r2, ReceiveJob("cut.bin"), std::string(2, '\0'));
     EXPECT_EQ(r2.result.end, TransferEnd::Failed);
     EXPECT_EQ(r2.ticks.size(), 1u);  // connected, never a length
 }
@@ -273,7 +258,7 @@ TEST_F(TransferWorkerTest, HugeLengthIsOnlyAPromise) {
         heapPeak = std::max(heapPeak, m.uordblks + m.hblkhd);
     };
     const std::string tail = "0123456789";
-    ReceiveFrom(ReceiveJob("huge.bin"), [&](ByteLink& link) { SendRaw(link, EncodeTransferHeader(0xFFFFFFFFu) + tail); });
+    ReceiveFrom(receiver, ReceiveJob("huge.bin"), EncodeTransferHeader(0xFFFFFFFFu) + tail);
     EXPECT_EQ(receiver.result.end, TransferEnd::Failed);
     EXPECT_EQ(root.Read("download/huge.bin"), tail);
     EXPECT_EQ(receiver.ticks.at(1).length, 0xFFFFFFFFu);
@@ -282,12 +267,7 @@ TEST_F(TransferWorkerTest, HugeLengthIsOnlyAPromise) {
 
     // Bytes past the promised length are not taken.
     Side r2;
-    std::thread r([&] { r2.result = RunReceiveWorker(sockets, ReceiveJob("short.bin"), r2.stop, r2.Sink()); });
-    std::atomic<bool> never{false};
-    auto link = sockets.Accept(kPort, never, nullptr);
-    ASSERT_TRUE(link);
-    SendRaw(*link, EncodeTransferHeader(3) + "abcdefgh");
-    r.join();
+    ReceiveFrom(r2, ReceiveJob("short.bin"), EncodeTransferHeader(3) + "abcdefgh");
     EXPECT_EQ(r2.result.end, TransferEnd::Done);
     EXPECT_EQ(root.Read("download/short.bin"), "abc");
 }
@@ -352,9 +332,7 @@ TEST_F(TransferWorkerTest, SenderFailsRatherThanSendAShortOrUndescribableFile) {
         root.Write("over.bin", "");
         ASSERT_EQ(::truncate((root.Path() + "over.bin").c_str(), (1LL << 32) + 1), 0);
         Side s, r;
-        std::thread t([&] { s.result = RunSendWorker(sockets, SendJob("over.bin"), s.stop, s.Sink()); });
-        r.result = RunReceiveWorker(sockets, ReceiveJob("over.bin"), r.stop, r.Sink());
-        t.join();
+        RunBoth(sockets, s, SendJob("over.bin"), r, ReceiveJob("over.bin"));
         EXPECT_EQ(s.result.end, TransferEnd::Failed);
         EXPECT_NE(s.result.why.find("larger"), std::string::npos) << s.result.why;
         EXPECT_EQ(r.result.end, TransferEnd::Failed);
@@ -371,9 +349,7 @@ TEST_F(TransferWorkerTest, SenderFailsRatherThanSendAShortOrUndescribableFile) {
             ASSERT_EQ(::truncate((root.Path() + "shrink.bin").c_str(), 50000), 0);
         }
     };
-    std::thread t([&] { s.result = RunSendWorker(sockets, SendJob("shrink.bin"), s.stop, s.Sink()); });
-    r.result = RunReceiveWorker(sockets, ReceiveJob("shrink.bin"), r.stop, r.Sink());
-    t.join();
+    RunBoth(sockets, s, SendJob("shrink.bin"), r, ReceiveJob("shrink.bin"));
     EXPECT_EQ(s.result.end, TransferEnd::Failed);
     EXPECT_NE(s.result.why.find("shorter"), std::string::npos) << s.result.why;
     EXPECT_EQ(s.result.bytes, 50000u);
@@ -418,12 +394,7 @@ TEST_F(TransferWorkerTest, TicksStayNearOneHundredTwentyEight) {
     // A sender dribbling a small file one byte at a time.
     sockets.Net().pipeCapacity = 1;
     Side r;
-    std::thread t([&] { r.result = RunReceiveWorker(sockets, ReceiveJob("drip.bin"), r.stop, r.Sink()); });
-    std::atomic<bool> never{false};
-    auto link = sockets.Accept(kPort, never, nullptr);
-    ASSERT_TRUE(link);
-    SendRaw(*link, EncodeTransferHeader(255) + Pattern(255, 6));
-    t.join();
+    ReceiveFrom(r, ReceiveJob("drip.bin"), EncodeTransferHeader(255) + Pattern(255, 6));
     ASSERT_EQ(r.result.end, TransferEnd::Done);
     EXPECT_LE(r.ticks.size(), 131u);
     EXPECT_EQ(r.ticks.back().done, 255u);
