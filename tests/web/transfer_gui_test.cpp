@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,12 +25,15 @@
 
 #include "base/cp1251.h"
 #include "base/settings.h"
+#include "gui/chat_main_window.h"
 #include "gui/qt_dialog_service.h"
 #include "gui/screen_capture_qt.h"
 #include "gui/transfer_window_qt.h"
 #include "gui/user_list_drop.h"
 #include "gui/web/web_view_factory.h"
 #include "net/user_roster.h"
+#include "platform/window_commands.h"
+#include "support/lan_host.h"
 #include "support/temp_root.h"
 #include "ui/html/user_list_page.h"
 
@@ -51,7 +55,97 @@ bool WaitFor(Done done, int ms = 5000) {
 // "Файл" and friends as the chat holds them.
 std::string Cp(const char* utf8) { return Utf8ToCp1251(utf8); }
 
+// Runs show(), which opens a pop-up menu and waits for it; the menu's item texts, after pick
+// (the item to trigger, or none) has been chosen.
+QStringList RunMenu(const std::function<void()>& show, const QString& pick = QString()) {
+    QStringList texts;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        poll.stop();
+        QAction* chosen = nullptr;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            texts << a->text();
+            if (a->text() == pick) chosen = a;
+        }
+        menu->close();
+        if (chosen) chosen->trigger();
+    });
+    poll.start(20);
+    show();
+    return texts;
+}
+
+// Alice's chat hosted by the real window, Bob and Carol beside her on the fake LAN.
+struct HostedMenus : test::ThreeHosts {
+    void SetUp() override {
+        ThreeHosts::SetUp();
+        window.AttachChat(&alice.dlg());
+    }
+    void TearDown() override { window.AttachChat(nullptr); }
+    QString Lang(int n) { return QString::fromStdString(Cp1251ToUtf8(alice.dlg().Language().LangString(n))); }
+    // Runs the LAN and the workers' reports until done() holds.
+    bool Pump(const std::function<bool()>& done) {
+        for (int i = 0; i < 400 && !done(); ++i) {
+            lan.Pump();
+            for (test::Host* h : {&alice, &bob, &carol}) h->chat.workers.RunPosted();
+            Spin(10);
+        }
+        return done();
+    }
+    ChatMainWindow window;
+};
+
 }  // namespace
+
+// The user menu asks for a user's process list and card always, and offers the avatar, desktop
+// and file items only while no transfer runs.
+TEST_F(HostedMenus, UserMenuRequestsAndTransfersWhileNoTransferRuns) {
+    const std::string bobId = alice.dlg().Roster().IdOfName("Bob");
+    const QStringList idle = RunMenu([&] { window.ShowUserMenu(bobId); });
+    const QStringList requests{Lang(25), Lang(26)}, transfers{Lang(24), Lang(102), Lang(104)};
+    const qsizetype at = idle.indexOf(Lang(25));
+    ASSERT_GE(at, 0) << idle.join(" | ").toStdString();
+    EXPECT_EQ(idle.mid(at, 5), requests + transfers);
+    EXPECT_EQ(idle.first(), Lang(27));
+    EXPECT_EQ(idle.last(), Lang(20));
+
+    // The card item asks Bob, whose card comes back into the card window.
+    RunMenu([&] { window.ShowUserMenu(bobId); }, Lang(26));
+    ASSERT_TRUE(Pump([&] { return !alice.chat.dialogs.infoCaption.empty(); }));
+    EXPECT_NE(alice.chat.dialogs.infoCaption.find("Bob"), std::string::npos);
+
+    // The file item: the file dialog's pick is offered to Bob, who is asked.
+    const std::string path = alice.chat.home + "/notes.txt";
+    std::ofstream(path) << "notes";
+    alice.chat.dialogs.pickedFile = path;
+    RunMenu([&] { window.ShowUserMenu(bobId); }, Lang(104));
+    ASSERT_TRUE(Pump([&] { return bob.chat.dialogs.open.size() == 1; }));
+    bob.dlg();
+    bob.chat.dialogs.Answer(true);
+    ASSERT_TRUE(Pump([&] { return alice.dlg().TransferRunning(); }));
+
+    // While it runs: the requests stay, the transfer items are gone.
+    const QStringList busy = RunMenu([&] { window.ShowUserMenu(bobId); });
+    EXPECT_TRUE(busy.contains(Lang(25)) && busy.contains(Lang(26)));
+    for (const QString& t : transfers) EXPECT_FALSE(busy.contains(t)) << t.toStdString();
+    EXPECT_EQ(busy.size(), idle.size() - 3);
+    ASSERT_TRUE(Pump([&] { return !alice.dlg().TransferRunning() && !bob.dlg().TransferRunning(); }));
+    EXPECT_EQ(RunMenu([&] { window.ShowUserMenu(bobId); }), idle);
+}
+
+// A right click on the own entry offers the own card.
+TEST_F(HostedMenus, OwnMenuShowsTheOwnCard) {
+    auto own = [&] { window.CarryOut(ViewRole::UserList, {WindowAction::OwnMenu, "Alice"}); };
+    // Dismissed, it runs nothing.
+    EXPECT_EQ(RunMenu(own), QStringList{Lang(26)});
+    EXPECT_TRUE(alice.chat.dialogs.infoCaption.empty());
+    RunMenu(own, Lang(26));
+    EXPECT_EQ(alice.chat.dialogs.infoCaption, alice.dlg().Language().LangString(26) + ": Alice");
+    EXPECT_FALSE(alice.chat.dialogs.infoLines.empty());
+}
 
 TEST(TransferWindowQt, ShowsItsTextsAndProgress) {
     int cancels = 0;
