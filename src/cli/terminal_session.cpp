@@ -173,23 +173,23 @@ TerminalSession::NamedUser TerminalSession::FindNamedUser(const std::string& arg
     return found;
 }
 
-const CUserRecord* TerminalSession::OtherUser(const std::string& command, const std::string& arg) {
+TerminalSession::NamedUser TerminalSession::OtherUser(const std::string& command, const std::string& arg) {
     if (arg.empty()) {
         console_.Note(command + " takes a user's name as /users shows it");
-        return nullptr;
+        return {};
     }
     const NamedUser named = FindNamedUser(arg);
     const bool takesMore = command == "/send";
     if (!named.user || (!takesMore && !named.rest.empty())) {
         const std::string name = takesMore ? arg.substr(0, arg.find_first_of(" \t")) : arg;
         console_.Note("nobody called " + name + " is here (/users lists them, /who asks again)");
-        return nullptr;
+        return {};
     }
     if (named.user->id == chat_.OwnId()) {
-        console_.Note("that is you" + std::string(command == "/info" ? "; /me shows your card" : ""));
-        return nullptr;
+        console_.Note("that is you");
+        return {};
     }
-    return named.user;
+    return named;
 }
 
 std::string TerminalSession::ResolvePath(const std::string& typed) const {
@@ -202,9 +202,10 @@ std::string TerminalSession::ResolvePath(const std::string& typed) const {
 }
 
 void TerminalSession::SendFile(const std::string& arg) {
-    const CUserRecord* user = OtherUser("/send", arg);
+    const NamedUser named = OtherUser("/send", arg);
+    const CUserRecord* user = named.user;
     if (!user) return;
-    const std::string typedPath = FindNamedUser(arg).rest;
+    const std::string& typedPath = named.rest;
     if (typedPath.empty()) {
         console_.Note("which file? /send " + ChatLineText(user->displayName) + " PATH");
         return;
@@ -251,7 +252,7 @@ void TerminalSession::AskUser(const std::string& command, const std::string& arg
         const NamedUser named = FindNamedUser(arg);
         if (named.user && named.rest.empty() && named.user->id == chat_.OwnId()) return chat_.ShowOwnInfo();
     }
-    const CUserRecord* user = OtherUser(command, arg);
+    const CUserRecord* user = OtherUser(command, arg).user;
     if (!user) return;
     const std::string shown = ChatLineText(user->displayName);
     if (ask->startsTransfer && chat_.TransferRunning()) {

@@ -49,8 +49,8 @@ private:
     // The user whose name, as /users shows it, begins arg (followed by a blank or the end); the
     // longest such name, so names with blanks work.
     NamedUser FindNamedUser(const std::string& arg) const;
-    // The named user other than ourselves; null after saying why not.
-    const CUserRecord* OtherUser(const std::string& command, const std::string& arg);
+    // The named user other than ourselves; no user after saying why not.
+    NamedUser OtherUser(const std::string& command, const std::string& arg);
     std::string ResolvePath(const std::string& typed) const;
     void SendFile(const std::string& arg);
     void AskUser(const std::string& command, const std::string& arg);
