@@ -29,7 +29,7 @@ TransferDialog::TransferDialog(QWidget* parent) : QDialog(parent) {
     setWindowModality(Qt::NonModal);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     fileName = PlainLabel(this, "FileName");
-    // A long name is cut in the middle rather than widening the window off the screen.
+    // A long name is clipped (its tool tip has it whole) rather than widening the window off the screen.
     fileName->setMinimumWidth(1);
     fileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar = new QProgressBar(this);
