@@ -276,7 +276,8 @@ void TerminalSession::Cancel() {
     // An offer not yet answered is taken back: a yes that comes later starts nothing.
     OfferedFile& offered = chat_.Offered();
     if (!offered.name.empty()) {
-        console_.Note("the offer of " + PlainText(offered.name) + " to " +
+        // Our own file's name, as the file system has it.
+        console_.Note("the offer of " + offered.name + " to " +
                       ChatLineText(chat_.Roster().NameOf(offered.peerId)) + " is taken back");
         offered = {};
         return;
