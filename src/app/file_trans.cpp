@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/cp1251.h"
 #include "platform/clock.h"
 #include "platform/file_transfer.h"
 #include "platform/timers.h"
@@ -52,7 +53,8 @@ void CmyFileTrans::Start() {
     job.port = order_.port;
     job.path = order_.path;
     job.folder = order_.folder;
-    job.name = order_.name;
+    // Names travel in the chat's code page; the file system keeps UTF-8.
+    job.name = Cp1251ToUtf8(order_.name);
     job.overwrite = order_.overwrite;
     WorkerThreads& workers = s_.workers;
     TransferSockets& sockets = s_.sockets;

@@ -1,8 +1,11 @@
 // Files, avatars and desktop pictures between two users, and the information window.
 #include <sys/stat.h>
 
+#include <cctype>
+
 #include "app/chat_main_dlg.h"
 #include "app/file_trans.h"
+#include "base/cp1251.h"
 #include "base/language.h"
 #include "base/message_text.h"
 #include "base/text_helpers.h"
@@ -31,6 +34,22 @@ std::string CardValue(const std::array<InfoCardField, kInfoCardTags.size()>& fie
 std::string FileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A file system path as a link address that reads the same whatever the page's code page is.
+std::string PercentEncodedPath(const std::string& path) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -121,7 +140,9 @@ bool CChatMainDlg::StartTransfer(const TransferOrder& asked) {
 
 void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
     const TransferOrder& order = t.Order();
-    const std::string name = FileNameOf(t.Result().path.empty() ? order.name : t.Result().path);
+    // The written file's name (a download may have got a number), in the chat's code page.
+    const std::string name = t.Result().path.empty() || order.sending ? order.name
+                                                                       : Utf8ToCp1251(FileNameOf(t.Result().path));
     auto line = [this](ChatLineKind kind, const std::string& html) {
         ShowLine(kind, "", LineText::Plain(html), ChatPage::Main);
     };
@@ -140,7 +161,7 @@ void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
         case ID_TRANSFER_FILE_RECEIVED:
             line(ChatLineKind::TransferNotify, language_.LangString(73) + " " + language_.LangString(105) +
                                                    " <a class=\"urllink\" href=\"file://" +
-                                                   EscapeHtml(t.Result().path) + "\" target=_blank>" +
+                                                   PercentEncodedPath(t.Result().path) + "\" target=_blank>" +
                                                    EscapeHtml(name) + "</a>");
             log_.Write(":::Download file " + name + " from " + order.peerIp + " success");
             break;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "base/cp1251.h"
 #include "base/message_text.h"
 #include "net/chat_session.h"
 #include "net/transfer_asks.h"
@@ -64,7 +65,8 @@ bool RequestDesktop(ChatSession& chat, const std::string& name) {
 
 bool OfferFile(ChatSession& chat, const std::string& name, const std::string& path) {
     const std::string id = PeerId(chat, name);
-    const std::string fileName = BaseName(path);
+    // The path is the file system's (UTF-8); the name travels in the chat's code page.
+    const std::string fileName = Utf8ToCp1251(BaseName(path));
     if (id.empty() || chat.CurrentTransfer()) return false;
     // The peer writes under this name; one it would refuse is not offered at all.
     if (!IsRegularFile(path) || !IsPlainFileName(fileName)) {

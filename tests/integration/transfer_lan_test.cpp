@@ -117,6 +117,17 @@ TEST_F(ThreeHosts, AnAcceptedFileArrivesWholeAndNeverReplacesOneTheUserHas) {
     EXPECT_FALSE(alice.dlg().TransferRunning());
 }
 
+TEST_F(ThreeHosts, ACyrillicFileNameTravelsInTheCodePageAndLandsAsItWas) {
+    const std::string utf8Name = "\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82.txt";  // "отчёт.txt"
+    OfferAndAccept(*this, utf8Name, "report");
+    EXPECT_NE(bob.Body().find("\xEE\xF2\xF7\xB8\xF2.txt"), std::string::npos);
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}) && !FileIn(bob, "download/" + utf8Name).empty(); }));
+    EXPECT_EQ(FileIn(bob, "download/" + utf8Name), "report");
+    // The page is in the code page; the link address reads the same in any.
+    EXPECT_NE(bob.Body().find("%D0%BE%D1%82%D1%87%D1%91%D1%82.txt\" target=_blank>\xEE\xF2\xF7\xB8\xF2.txt</a>"),
+              std::string::npos);
+}
+
 TEST_F(ThreeHosts, NothingUnaskedStartsATransferOrOpensAWindow) {
     const std::string aliceId = alice.dlg().OwnId(), carolId = carol.dlg().OwnId();
     // Offers, avatar answers, pictures and cards nobody asked for.
