@@ -210,7 +210,7 @@ if question=$(wait_window 2 "File transfer request from Alice" 10); then
   sleep 0.3
   xdotool key Return
   lan_check "Bob's chat shows the dropped file received" \
-    desk_wait_page 2 chat 'File received: <a class="urllink" href="file://[^"]*/download/dropped notes\.txt"' 30
+    desk_wait_page 2 chat 'File received: <a class="urllink" href="file://[^"]*/download/dropped%20notes\.txt"' 30
   lan_check "the dropped file Bob received is the same" cmp "$dropped" "$LAN_WORK/h2/root/download/dropped notes.txt"
 else
   lan_fail "Bob was not asked about the dropped file"

@@ -93,8 +93,12 @@ int RawListen(int port) {
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    EXPECT_EQ(::listen(fd, 5), 0);
+    // A port that is taken fails the test at once instead of leaving a worker waiting.
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 5) != 0) {
+        ADD_FAILURE() << "cannot listen on port " << port;
+        ::close(fd);
+        return -1;
+    }
     return fd;
 }
 
@@ -189,7 +193,7 @@ protected:
 };
 
 TEST_F(RealTransfer, SmallFilesArriveWholeAndReportOnTheUiThread) {
-    int port = 47010;
+    int port = 23010;
     for (const size_t size : {size_t{0}, size_t{5000}}) {
         SCOPED_TRACE(size);
         const std::string name = "f" + std::to_string(size) + ".bin";
@@ -216,7 +220,7 @@ TEST_F(RealTransfer, TwoHundredMegabytesArriveUnchanged) {
     constexpr uint64_t kSize = 200ull << 20;
     const uint64_t hash = WriteRandomFile(root.Path() + "big.bin", kSize, 11);
     Side sender, receiver;
-    RunBoth(sender, SendJob("big.bin", 47020), receiver, ReceiveJob("big.bin", 47020));
+    RunBoth(sender, SendJob("big.bin", 23020), receiver, ReceiveJob("big.bin", 23020));
     EXPECT_EQ(sender.result.end, TransferEnd::Done) << sender.result.why;
     ASSERT_EQ(receiver.result.end, TransferEnd::Done) << receiver.result.why;
     uint64_t size = 0;
@@ -234,7 +238,7 @@ TEST_F(RealTransfer, CancelOnEitherSideEndsBothWorkers) {
         sender.onTick = [&](const TransferTick& t) {
             if (t.done >= (1u << 20)) sender.stop = true;
         };
-        RunBoth(sender, SendJob("c.bin", 47030), receiver, ReceiveJob("c.bin", 47030));
+        RunBoth(sender, SendJob("c.bin", 23030), receiver, ReceiveJob("c.bin", 23030));
         EXPECT_EQ(sender.result.end, TransferEnd::Stopped) << sender.result.why;
         EXPECT_LT(sender.result.bytes, 64ull << 20);
         // Everything sent arrived, then the close came early.
@@ -249,7 +253,7 @@ TEST_F(RealTransfer, CancelOnEitherSideEndsBothWorkers) {
         receiver.onTick = [&](const TransferTick& t) {
             if (t.done >= (1u << 20)) receiver.stop = true;
         };
-        RunBoth(sender, SendJob("c.bin", 47031), receiver, ReceiveJob("c.bin", 47031));
+        RunBoth(sender, SendJob("c.bin", 23031), receiver, ReceiveJob("c.bin", 23031));
         EXPECT_EQ(receiver.result.end, TransferEnd::Stopped) << receiver.result.why;
         EXPECT_EQ(sender.result.end, TransferEnd::Failed);
         uint64_t size = 0;
@@ -262,8 +266,8 @@ TEST_F(RealTransfer, CancelIsNoticedWhileAPeerStalls) {
     WriteRandomFile(root.Path() + "s.bin", 64ull << 20, 5);
     // A receiver that connects and never reads: the sender blocks once the buffers are full.
     Side sender;
-    auto s = Start(sender, SendJob("s.bin", 47040), true);
-    const int stalled = RawConnect("127.0.0.1", 47040);
+    auto s = Start(sender, SendJob("s.bin", 23040), true);
+    const int stalled = RawConnect("127.0.0.1", 23040);
     ASSERT_TRUE(PumpUntil([&] { return !sender.ticks.empty() && sender.ticks.back().length > 0; }, 5000));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto cancelled = Clock::now();
@@ -274,9 +278,10 @@ TEST_F(RealTransfer, CancelIsNoticedWhileAPeerStalls) {
     ::close(stalled);
 
     // A sender that gives the length and then nothing.
-    const int listener = RawListen(47041);
+    const int listener = RawListen(23041);
+    ASSERT_GE(listener, 0);
     Side receiver;
-    auto r = Start(receiver, ReceiveJob("stall.bin", 47041), false);
+    auto r = Start(receiver, ReceiveJob("stall.bin", 23041), false);
     const int peer = ::accept(listener, nullptr, nullptr);
     WriteRaw(peer, EncodeTransferHeader(1000));
     ASSERT_TRUE(PumpUntil([&] { return receiver.ticks.size() >= 2; }, 5000));
@@ -291,10 +296,11 @@ TEST_F(RealTransfer, CancelIsNoticedWhileAPeerStalls) {
 
 TEST_F(RealTransfer, APeerThatGoesQuietIsGivenUp) {
     PosixTransferSockets impatient(3000, 300);
-    const int listener = RawListen(47050);
+    const int listener = RawListen(23050);
+    ASSERT_GE(listener, 0);
     std::atomic<bool> stop{false};
     TransferResult result;
-    std::thread r([&] { result = RunReceiveWorker(impatient, ReceiveJob("quiet.bin", 47050), stop, nullptr); });
+    std::thread r([&] { result = RunReceiveWorker(impatient, ReceiveJob("quiet.bin", 23050), stop, nullptr); });
     const int peer = ::accept(listener, nullptr, nullptr);
     WriteRaw(peer, EncodeTransferHeader(100) + "abc");
     const auto start = Clock::now();
@@ -308,9 +314,10 @@ TEST_F(RealTransfer, APeerThatGoesQuietIsGivenUp) {
 }
 
 TEST_F(RealTransfer, PeerClosingEarlyLeavesThePartialFile) {
-    const int listener = RawListen(47060);
+    const int listener = RawListen(23060);
+    ASSERT_GE(listener, 0);
     Side receiver;
-    auto r = Start(receiver, ReceiveJob("cut.bin", 47060), false);
+    auto r = Start(receiver, ReceiveJob("cut.bin", 23060), false);
     const int peer = ::accept(listener, nullptr, nullptr);
     WriteRaw(peer, EncodeTransferHeader(10000) + std::string(3000, 'p'));
     ::close(peer);
@@ -321,7 +328,7 @@ TEST_F(RealTransfer, PeerClosingEarlyLeavesThePartialFile) {
 }
 
 TEST_F(RealTransfer, RefusedConnectionsAreRetriedThenFail) {
-    TransferJob job = ReceiveJob("none.bin", 47070);  // nobody listens there
+    TransferJob job = ReceiveJob("none.bin", 23070);  // nobody listens there
     job.connectRetries = 3;
     job.retryPauseMs = 100;
     std::atomic<bool> stop{false};
@@ -334,12 +341,13 @@ TEST_F(RealTransfer, RefusedConnectionsAreRetriedThenFail) {
 }
 
 TEST_F(RealTransfer, HugeLengthDoesNotGrowMemory) {
-    const int listener = RawListen(47080);
+    const int listener = RawListen(23080);
+    ASSERT_GE(listener, 0);
     Side receiver;
     const long before = VmRssKb();
     long during = 0;
     receiver.onTick = [&](const TransferTick&) { during = std::max(during, VmRssKb()); };
-    auto r = Start(receiver, ReceiveJob("huge.bin", 47080), false);
+    auto r = Start(receiver, ReceiveJob("huge.bin", 23080), false);
     const int peer = ::accept(listener, nullptr, nullptr);
     WriteRaw(peer, EncodeTransferHeader(0xFFFFFFFFu) + "0123456789");
     ::close(peer);
@@ -353,15 +361,15 @@ TEST_F(RealTransfer, HugeLengthDoesNotGrowMemory) {
 TEST_F(RealTransfer, AnotherHostCannotTakeTheFile) {
     root.Write("secret.txt", "for the one who accepted");
     Side sender;
-    auto s = Start(sender, SendJob("secret.txt", 47090), true);
+    auto s = Start(sender, SendJob("secret.txt", 23090), true);
     // 127.0.0.2 is another loopback address: not the accepting user's.
-    const int intruder = RawConnect("127.0.0.2", 47090);
+    const int intruder = RawConnect("127.0.0.2", 23090);
     char buf[64];
     EXPECT_EQ(::recv(intruder, buf, sizeof buf, 0), 0);
     ::close(intruder);
 
     Side receiver;
-    auto r = Start(receiver, ReceiveJob("secret.txt", 47090), false);
+    auto r = Start(receiver, ReceiveJob("secret.txt", 23090), false);
     ASSERT_TRUE(PumpUntil([&] { return sender.finished && receiver.finished; }));
     EXPECT_EQ(sender.result.end, TransferEnd::Done) << sender.result.why;
     EXPECT_EQ(root.Read("download/secret.txt"), "for the one who accepted");
