@@ -1,0 +1,37 @@
+#include "services/plugin_state.h"
+
+#include <algorithm>
+
+#include "base/ini_file.h"
+
+namespace zc {
+namespace {
+constexpr char kSection[] = "PLUGINS";
+constexpr size_t kMaxValue = 255;
+}  // namespace
+
+std::string PluginStateKey(const std::string& fileName) {
+    std::string key = fileName;
+    key.erase(std::remove(key.begin(), key.end(), ' '), key.end());
+    return key;
+}
+
+bool IsStorablePluginKey(const std::string& key) {
+    if (key.size() < 3) return false;
+    // A file name is the user's own, but as a key it must not break the file's lines.
+    return std::none_of(key.begin(), key.end(), [](unsigned char c) {
+        return c < 0x20 || c == 0x7F || c == '=' || c == '[' || c == ']' || c == ';';
+    });
+}
+
+bool ReadPluginState(const std::string& profilePath, const std::string& fileName) {
+    return !ReadIniValueLimited(profilePath, kSection, PluginStateKey(fileName), kMaxValue).empty();
+}
+
+void WritePluginState(const std::string& profilePath, const std::string& fileName, bool on) {
+    const std::string key = PluginStateKey(fileName);
+    if (!IsStorablePluginKey(key)) return;
+    WriteIniValue(profilePath, kSection, key, on ? "1" : "");
+}
+
+}  // namespace zc
