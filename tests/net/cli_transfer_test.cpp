@@ -245,6 +245,9 @@ TEST_F(TransferSession, OneTransferAtATimeAndCancelStopsItOrTakesTheOfferBack) {
     mark = out.Text().size();
     Type("/cancel");
     EXPECT_NE(Since(mark).find("-- stopping the transfer"), std::string::npos);
+    // A receiver that had not reached the sender yet gives up at its window's three seconds.
+    bob.dlg();
+    bob.chat.timers.Advance(3000);
     ASSERT_TRUE(RunUntil([&] { return !alice.dlg().TransferRunning() && !bob.dlg().TransferRunning(); }));
     mark = out.Text().size();
     Type("/cancel");
