@@ -17,7 +17,7 @@ ZC_EXPORT void GetPluginInit(const uintptr_t* host, int32_t* reserved) {
     fclose(f);
     if (Named("ZC_TEST_INIT_FAULTS", "setup_only")) {
         volatile int zero = 0;
-        *reserved = 1 / zero;
+        *reserved = (int32_t)api->version / zero;
     }
 }
 

@@ -6,7 +6,7 @@ ZC_EXPORT void GetPluginInfo(PluginInfo* info, int32_t* flag) {
     FillInfo(info, ZC_PLUGIN_NOTIFY, "Faults on unload");
 }
 
-__attribute__((destructor)) static void Cleanup(void) {
-    volatile int* nowhere = NULL;
-    *nowhere = 2;
-}
+/* Read at run time, so the compiler cannot see the null pointer coming. */
+static int* volatile gNowhere = NULL;
+
+__attribute__((destructor)) static void Cleanup(void) { *gNowhere = 2; }
