@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include "plugin_test_support.h"
 
@@ -171,15 +172,28 @@ int main(int argc, char** argv) {
         << "[DIALOG]\nALERTBGCOLOR=R255G255B0\nALERTTEXTCOLOR=R0G0B0\nALERTHLIGHTCOLOR=R255G0B0\n";
     fs::current_path(root);
 
-    plugintest::Plugin plugin(ZC_PLUGIN_DIR "/tipbubble.so");
-    g_plugin = &plugin;
-    auto info = plugin.Get<GetPluginInfoFn>("GetPluginInfo");
+    auto plugin = std::make_unique<plugintest::Plugin>(ZC_PLUGIN_DIR "/tipbubble.so");
+    g_plugin = plugin.get();
+    auto info = plugin->Get<GetPluginInfoFn>("GetPluginInfo");
     if (!info) return 1;
     PluginInfo pi{};
     int32_t flag = 0;
     info(&pi, &flag);
-    const int rc = RUN_ALL_TESTS();
+    int rc = RUN_ALL_TESTS();
     CloseAll();
+
+    // The chat unloads its plug-ins at exit, maybe while a bubble waits: its timers must not
+    // fire into a library that is gone.
+    FakeHost host;
+    Notification n(host, "Alice", "at exit", 1);
+    g_plugin->Show(n);
+    plugin.reset();
+    g_plugin = nullptr;
+    QTest::qWait(300);
+    if (!Bubbles(false).isEmpty()) {
+        fprintf(stderr, "a bubble outlived its library\n");
+        rc = 1;
+    }
     fs::current_path(fs::temp_directory_path());
     fs::remove_all(root);
     return rc;

@@ -28,7 +28,11 @@ TipBubbleWnd::TipBubbleWnd(const QString& text, int displayMs, quint32 backgroun
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
-    for (QTimer* t : {&showTimer_, &displayTimer_, &closeTimer_}) t->setSingleShot(true);
+    // Coarse timers may fire 5 % early, which is most of the show delay on a long display time.
+    for (QTimer* t : {&showTimer_, &displayTimer_, &closeTimer_}) {
+        t->setSingleShot(true);
+        t->setTimerType(Qt::PreciseTimer);
+    }
     connect(&showTimer_, &QTimer::timeout, this, &TipBubbleWnd::ShowNow);
     connect(&displayTimer_, &QTimer::timeout, this, [this] { closeTimer_.start(kCloseDelayMs); });
     connect(&closeTimer_, &QTimer::timeout, this, &TipBubbleWnd::Close);
