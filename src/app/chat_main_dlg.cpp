@@ -4,6 +4,7 @@
 
 #include "app/file_trans.h"
 #include "net/transfer_requests.h"
+#include "services/plugin_host.h"
 #include "platform/clock.h"
 #include "platform/main_window_host.h"
 #include "platform/system_facts.h"
@@ -22,6 +23,7 @@ CChatMainDlg::CChatMainDlg(Platform platform, std::string programDir)
 CChatMainDlg::~CChatMainDlg() {
     // A transfer still moving bytes is stopped and waited for before anything it reports to goes.
     transfer_.reset();
+    plugins_.reset();
     p_.timers.SetHandler(nullptr);
 }
 
@@ -56,6 +58,7 @@ void CChatMainDlg::OnTimer(int id) {
             RebuildUserList();
             break;
         case kGroupSendTimer: SendNextGroupPacket(); break;
+        case kPluginRequestTimer: RunBubbleRequests(); break;
         case kTransferWaitTimer:
             if (transfer_) transfer_->OnWaitTimer();
             else p_.timers.KillTimer(id);

@@ -45,6 +45,8 @@ class WorkerThreads;
 class TransferWindowFactory;
 class ScreenCapture;
 class CmyFileTrans;
+class PluginHost;
+struct PluginMenu;
 
 // What the chat needs of the machine it runs on.
 struct Platform {
@@ -80,6 +82,7 @@ enum MainTimer {
     kSmilesHideTimer = 11,
     kGroupSendTimer = 12,  // paces the packets to a user group
     // 13: the transfer window's wait for its connection (kTransferWaitTimer)
+    kPluginRequestTimer = 14,  // notification requests the plug-ins posted
 };
 
 // The information window's lines: the language file's labels, each with its item of the card.
@@ -231,7 +234,26 @@ public:
     OfferedFile& Offered() override { return offered_; }
     int TransferPort() const override;
 
+    // Plug-ins.
+    std::vector<PluginMenu> PluginMenus() const;
+    // A notification a plug-in asked for (the window message the plug-ins may post).
+    void ShowTipBubbleRequest(int kind, const std::string& title, const std::string& text);
+    std::string FilterIncomingMessage(const std::string& sender, const std::string& text) override;
+    void AnswerIncomingMessage(const std::string& sender, const std::string& text) override;
+
 private:
+    void LoadPlugins();
+    void InitPlugins();
+    void UnloadPlugins();
+    void ShowBubble(const std::string& title, const std::string& text);
+    void RunBubbleRequests();
+    struct BubbleRequest {
+        int kind;
+        std::string title, text;
+    };
+    std::vector<BubbleRequest> bubbleRequests_;
+    std::unique_ptr<PluginHost> plugins_;
+
     void ShowUserInfo(const std::string& userName, const std::string& card) override;
     bool StartTransfer(const TransferOrder& order) override;
     bool CaptureScreenToFile(const std::string& path, std::string* why) override;

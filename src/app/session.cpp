@@ -51,14 +51,6 @@ std::int64_t CChatMainDlg::NowSeconds() const { return p_.clock.Now(); }
 
 void CChatMainDlg::ArmUserListTimer(int ms) { p_.timers.SetTimer(kUserListTimer, ms); }
 
-void CChatMainDlg::Notify(NotifyEvent event, const std::string& userName, const std::string&, const std::string&) {
-    const ChatModeEventFlags flags = EventFlags(user_, event);
-    if (!flags.sound || !user_.soundOn || !p_.shell) return;
-    const std::string file = EventSoundFile(user_.ProfilePath(), event, userName);
-    if (!file.empty()) p_.shell->PlaySound(file);
-    // Bubbles come through the notification plug-in.
-}
-
 // Joining a conference brings its page up just as the page button does.
 void CChatMainDlg::OpenSecondPage() { ShowPage(PageMode::Conference); }
 

@@ -27,6 +27,7 @@ void CChatMainDlg::ExitMain() {
     p_.timers.KillTimer(kLayoutTimer);
     p_.timers.KillTimer(kRefreshTimer);
     p_.timers.KillTimer(kFocusInputTimer);
+    UnloadPlugins();
     transports_.Clear();
     if (chat_) chat_->DestroyViews();
     userListView_.reset();

@@ -3,6 +3,7 @@
 #include "platform/main_window_host.h"
 #include "platform/timers.h"
 #include "platform/window_commands.h"
+#include "services/plugin_host.h"
 #include "ui/html/skin_theme.h"
 #include "ui/html/smiles_page.h"
 #include "ui/html/user_list_page.h"
@@ -137,7 +138,11 @@ void CChatMainDlg::OnCommand(int command) {
         case ID_HISTORY_PRIVATE: OpenHistory(false); break;
         case ID_SOUNDTRIGGER: user_.soundOn = ToggleSoundOn(user_.ProfilePath()); break;
         case ID_SHOW_OWN_INFO: ShowOwnInfo(); break;
-        default: break;  // menus, options and smiles are the window's
+        default:
+            // The plug-ins' menu items; menus, options and smiles are the window's.
+            if (plugins_ && command >= kPluginToggleCommand && command < kPluginCommandEnd)
+                plugins_->OnCommand(command, user_.nickname);
+            break;
     }
 }
 

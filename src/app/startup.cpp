@@ -68,11 +68,13 @@ bool CChatMainDlg::OnInitDialog() {
     inputHistoryIndex_ = 9;
     profiles_ = ListProfiles();
     global_.hotKeys = ReadHotKeys(settingsPath_);
+    LoadPlugins();
 
     flood_.Reset(15, 5, 15);
 
     p_.tray.Create(WindowTitle());
     p_.window.HideWindow();
+    InitPlugins();
     p_.timers.SetTimer(kStartupTimer, 2000);
     return true;
 }

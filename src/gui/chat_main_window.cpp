@@ -29,6 +29,7 @@
 #include "gui/web/zelto_chat_text.h"
 #include "platform/window_commands.h"
 #include "qt/virtual_keys.h"
+#include "services/plugin_host.h"
 #include "ui/html/input_box.h"
 #include "ui/html/skin_geometry.h"
 #include "ui/html/user_list_page.h"
@@ -244,6 +245,10 @@ void ChatMainWindow::BringToFront() {
 // A minimised window still counts as shown.
 bool ChatMainWindow::IsWindowVisible() const { return isVisible(); }
 
+bool ChatMainWindow::IsForeground() const { return isVisible() && isActiveWindow(); }
+
+std::uint64_t ChatMainWindow::NativeId() const { return static_cast<std::uint64_t>(winId()); }
+
 bool ChatMainWindow::IsOnScreen() const {
     return isVisible() && !isMinimized() && windowHandle() && windowHandle()->isExposed();
 }
@@ -357,7 +362,24 @@ void ChatMainWindow::ShowCopyMenu(ViewRole role) {
     menu.addSeparator();
     menu.addAction(FromCp1251(lang.LangString(14)), this, [this] { chat_->OnCommand(ID_HISTORY_MAIN); });
     menu.addAction(FromCp1251(lang.LangString(15)), this, [this] { chat_->OnCommand(ID_HISTORY_PRIVATE); });
+    AddPluginMenu(menu);
     menu.exec(QCursor::pos());
+}
+
+void ChatMainWindow::AddPluginMenu(QMenu& menu) {
+    menu.addSeparator();
+    QMenu* plugins = menu.addMenu(FromCp1251(chat_->Language().LangString(0)));
+    for (const PluginMenu& plugin : chat_->PluginMenus()) {
+        QMenu* sub = plugins->addMenu(FromCp1251(plugin.name));
+        // A sub-menu has no check mark of its own: its title action carries it.
+        sub->menuAction()->setCheckable(true);
+        sub->menuAction()->setChecked(plugin.checked);
+        for (const PluginMenuItem& item : plugin.items) {
+            if (item.command == 0) sub->addSeparator();
+            else sub->addAction(FromCp1251(item.caption), this, [this, c = item.command] { chat_->OnCommand(c); });
+        }
+    }
+    plugins->setEnabled(!plugins->isEmpty());
 }
 
 void ChatMainWindow::ShowUserMenu(const std::string& picked) {
@@ -398,6 +420,7 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     }
     menu.addSeparator();
     menu.addAction(text(20), this, [this] { chat_->RefreshPresence(); });
+    AddPluginMenu(menu);
     menu.exec(QCursor::pos());
 }
 

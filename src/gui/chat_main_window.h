@@ -59,6 +59,8 @@ public:
     void ShowUserMenu(const std::string& picked);
     // The local user's own entry: the own information card.
     void ShowOwnMenu();
+    // The plug-ins' sub-menu, built fresh each time a menu opens.
+    void AddPluginMenu(QMenu& menu);
     int ScreenRight() const override;
     // The tray icon's click: hide a window that is on screen, else bring it back.
     void ToggleFromTray();
@@ -71,6 +73,8 @@ public:
     void MinimizeWindow() override;
     void BringToFront() override;
     bool IsWindowVisible() const override;
+    bool IsForeground() const override;
+    std::uint64_t NativeId() const override;
     void MoveWindow(int left, int top, int width, int height) override;
     WindowRect ScreenRect() const override;
     void FocusInput() override;

@@ -54,6 +54,19 @@ void QtDialogService::AskQuestion(const std::string& caption, const std::string&
     box->raise();
 }
 
+void QtDialogService::ShowEventNotice(int kind, const std::string& caption, const std::string& text) {
+    QPointer<QMessageBox>& box = notices_[kind];
+    if (!box) {
+        box = MakeBox(parent_, caption, text, QMessageBox::Information);
+        box->addButton(QMessageBox::Ok);
+    } else {
+        box->setWindowTitle(Text(caption));
+        box->setText(caption.empty() ? Text(text) : Text(caption) + "\n\n" + Text(text));
+    }
+    box->show();
+    box->raise();
+}
+
 namespace {
 
 QLabel* CardLabel(const QString& text, bool selectable) {

@@ -2,6 +2,7 @@
 #include <map>
 #include <string>
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
@@ -23,12 +24,16 @@ public:
     // The path handed on is the file system's own (UTF-8 on Linux), so any file name opens.
     void PickFileToSend(const std::string& caption, std::function<void(const std::string&)> onPicked) override;
 
+    // One small window per event kind: shown again, it is refilled and raised.
+    void ShowEventNotice(int kind, const std::string& caption, const std::string& text) override;
+
     // The open card window of that caption, if any.
     QDialog* UserInfoWindow(const std::string& caption) const;
 
 private:
     QWidget* parent_;
     std::map<std::string, QPointer<QDialog>> cards_;
+    std::map<int, QPointer<QMessageBox>> notices_;
 };
 
 }  // namespace zc

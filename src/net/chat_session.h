@@ -85,6 +85,11 @@ public:
     // The whole screen as a bitmap file; false, with the reason, where no picture can be taken.
     virtual bool CaptureScreenToFile(const std::string& path, std::string* why) = 0;
 
+    // The message filters of the plug-ins (before a public message is shown) and their answer
+    // (after it is shown).
+    virtual std::string FilterIncomingMessage(const std::string& sender, const std::string& text) = 0;
+    virtual void AnswerIncomingMessage(const std::string& sender, const std::string& text) = 0;
+
     // Asking the user; the answer comes later through the callback. CanAsk is false where no
     // dialog can be shown (the terminal without a console, tests): callers take the quiet path.
     virtual bool CanAsk() const = 0;

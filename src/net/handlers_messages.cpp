@@ -58,10 +58,11 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
         }
         case CMD_MESSAGE: {
             if (chat.IsIgnored(in.raw.senderIp)) return true;
-            const std::string text = ExtractField(in.body, ":", 1);
+            const std::string text = chat.FilterIncomingMessage(in.displayName, ExtractField(in.body, ":", 1));
             chat.AppendHistory(LineText::Named("", in.displayName, ": " + text), true);
             chat.ShowLine(ChatLineKind::Message, in.displayName, LineText::Plain(text), ChatPage::Main);
             chat.Notify(NotifyEvent::Default, in.displayName, in.displayName, text);
+            chat.AnswerIncomingMessage(in.displayName, text);
             return true;
         }
         case CMD_ALERT: HandleAlert(chat, in); return true;

@@ -18,6 +18,9 @@ public:
     // A user's information card: label and value lines, in order. Shown without waiting.
     virtual void ShowUserInfo(const std::string& /*caption*/,
                               const std::vector<std::pair<std::string, std::string>>& /*lines*/) {}
+    // An event's own small window (the event kind's one, raised and refilled when it shows
+    // again, never stacked). Does not wait.
+    virtual void ShowEventNotice(int /*kind*/, const std::string& /*caption*/, const std::string& /*text*/) {}
     // A file to send to somebody; onPicked gets its full path, and is not called when cancelled.
     virtual void PickFileToSend(const std::string& /*caption*/, std::function<void(const std::string&)> /*onPicked*/) {}
 };

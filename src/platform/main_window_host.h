@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -22,6 +23,10 @@ public:
     virtual void MinimizeWindow() = 0;
     virtual void BringToFront() = 0;
     virtual bool IsWindowVisible() const = 0;
+    // Shown and the window the user works in.
+    virtual bool IsForeground() const { return IsWindowVisible(); }
+    // The window's identity on the desktop (an X11 window id); 0 when it has none.
+    virtual std::uint64_t NativeId() const { return 0; }
     virtual void MoveWindow(int left, int top, int width, int height) = 0;
     virtual WindowRect ScreenRect() const = 0;
     virtual void FocusInput() = 0;

@@ -1,0 +1,90 @@
+// Plug-ins inside a running chat on the fake LAN: filters, answers, bubbles and faults.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "services/plugin_host.h"
+#include "support/lan_host.h"
+
+namespace zc {
+using namespace zc::test;
+
+namespace {
+
+const std::vector<Setting> kAlicePlugins = {{"PLUGINS", "filter_tag.so", "1"},
+                                            {"PLUGINS", "answerer.so", "1"},
+                                            {"PLUGINS", "handler_fpe.so", "1"},
+                                            {"PLUGINS", "run_faults.so", "1"}};
+
+struct PluginHosts : ::testing::Test {
+    FakeLan lan;
+    Host alice{lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6), kAlicePlugins};
+    Host bob{lan, "Bob", "10.0.0.2", std::string("\x02\x00\x00\x00\x00\x02", 6)};
+    std::string record;
+
+    void SetUp() override {
+        record = bob.root.Path() + "plugin-calls.txt";
+        ::setenv("ZC_TEST_PLUGIN_LOG", record.c_str(), 1);
+        alice.dlg();
+        std::filesystem::create_directory("plugins");
+        for (const char* name : {"filter_tag.so", "answerer.so", "handler_fpe.so", "run_faults.so"})
+            std::filesystem::copy_file(std::string(ZC_TEST_PLUGIN_DIR) + "/" + name, std::string("plugins/") + name);
+        for (Host* h : {&alice, &bob}) {
+            h->Start();
+            lan.Pump();
+        }
+    }
+    void TearDown() override { ::unsetenv("ZC_TEST_PLUGIN_LOG"); }
+
+    std::string AliceLog() {
+        alice.dlg();
+        return alice.chat.LogText();
+    }
+    void BobSays(const std::string& text) {
+        ASSERT_TRUE(bob.dlg().SendChatMessage(text));
+        lan.Pump();
+    }
+};
+
+}  // namespace
+
+TEST_F(PluginHosts, FaultyPlugInsAreSwitchedOffAndTheChatGoesOn) {
+    const std::string log = AliceLog();
+    for (const char* name : {"filter_tag.so", "answerer.so", "handler_fpe.so", "run_faults.so"})
+        EXPECT_NE(log.find(std::string(":::\"LoadLibrary\" for plugin plugins/") + name), std::string::npos) << name;
+
+    // The filter that divides by zero ends its walk once and is switched off; from then on the
+    // tagging filter's change reaches the page. The answerer replies once to each message.
+    BobSays("first");
+    BobSays("second");
+    EXPECT_NE(AliceLog().find(":::Call \"PluginHandler\" in plugin handler_fpe.so FAILED"), std::string::npos);
+    EXPECT_NE(alice.Body().find("[Bob] second"), std::string::npos) << alice.Body();
+    EXPECT_EQ(Count(bob.Body(), "Bob: Alice is away"), 2u) << bob.Body();
+
+    // A private message to a hidden window asks the notification plug-ins for a bubble.
+    alice.dlg().HideToTray();
+    ASSERT_TRUE(bob.dlg().SendChatMessage("MSG->Alice: psst"));
+    lan.Pump();
+    EXPECT_NE(ReadFileBytes(record).find("run_faults ShowTipBubble Private message from Bob|Alice| psst"), std::string::npos) << ReadFileBytes(record);
+
+    // A run procedure that writes through a null pointer: logged, and the chat carries on.
+    int run = 0;
+    for (const PluginMenu& menu : alice.dlg().PluginMenus())
+        for (const PluginMenuItem& item : menu.items)
+            if (menu.name == "Run faults" && item.command >= kPluginRunCommand && item.command < kPluginSetupCommand)
+                run = item.command;
+    ASSERT_NE(run, 0);
+    alice.dlg().OnCommand(run);
+    EXPECT_NE(AliceLog().find(":::Call \"GetPluginRunProc\" in plugin run_faults.so FAILED"), std::string::npos);
+    ASSERT_TRUE(alice.dlg().SendChatMessage("still here"));
+    lan.Pump();
+    EXPECT_NE(bob.Body().find("still here"), std::string::npos);
+
+    alice.dlg().ExitMain();
+    const std::string end = AliceLog();
+    EXPECT_NE(end.find(":::\"FreeLibrary\" proccess\r\n"), std::string::npos);
+    EXPECT_NE(end.find(":::\"FreeLibrary\" proccess...OK"), std::string::npos);
+}
+
+}  // namespace zc
