@@ -3,10 +3,11 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
+#include <thread>
 
 #include "base/debug_log.h"
 #include "base/ini_file.h"
@@ -553,7 +554,7 @@ TEST(PluginHost, TheExamplePlugInPrintsNotificationsAndPostsOneWhenRun) {
 }
 
 namespace {
-int gForwarded = 0;
+std::atomic<int> gForwarded = 0;
 void CountSignal(int) { ++gForwarded; }
 
 __attribute__((noinline)) int Deep(int depth) {
@@ -590,11 +591,15 @@ TEST(PluginGuard, CatchesThrowsFaultsAndOverflowsAndPutsThePreviousHandlersBack)
               GuardOutcome::Returned);
     EXPECT_TRUE(after);
 
+    // Another thread's signal during a guarded call is not the call's.
+    EXPECT_EQ(RunGuarded([] { std::thread([] { raise(SIGFPE); }).join(); }), GuardOutcome::Returned);
+    EXPECT_EQ(gForwarded, 1);
+
     // Outside a guarded call the signal is the previous handler's again.
     sigaction(SIGFPE, nullptr, &seen);
     EXPECT_EQ(seen.sa_handler, &CountSignal);
     raise(SIGFPE);
-    EXPECT_EQ(gForwarded, 1);
+    EXPECT_EQ(gForwarded, 2);
     sigaction(SIGFPE, &saved, nullptr);
 }
 
