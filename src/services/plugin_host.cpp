@@ -23,7 +23,13 @@ struct HostText : ZcText {
 };
 
 const char* HostTextGet(const ZcText* text) { return static_cast<const HostText*>(text)->value.c_str(); }
-void HostTextSet(ZcText* text, const char* value) { static_cast<HostText*>(text)->value = value ? value : ""; }
+// Runs inside plug-in code, which an exception must not cross: out of memory keeps the old text.
+void HostTextSet(ZcText* text, const char* value) {
+    try {
+        static_cast<HostText*>(text)->value = value ? value : "";
+    } catch (...) {
+    }
+}
 const ZcTextOps kHostTextOps = {HostTextGet, HostTextSet};
 
 HostText::HostText(std::string text) : ZcText{&kHostTextOps}, value(std::move(text)) {}
