@@ -83,10 +83,12 @@ ChatModeRecord ReadChatMode(const std::string& p, int mode) {
     ChatModeRecord record;
     record.text = RemoveChars(ReadIniValue(p, "CHATMODE", ChatModeKey(mode, "", "MSG")), "<>\"");
     for (size_t e = 0; e < kChatModeEvents.size(); ++e) {
-        auto flag = [&](const char* suffix) {
-            return ParseInt(Read(p, "CHATMODE", ChatModeKey(mode, kChatModeEvents[e], suffix))) != 0;
+        auto flag = [&](const char* suffix, const char* fallback) {
+            return ParseInt(Read(p, "CHATMODE", ChatModeKey(mode, kChatModeEvents[e], suffix), fallback)) != 0;
         };
-        record.events[e] = {flag("_SND"), flag("_TXT"), flag("_DLG"), flag("_INF")};
+        // A mode that does not mention an event's line still shows it: a profile without the
+        // keys must not swallow the chat.
+        record.events[e] = {flag("_SND", ""), flag("_TXT", "1"), flag("_DLG", ""), flag("_INF", "")};
     }
     return record;
 }

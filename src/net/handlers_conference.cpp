@@ -60,20 +60,24 @@ bool HandleConference(ChatSession& chat, const IncomingPacket& in) {
             return true;
         case CMD_CONFERENCE:
             if (!chat.Roster().IsMember(sender)) return true;
-            chat.ShowLine(ChatLineKind::Message, in.displayName, LineText::Plain(in.body), ChatPage::Second);
+            if (EventShowsLine(chat.User(), NotifyEvent::Conference))
+                chat.ShowLine(ChatLineKind::Message, in.displayName, LineText::Plain(in.body), ChatPage::Second);
             chat.Notify(NotifyEvent::Conference, in.displayName, lang.LangString(22), in.body);
             return true;
         case CMD_LEAVECONFERENCE:
             if (!chat.Roster().IsMember(sender)) return true;
             chat.Roster().RemoveMember(sender);
-            chat.ShowLine(ChatLineKind::Private, "", LineText::Named(lang.LangString(45) + " ", in.displayName),
-                          ChatPage::Second);
+            if (EventShowsLine(chat.User(), NotifyEvent::LeaveConference))
+                chat.ShowLine(ChatLineKind::Private, "", LineText::Named(lang.LangString(45) + " ", in.displayName),
+                              ChatPage::Second);
             chat.Notify(NotifyEvent::LeaveConference, in.displayName, lang.LangString(45), in.displayName);
             return true;
         case CMD_CONF_JOINED:
             if (!Asked(chat, in)) return true;
             chat.Conference().Answered(sender);
-            chat.ShowLine(ChatLineKind::Private, "", LineText::Named(lang.LangString(46) + " ", in.displayName), ChatPage::Main);
+            if (EventShowsLine(chat.User(), NotifyEvent::Conference))
+                chat.ShowLine(ChatLineKind::Private, "", LineText::Named(lang.LangString(46) + " ", in.displayName),
+                              ChatPage::Main);
             chat.Notify(NotifyEvent::Conference, in.displayName, lang.LangString(46), in.displayName);
             chat.ArmUserListTimer(3000);
             return true;

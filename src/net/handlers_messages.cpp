@@ -22,7 +22,7 @@ void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
     const LineText line = LineText::Named("", in.displayName, ": " + text);
     const std::string sender = in.raw.senderId;
     if (!EventFlags(chat.User(), NotifyEvent::Alert).dialog || !chat.CanAsk()) {
-        chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
+        if (EventShowsLine(chat.User(), NotifyEvent::Alert)) chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
         chat.AppendHistory(line, false);
         chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
         chat.SendPacket(CMD_NOTICE, Lang(chat, 48), sender);
@@ -34,7 +34,7 @@ void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
         return;
     }
     chat.SetOpenAlertFrom(in.displayName);
-    chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
+    if (EventShowsLine(chat.User(), NotifyEvent::Alert)) chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
     chat.AppendHistory(line, false);
     chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
     chat.ShowAlert(Lang(chat, 54) + " " + in.displayName, text, [&chat, sender] {
@@ -51,7 +51,8 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
             if (chat.IsIgnored(in.raw.senderIp)) return true;
             const std::string text = ExtractField(in.body, ":", 1);
             const LineText line = LineText::Named("", in.displayName, ": " + text);
-            chat.ShowLine(ChatLineKind::Private, "", line, PageOfPrivateTalk(chat, in.raw.senderId));
+            if (EventShowsLine(chat.User(), NotifyEvent::Private))
+                chat.ShowLine(ChatLineKind::Private, "", line, PageOfPrivateTalk(chat, in.raw.senderId));
             chat.AppendHistory(line, false);
             chat.Notify(NotifyEvent::Private, in.displayName, Lang(chat, 68) + " " + in.displayName, text);
             return true;
@@ -60,7 +61,8 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
             if (chat.IsIgnored(in.raw.senderIp)) return true;
             const std::string text = chat.FilterIncomingMessage(in.displayName, ExtractField(in.body, ":", 1));
             chat.AppendHistory(LineText::Named("", in.displayName, ": " + text), true);
-            chat.ShowLine(ChatLineKind::Message, in.displayName, LineText::Plain(text), ChatPage::Main);
+            if (EventShowsLine(chat.User(), NotifyEvent::Default))
+                chat.ShowLine(ChatLineKind::Message, in.displayName, LineText::Plain(text), ChatPage::Main);
             chat.Notify(NotifyEvent::Default, in.displayName, in.displayName, text);
             chat.AnswerIncomingMessage(in.displayName, text);
             return true;
@@ -73,7 +75,7 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
                 chat.SendPacket(CMD_REFUSED, "n/a", in.raw.senderId);
                 return true;
             }
-            NoticeLine(chat, in, 67, ChatLineKind::Sound);
+            if (EventShowsLine(chat.User(), NotifyEvent::Sound)) NoticeLine(chat, in, 67, ChatLineKind::Sound);
             chat.Notify(NotifyEvent::Sound, in.displayName, Lang(chat, 67), in.displayName);
             return true;
         case CMD_PROCLIST: NoticeLine(chat, in, 62, ChatLineKind::Notify, "\n" + in.body); return true;

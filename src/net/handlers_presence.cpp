@@ -22,7 +22,7 @@ void History(ChatSession& chat, int stringNumber, const std::string& name) {
     chat.AppendHistory(LineText::Plain(chat.Language().LangString(stringNumber) + " " + name), true);
 }
 
-bool ShowsLine(ChatSession& chat, NotifyEvent event) { return EventFlags(chat.User(), event).text; }
+bool ShowsLine(ChatSession& chat, NotifyEvent event) { return EventShowsLine(chat.User(), event); }
 
 }  // namespace
 

@@ -53,8 +53,9 @@ void OnFileRequest(ChatSession& chat, const IncomingPacket& in) {
     if (chat.IsIgnored(in.raw.senderIp)) return;
     const std::string sender = in.raw.senderId;
     const std::string fileName = in.raw.body;
-    chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Named(Lang(chat, 58) + " ", in.displayName, ": " + in.body),
-                  ChatPage::Main);
+    if (EventShowsLine(chat.User(), NotifyEvent::FRequest))
+        chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Named(Lang(chat, 58) + " ", in.displayName, ": " + in.body),
+                      ChatPage::Main);
     chat.Notify(NotifyEvent::FRequest, in.displayName, Lang(chat, 58), in.body);
     // A name we could not write under, nobody to ask, or too many questions open: refused.
     if (!IsPlainFileName(fileName) || !chat.CanAsk() || !chat.Asks().OpenQuestion(sender)) {

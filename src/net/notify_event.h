@@ -25,6 +25,9 @@ enum class NotifyEvent {
 // The per-mode switches of an event; events without mode keys (WARNING) only sound.
 ChatModeEventFlags EventFlags(const LocalUser& user, NotifyEvent event);
 
+// Whether the event's chat line shows in the current mode.
+inline bool EventShowsLine(const LocalUser& user, NotifyEvent event) { return EventFlags(user, event).text; }
+
 // The sound file of an event for a user: the user's override, else the profile's; empty for none.
 std::string EventSoundFile(const std::string& profilePath, NotifyEvent event, const std::string& userName);
 

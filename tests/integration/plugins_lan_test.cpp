@@ -1,6 +1,7 @@
 // Plug-ins inside a running chat on the fake LAN: filters, answers, bubbles and faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -85,6 +86,30 @@ TEST_F(PluginHosts, FaultyPlugInsAreSwitchedOffAndTheChatGoesOn) {
     const std::string end = AliceLog();
     EXPECT_NE(end.find(":::\"FreeLibrary\" proccess\r\n"), std::string::npos);
     EXPECT_NE(end.find(":::\"FreeLibrary\" proccess...OK"), std::string::npos);
+}
+
+TEST(ModeChannels, EachEventShowsItsLineWindowAndBubbleAsTheModeSays) {
+    FakeLan lan;
+    Host alice{lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6),
+               {{"CHATMODE", "CHATMODE1SOUND_TXT", "0"}, {"CHATMODE", "CHATMODE1PRIVATE_DLG", "1"}}};
+    Host bob{lan, "Bob", "10.0.0.2", std::string("\x02\x00\x00\x00\x00\x02", 6)};
+    for (Host* h : {&alice, &bob}) {
+        h->Start();
+        lan.Pump();
+    }
+    ASSERT_TRUE(bob.dlg().SendChatMessage("SOUND->Alice"));
+    ASSERT_TRUE(bob.dlg().SendChatMessage("MSG->Alice: psst"));
+    lan.Pump();
+    // The signal sounds but has no line in this mode; the private message has its line and its window.
+    const auto& sounds = alice.chat.shell.sounds;
+    EXPECT_NE(std::find(sounds.begin(), sounds.end(), "sound/sound.wav"), sounds.end());
+    EXPECT_EQ(alice.Body().find(alice.dlg().Language().LangString(67)), std::string::npos);
+    EXPECT_NE(alice.Body().find("psst"), std::string::npos);
+    EXPECT_EQ(alice.chat.dialogs.notices[static_cast<int>(NotifyEvent::Private)], "Private message from Bob:  psst");
+    // A second one refills the same window.
+    ASSERT_TRUE(bob.dlg().SendChatMessage("MSG->Alice: again"));
+    lan.Pump();
+    EXPECT_EQ(alice.chat.dialogs.notices.size(), 1u);
 }
 
 }  // namespace zc

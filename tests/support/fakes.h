@@ -308,6 +308,9 @@ public:
         infoCaption = caption;
         infoLines = lines;
     }
+    void ShowEventNotice(int kind, const std::string& caption, const std::string& text) override {
+        notices[kind] = caption + ": " + text;
+    }
     void PickFileToSend(const std::string&, std::function<void(const std::string&)> onPicked) override {
         if (!pickedFile.empty()) onPicked(pickedFile);
     }
@@ -317,6 +320,7 @@ public:
     std::string infoCaption;
     std::vector<std::pair<std::string, std::string>> infoLines;
     std::string pickedFile;  // what the file dialog answers; empty: cancelled
+    std::map<int, std::string> notices;  // the event windows by kind, as last filled
 };
 
 class FakeShell : public ShellService {
