@@ -59,6 +59,11 @@ void CChatMainDlg::OnTimer(int id) {
             break;
         case kGroupSendTimer: SendNextGroupPacket(); break;
         case kPluginRequestTimer: RunBubbleRequests(); break;
+        case kOptionsPollTimer:
+            p_.timers.KillTimer(id);
+            ApplyOptionsChange();
+            break;
+        case kTrayFlashTimer: trayFlasher_.OnTick(); break;
         case kTransferWaitTimer:
             if (transfer_) transfer_->OnWaitTimer();
             else p_.timers.KillTimer(id);
@@ -108,6 +113,7 @@ bool CChatMainDlg::OnKeyDown(int key) {
     else if (key == k.refreshList) RefreshPresence();
     else if (key == k.openSmilesList) ToggleSmiles();
     else if (key == k.translate) TranslateInput();
+    else if (key == k.options) OpenOptions();
     else if (key == 27) HideToTray();
     else return false;
     return true;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/tray_flasher.h"
+#include "app/tray_menu.h"
 #include "app/view_events.h"
 #include "base/debug_log.h"
 #include "base/language.h"
@@ -45,6 +47,7 @@ class WorkerThreads;
 class TransferWindowFactory;
 class ScreenCapture;
 class CmyFileTrans;
+class COptionsRunner;
 class PluginHost;
 struct PluginMenu;
 
@@ -83,6 +86,7 @@ enum MainTimer {
     kGroupSendTimer = 12,  // paces the packets to a user group
     // 13: the transfer window's wait for its connection (kTransferWaitTimer)
     kPluginRequestTimer = 14,  // notification requests the plug-ins posted
+    kTrayFlashTimer = 15,      // the tray icon's next picture while it flashes
 };
 
 // The information window's lines: the language file's labels, each with its item of the card.
@@ -116,6 +120,12 @@ public:
     void ShowFromTray();
     // Another copy asked this one to come to the front.
     void ActivateFromOtherCopy();
+    // The tray icon: its left click, the menu its right click opens, and the menu's commands.
+    void OnTrayLeftClick();
+    std::vector<TrayMenuItem> OnTrayMenu();
+    void OnTrayCommand(int command);
+    bool TrayFlashing() const { return trayFlasher_.Flashing(); }
+    void FlashTray(int firstIcon) override;
     void SwitchProfile(int command);
     bool RestartSelf();
     void SetChatMode(int mode);
@@ -234,6 +244,10 @@ public:
     OfferedFile& Offered() override { return offered_; }
     int TransferPort() const override;
 
+    // The options editor (F11, the menus, the skin's button) and the changes it leaves.
+    void OpenOptions();
+    void ApplyOptionsChange();
+
     // Plug-ins.
     std::vector<PluginMenu> PluginMenus() const;
     // A notification a plug-in asked for (the window message the plug-ins may post).
@@ -242,6 +256,9 @@ public:
     void AnswerIncomingMessage(const std::string& sender, const std::string& text) override;
 
 private:
+    void ApplyOptionsFlag(const std::string& flag);
+    void RereadProfile();
+    std::shared_ptr<COptionsRunner> optionsRunner_;
     void LoadPlugins();
     void InitPlugins();
     void UnloadPlugins();
@@ -353,6 +370,8 @@ private:
     bool exited_ = false;
     bool laidOut_ = false;
     int dispatched_ = 0, lastCommand_ = 0;
+    TrayFlasher trayFlasher_{p_.tray, p_.timers, p_.clock, kTrayFlashTimer};
+    void ResetTrayTip();
 };
 
 }  // namespace zc

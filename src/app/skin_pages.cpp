@@ -138,6 +138,7 @@ void CChatMainDlg::OnCommand(int command) {
         case ID_HISTORY_PRIVATE: OpenHistory(false); break;
         case ID_SOUNDTRIGGER: user_.soundOn = ToggleSoundOn(user_.ProfilePath()); break;
         case ID_SHOW_OWN_INFO: ShowOwnInfo(); break;
+        case ID_OPTIONS: OpenOptions(); break;
         default:
             // The plug-ins' menu items; menus, options and smiles are the window's.
             if (plugins_ && command >= kPluginToggleCommand && command < kPluginCommandEnd)

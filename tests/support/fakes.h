@@ -226,7 +226,22 @@ public:
         starts.push_back({program, args, workDir});
         return true;
     }
-    std::vector<Start> starts;
+    bool StartWatched(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
+                      std::function<void()> onFinished) override {
+        if (watchedFails) return false;
+        watched.push_back({program, args, workDir});
+        running.push_back(std::move(onFinished));
+        return true;
+    }
+    // Ends the oldest watched program.
+    void FinishWatched() {
+        auto done = std::move(running.front());
+        running.erase(running.begin());
+        if (done) done();
+    }
+    std::vector<Start> starts, watched;
+    std::vector<std::function<void()>> running;
+    bool watchedFails = false;
 };
 
 class FakeTray : public TrayIcon {
@@ -235,14 +250,20 @@ public:
     bool Create(const std::string& tip) override;
     void Remove() override { shown_ = false; ++removed_; }
     bool IsAvailable() const override { return available_; }
+    void SetTip(const std::string& tip) override { tip_ = tip; }
+    void SetIcon(int id) override { icons_.push_back(id); }
     bool Shown() const { return shown_; }
     const std::string& Tip() const { return tip_; }
     int Removed() const { return removed_; }
+    // Every picture shown since the start, in order.
+    const std::vector<int>& Icons() const { return icons_; }
+    int Icon() const { return icons_.empty() ? kTrayNormalIcon : icons_.back(); }
 
 private:
     bool available_, shown_ = false;
     std::string tip_;
     int removed_ = 0;
+    std::vector<int> icons_;
 };
 
 // A transport that records every packet handed to it.

@@ -1,0 +1,89 @@
+// The options editor and the settings it changed, applied while the chat runs.
+#include "app/chat_main_dlg.h"
+#include "app/options_runner.h"
+#include "base/ini_file.h"
+#include "base/text_helpers.h"
+#include "platform/timers.h"
+
+namespace zc {
+
+void CChatMainDlg::OpenOptions() {
+    log_.Write(":::Try open Options...");
+    if (!optionsRunner_)
+        optionsRunner_ = std::make_shared<COptionsRunner>(p_.processes, p_.timers, kOptionsPollTimer);
+    if (!optionsRunner_->EditorFinished()) {
+        log_.Write(":::Options return 'terminated'...");
+        return;
+    }
+    optionsRunner_->Run(programDir_);
+}
+
+void CChatMainDlg::RereadProfile() {
+    ReadProfileParams(user_.ProfilePath(), Names(), user_);
+    user_.showTime = global_.showTime;
+    user_.allowProcessList = global_.allowProcessList;
+}
+
+void CChatMainDlg::ApplyOptionsFlag(const std::string& flag) {
+    if (flag == "INET") {
+        log_.Write(":::Change network settings...");
+        SendPacket(CMD_EXIT, user_.nickname, kEveryone);
+        transports_.Clear();
+        RefreshPresence();
+    } else if (flag == "ILANGUAGE") {
+        log_.Write(":::Change language...");
+        ReadLanguage(language_, log_, settingsPath_, global_.showImages);
+    } else if (flag == "IMAIN") {
+        log_.Write(":::Change main settings...");
+        const HotKeyTable keys = global_.hotKeys;
+        global_ = ReadGlobalSettings(settingsPath_);
+        global_.hotKeys = keys;
+        RereadProfile();
+    } else if (flag == "ISOUND") {
+        log_.Write(":::Change sound params...");
+        user_.soundOn = ReadSoundOn(user_.ProfilePath());
+    } else if (flag == "IGROUP") {
+        log_.Write(":::Change group settings...");
+        InitUsersGroup();
+        RebuildUserList();
+    } else if (flag == "IUSER") {
+        log_.Write(":::Change username...");
+        ChangeName();
+    } else if (flag == "IMODE") {
+        log_.Write(":::Change mode params...");
+        RereadProfile();
+        SendPacket(CMD_CHANGEMODE, ModeBody(), kEveryone);
+        roster_.SetMode(ownId_, user_.mode, user_.CurrentMode().text, user_.avatarFile);
+        RebuildUserList();
+    } else if (flag == "IAVATAR") {
+        log_.Write(":::Change avatar...");
+        ReadAvatarSettings(user_.ProfilePath(), user_);
+        RefreshPresence();
+        RebuildUserList();
+        AnnounceActivity();
+    } else if (flag == "ISKIN") {
+        log_.Write(":::Change skins...");
+        ApplyTheme();
+    }
+}
+
+void CChatMainDlg::ApplyOptionsChange() {
+    log_.Write(":::Apply options change...");
+    // At most 99 characters, as the editor's list was always read.
+    std::string text = ReadIniValueLimited(settingsPath_, "GLOBAL", "RELOAD", 99);
+    // Taken once; an absent list leaves the file alone instead of rewriting it every second.
+    if (!text.empty()) WriteIniValue(settingsPath_, "GLOBAL", "RELOAD", "");
+    if (text.size() > 3) {
+        std::string token = ExtractField(text, ";", 0);
+        if (token.empty()) token = text;
+        while (token.size() >= 3) {
+            ApplyOptionsFlag(token);
+            text = ExtractField(text, ";", 1);
+            if (text.size() <= 3) break;
+            token = text.find(';') == std::string::npos ? text : ExtractField(text, ";", 0);
+        }
+    }
+    p_.timers.SetTimer(kOptionsPollTimer, kOptionsPollMs);
+}
+
+}  // namespace zc
