@@ -119,7 +119,8 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
                           root);
     chatPtr = &chat;
     window.AttachChat(&chat);
-    tray.SetActions([&window] { window.ToggleFromTray(); }, [&chat] { chat.EndDialog(); });
+    tray.SetActions([&chat] { chat.OnTrayLeftClick(); }, [&chat] { return chat.OnTrayMenu(); },
+                    [&chat](int command) { chat.OnTrayCommand(command); });
     instance.SetActivateHandler([&chat] { chat.ActivateFromOtherCopy(); });
     auto dumpPages = [&views, &dumpDir] {
         if (!dumpDir.empty()) zc::DumpPages(views, dumpDir);

@@ -1,9 +1,12 @@
 #pragma once
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include <QIcon>
 
+#include "app/tray_menu.h"
 #include "platform/tray.h"
 
 class QMenu;
@@ -11,23 +14,37 @@ class QSystemTrayIcon;
 
 namespace zc {
 
+// The picture of a TrayIconId: the normal icon, or it with the event's badge in either phase.
+QIcon MakeTrayIcon(const QIcon& normal, int iconId);
+
+// Fills a menu from the chat's tray menu lines; a picked line's command goes to onCommand.
+void FillTrayMenu(QMenu& menu, const std::vector<TrayMenuItem>& items, const std::function<void(int)>& onCommand);
+
 class TrayIconQt : public TrayIcon {
 public:
     explicit TrayIconQt(QIcon icon);
     ~TrayIconQt() override;
 
-    // What the icon's click and the menu's items do.
-    void SetActions(std::function<void()> toggleWindow, std::function<void()> exitChat);
+    // What the icon's clicks do: the left click, the lines of the menu the right click opens
+    // (asked each time), and a picked line.
+    void SetActions(std::function<void()> leftClick, std::function<std::vector<TrayMenuItem>()> menuItems,
+                    std::function<void(int)> onCommand);
 
     bool Create(const std::string& toolTip) override;
     void Remove() override;
     bool IsAvailable() const override;
+    void SetTip(const std::string& toolTip) override;
+    void SetIcon(int iconId) override;
 
 private:
+    void OpenMenu();
     QIcon icon_;
+    std::map<int, QIcon> pictures_;
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
-    std::function<void()> toggle_, exit_;
+    std::function<void()> leftClick_;
+    std::function<std::vector<TrayMenuItem>()> menuItems_;
+    std::function<void(int)> onCommand_;
 };
 
 }  // namespace zc

@@ -56,6 +56,8 @@ public:
     // Showing and telling.
     virtual void Notify(NotifyEvent event, const std::string& userName, const std::string& caption,
                         const std::string& text) = 0;
+    // The tray icon flashes FLASHICON seconds with the event's two pictures, the first given.
+    virtual void FlashTray(int firstIcon) = 0;
     // A line under a sender's name (empty: none), with its time stamp.
     virtual void ShowLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) = 0;
     virtual void AppendHistory(const LineText& text, bool isMain) = 0;

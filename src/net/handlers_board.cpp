@@ -5,6 +5,7 @@
 #include "net/board_requests.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
+#include "platform/tray.h"
 #include "services/board_store.h"
 
 namespace zc {
@@ -39,6 +40,7 @@ bool HandleBoard(ChatSession& chat, const IncomingPacket& in) {
             if (!WriteBoardFile(ExtractField(in.body, ";", 0), ExtractField(in.body, ";", 1))) return true;
             KeepBoardWithinLimits(chat);
             chat.Notify(NotifyEvent::Board, in.displayName, "", "");
+            chat.FlashTray(kTrayBoardIcon);
             chat.ShowBoardPage();
             return true;
         }

@@ -5,6 +5,7 @@
 #include "net/outgoing_forms.h"
 #include "net/packet_handlers.h"
 #include "net/user_roster.h"
+#include "platform/tray.h"
 
 namespace zc {
 namespace {
@@ -25,6 +26,7 @@ void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
         if (EventShowsLine(chat.User(), NotifyEvent::Alert)) chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
         chat.AppendHistory(line, false);
         chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
+        chat.FlashTray(kTrayAlertIcon);
         chat.SendPacket(CMD_NOTICE, Lang(chat, 48), sender);
         return;
     }
@@ -37,6 +39,7 @@ void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
     if (EventShowsLine(chat.User(), NotifyEvent::Alert)) chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
     chat.AppendHistory(line, false);
     chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
+    chat.FlashTray(kTrayAlertIcon);
     chat.ShowAlert(Lang(chat, 54) + " " + in.displayName, text, [&chat, sender] {
         chat.SendPacket(CMD_ALERT_READ, "", sender);
         chat.SetOpenAlertFrom("");
@@ -55,6 +58,7 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
                 chat.ShowLine(ChatLineKind::Private, "", line, PageOfPrivateTalk(chat, in.raw.senderId));
             chat.AppendHistory(line, false);
             chat.Notify(NotifyEvent::Private, in.displayName, Lang(chat, 68) + " " + in.displayName, text);
+            chat.FlashTray(kTrayPrivateIcon);
             return true;
         }
         case CMD_MESSAGE: {

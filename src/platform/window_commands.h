@@ -8,7 +8,16 @@ enum WindowCommand : int {
     ID_HISTORY_PRIVATE = 32781,  // this month's private messages and alerts
     ID_HISTORY_MAIN = 32782,     // this month's public chat
     ID_CLEARCHAT = 32783,
+    // The tray menu.
+    ID_TRAY_MODE_FIRST = 32786,  // the four chat modes, 32786..32789
+    ID_TRAY_MODE_LAST = 32789,
+    ID_EXIT = 32785,
+    ID_ABOUT = 32791,
     ID_CHATMODE_MENU = 32792,
+    ID_TRAY_WEB = 32821,
+    ID_TRAY_SHOW = 32822,
+    ID_TRAY_HIDE = 32823,
+    ID_TRAY_MAIL = 32827,
     ID_REFRESH = 32805,
     ID_CLOSE = 32809,
     ID_MINIMIZE = 32810,
