@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "platform/main_window_host.h"
 #include "platform/shell.h"
+#include "platform/timers.h"
 #include "platform/tray.h"
 #include "platform/window_commands.h"
 
@@ -20,6 +21,8 @@ void CChatMainDlg::OnTrayLeftClick() {
     }
     ResetTrayTip();
     ShowFromTray();
+    // Back from the tray the user types at once.
+    p_.timers.SetTimer(kFocusInputTimer, 100);
 }
 
 std::vector<TrayMenuItem> CChatMainDlg::OnTrayMenu() {

@@ -249,16 +249,6 @@ bool ChatMainWindow::IsForeground() const { return isVisible() && isActiveWindow
 
 std::uint64_t ChatMainWindow::NativeId() const { return static_cast<std::uint64_t>(winId()); }
 
-bool ChatMainWindow::IsOnScreen() const {
-    return isVisible() && !isMinimized() && windowHandle() && windowHandle()->isExposed();
-}
-
-void ChatMainWindow::ToggleFromTray() {
-    if (!chat_) return;
-    if (IsOnScreen()) chat_->HideToTray();
-    else chat_->ShowFromTray();
-}
-
 // Position of the outer frame, size of the inside: what is stored at exit comes back the same,
 // whatever the desktop adds around the window (the frame is known only once it is shown).
 void ChatMainWindow::MoveWindow(int left, int top, int width, int height) {

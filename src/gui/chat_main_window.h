@@ -62,9 +62,6 @@ public:
     // The plug-ins' sub-menu, built fresh each time a menu opens.
     void AddPluginMenu(QMenu& menu);
     int ScreenRight() const override;
-    // The tray icon's click: hide a window that is on screen, else bring it back.
-    void ToggleFromTray();
-    bool IsOnScreen() const;
 
     void SetTitle(const std::string& title) override;
     std::string Title() const override { return title_; }

@@ -96,6 +96,7 @@ TEST_F(TrayHost, FlashingLastsTheConfiguredTimeAndAClickStopsIt) {
     EXPECT_EQ(tray().Tip(), Title());
     EXPECT_TRUE(alice.chat.window.IsWindowVisible());
     EXPECT_FALSE(alice.dlg().User().hidden);
+    EXPECT_EQ(alice.chat.timers.PeriodOf(kFocusInputTimer), 100);
     EXPECT_GT(lan.Wire().size(), sent);  // the peers learn the window is back
     const size_t shown = tray().Icons().size();
     alice.chat.timers.Advance(1000);
