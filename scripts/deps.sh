@@ -4,6 +4,7 @@ ZC_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick x11-utils iproute2 util-linux tmux procps python3 dbus
+  dpkg-dev lintian appstream
 )
 
 zc_install_missing() {
