@@ -64,6 +64,13 @@ if [ "${ZC_PACKAGE_INSTALL_TEST:-0}" = 1 ]; then
     done
     cmp -s "$user/system/zeltochat.ini" /usr/share/zeltochat/data/system/zeltochat.ini \
       || zc_fail "seeded zeltochat.ini differs from the shipped one"
+    # The terminal client seeds its own per-user folder the same way; end of input ends it.
+    home2=$ZC_TMP/home-cli
+    mkdir -p "$home2"
+    zc_in_netns env -u ZELTOCHAT_ROOT -u XDG_DATA_HOME HOME="$home2" NO_COLOR=1 \
+      timeout 60 /usr/bin/zeltochat-cli </dev/null >"$ZC_TMP/cli.txt" 2>&1 \
+      || { cat "$ZC_TMP/cli.txt" >&2; zc_fail "installed zeltochat-cli"; }
+    [ -f "$home2/.local/share/zeltochat/system/zeltochat.ini" ] || zc_fail "zeltochat-cli did not seed its folder"
     dpkg -r zeltochat >"$ZC_TMP/dpkg-r.txt" 2>&1 || { cat "$ZC_TMP/dpkg-r.txt" >&2; zc_fail "dpkg -r"; }
     while read -r f; do
       [ -e "$f" ] || [ -L "$f" ] && zc_fail "left behind after removal: $f"
