@@ -12,6 +12,7 @@
 #include "net/transfer_requests.h"
 #include "platform/dialogs.h"
 #include "platform/screen_capture.h"
+#include "platform/shell.h"
 #include "platform/timers.h"
 #include "platform/window_commands.h"
 #include "services/bmp_writer.h"
@@ -78,6 +79,13 @@ void CChatMainDlg::OnUserCommand(int command, const std::string& name) {
         case ID_USER_SYSINFO: RequestUserInfo(*this, name); break;
         case ID_USER_AVATAR: RequestAvatar(*this, name); break;
         case ID_USER_DESKTOP: RequestDesktop(*this, name); break;
+        case ID_USER_SHARES:
+        case ID_USER_WEB: {
+            // The address comes from the roster, which holds only dotted IPv4 addresses.
+            const std::string ip = roster_.IpOfName(name);
+            if (!ip.empty() && p_.shell) p_.shell->OpenDocument((command == ID_USER_WEB ? "http://" : "smb://") + ip + "/");
+            break;
+        }
         case ID_USER_SENDFILE:
             if (p_.dialogs && !TransferRunning())
                 p_.dialogs->PickFileToSend(language_.LangString(104),

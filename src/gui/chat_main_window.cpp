@@ -385,7 +385,8 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     menu.addAction(text(27), this, [compose] { compose("MSG"); });
     menu.addAction(text(21), this, [compose] { compose("ALERT"); });
     menu.addAction(text(29), this, [this, name] { chat_->SendChatMessage("SOUND->" + name); });
-    menu.addAction(text(23), this, [this, name] { chat_->InviteToConference(name); });
+    if (!chat_->Roster().IsMember(picked))
+        menu.addAction(text(23), this, [this, name] { chat_->InviteToConference(name); });
     menu.addSeparator();
     auto request = [this, name](int command) { chat_->OnUserCommand(command, name); };
     menu.addAction(text(25), this, [request] { request(ID_USER_PROCLIST); });
@@ -397,6 +398,9 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
         menu.addAction(text(102), this, [request] { request(ID_USER_DESKTOP); });
         menu.addAction(text(104), this, [request] { request(ID_USER_SENDFILE); });
     }
+    menu.addSeparator();
+    menu.addAction(text(7), this, [request] { request(ID_USER_SHARES); });
+    menu.addAction(text(8), this, [request] { request(ID_USER_WEB); });
     menu.addSeparator();
     menu.addAction(text(10) + " " + FromCp1251(name), this, [this, name] { chat_->ToggleIgnore(name); });
     const auto& groups = chat_->Roster().GroupNames();
@@ -411,6 +415,32 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     menu.addSeparator();
     menu.addAction(text(20), this, [this] { chat_->RefreshPresence(); });
     AddPluginMenu(menu);
+    menu.exec(QCursor::pos());
+}
+
+void ChatMainWindow::ShowChatModeMenu() {
+    if (!chat_) return;
+    const LocalUser& user = chat_->User();
+    QMenu menu(this);
+    for (int mode = 1; mode <= 4; ++mode) {
+        QAction* item = menu.addAction(FromCp1251(user.modes[static_cast<size_t>(mode - 1)].text), this,
+                                       [this, mode] { chat_->SetChatMode(mode); });
+        item->setCheckable(true);
+        item->setChecked(mode == user.mode);
+    }
+    menu.exec(QCursor::pos());
+}
+
+void ChatMainWindow::ShowProfileMenu() {
+    if (!chat_) return;
+    QMenu menu(this);
+    const auto& profiles = chat_->Profiles();
+    for (size_t i = 0; i < profiles.size() && kProfileCommandBase + static_cast<int>(i) <= kProfileCommandLast; ++i) {
+        QAction* item = menu.addAction(FromCp1251(profiles[i]), this,
+                                       [this, i] { chat_->SwitchProfile(kProfileCommandBase + static_cast<int>(i)); });
+        item->setCheckable(true);
+        item->setChecked(profiles[i] + ".cfg" == chat_->User().profileFile);
+    }
     menu.exec(QCursor::pos());
 }
 
@@ -490,7 +520,9 @@ void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path
     else if (button.command == ID_MINIMIZE) widget->setToolTip(QCoreApplication::translate("QMdiSubWindow", "Minimize"));
     const int command = button.command;
     QObject::connect(widget, &QToolButton::clicked, this, [this, command] {
-        if (chat_) chat_->OnCommand(command);
+        if (command == ID_CHATMODE_MENU) ShowChatModeMenu();
+        else if (command == ID_PROFILE_MENU) ShowProfileMenu();
+        else if (chat_) chat_->OnCommand(command);
         // A click toggles a checkable button by itself; the page shown decides.
         MarkPageButton();
     });

@@ -59,6 +59,10 @@ public:
     void ShowUserMenu(const std::string& picked);
     // The local user's own entry: the own information card.
     void ShowOwnMenu();
+    // The skin's mode and profile buttons: the four modes, the current one checked; the
+    // profiles, choosing one restarts the chat in it.
+    void ShowChatModeMenu();
+    void ShowProfileMenu();
     // The plug-ins' sub-menu, built fresh each time a menu opens.
     void AddPluginMenu(QMenu& menu);
     int ScreenRight() const override;

@@ -44,6 +44,8 @@ enum UserCommand : int {
     ID_USER_AVATAR = 52816,
     ID_USER_DESKTOP = 52830,
     ID_USER_SENDFILE = 52832,
+    ID_USER_SHARES = 52778,  // the user's shared folders
+    ID_USER_WEB = 52795,     // the user's web server
 };
 
 // The profile menu's items: one command per profile, in list order.

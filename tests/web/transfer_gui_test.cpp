@@ -138,6 +138,18 @@ TEST_F(HostedMenus, UserMenuRequestsAndTransfersWhileNoTransferRuns) {
     EXPECT_EQ(RunMenu([&] { window.ShowUserMenu(bobId); }), idle);
 }
 
+// A conference member is not invited again; the shell items open the user's shares and web
+// server by the address the user list knows.
+TEST_F(HostedMenus, UserMenuInvitesOnlyNonMembersAndOpensTheUsersMachine) {
+    const std::string bobId = alice.dlg().Roster().IdOfName("Bob");
+    EXPECT_TRUE(RunMenu([&] { window.ShowUserMenu(bobId); }).contains(Lang(23)));
+    alice.dlg().Roster().AddMember(bobId);
+    EXPECT_FALSE(RunMenu([&] { window.ShowUserMenu(bobId); }).contains(Lang(23)));
+    RunMenu([&] { window.ShowUserMenu(bobId); }, Lang(7));
+    RunMenu([&] { window.ShowUserMenu(bobId); }, Lang(8));
+    EXPECT_EQ(alice.chat.shell.opened, (std::vector<std::string>{"smb://10.0.0.2/", "http://10.0.0.2/"}));
+}
+
 // A right click on the own entry offers the own card.
 TEST_F(HostedMenus, OwnMenuShowsTheOwnCard) {
     auto own = [&] { window.CarryOut(ViewRole::UserList, {WindowAction::OwnMenu, "Alice"}); };
