@@ -161,8 +161,7 @@ void ChatMainWindow::CarryOut(ViewRole role, const WindowRequest& request) {
         case WindowAction::UserMenu: ShowUserMenu(request.picked); break;
         case WindowAction::CopyMenu: ShowCopyMenu(role); break;
         case WindowAction::OwnMenu: ShowOwnMenu(); break;
-        // The group menu comes with the window's menus.
-        case WindowAction::GroupMenu:
+        case WindowAction::GroupMenu: ShowGroupMenu(request.picked); break;
         case WindowAction::None: break;
     }
 }
@@ -446,8 +445,39 @@ void ChatMainWindow::ShowProfileMenu() {
 
 void ChatMainWindow::ShowOwnMenu() {
     if (!chat_) return;
+    const LanguageTable& lang = chat_->Language();
+    auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
     QMenu menu(this);
-    menu.addAction(FromCp1251(chat_->Language().LangString(26)), this, [this] { chat_->OnCommand(ID_SHOW_OWN_INFO); });
+    // The mode; the nickname and the card are changed in the options editor.
+    QMenu* modes = menu.addMenu(text(60));
+    const LocalUser& user = chat_->User();
+    for (int mode = 1; mode <= 4; ++mode) {
+        QAction* item = modes->addAction(FromCp1251(user.modes[static_cast<size_t>(mode - 1)].text), this,
+                                         [this, mode] { chat_->SetChatMode(mode); });
+        item->setCheckable(true);
+        item->setChecked(mode == user.mode);
+    }
+    menu.addAction(text(35), this, [this] { chat_->OnCommand(ID_OPTIONS); });
+    menu.addAction(text(26), this, [this] { chat_->OnCommand(ID_SHOW_OWN_INFO); });
+    if (chat_->Roster().IsMember(chat_->OwnId()))
+        menu.addAction(text(39), this, [this] { chat_->LeaveConference(); });
+    menu.exec(QCursor::pos());
+}
+
+void ChatMainWindow::ShowGroupMenu(const std::string& group) {
+    if (!chat_ || group.empty()) return;
+    const LanguageTable& lang = chat_->Language();
+    auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
+    auto compose = [this, group](const char* keyword) {
+        SetInputText(std::string(keyword) + "->" + group + ":");
+        FocusInput();
+    };
+    QMenu menu(this);
+    menu.addAction(text(30), this, [compose] { compose("MSGGROUP"); });
+    menu.addAction(text(28), this, [compose] { compose("ALERTGROUP"); });
+    menu.addAction(text(31), this, [this, group] {
+        chat_->SendToUserGroup(3, "-", chat_->Roster().GroupIndex(group), group);
+    });
     menu.exec(QCursor::pos());
 }
 

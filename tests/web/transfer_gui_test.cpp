@@ -150,15 +150,18 @@ TEST_F(HostedMenus, UserMenuInvitesOnlyNonMembersAndOpensTheUsersMachine) {
     EXPECT_EQ(alice.chat.shell.opened, (std::vector<std::string>{"smb://10.0.0.2/", "http://10.0.0.2/"}));
 }
 
-// A right click on the own entry offers the own card.
-TEST_F(HostedMenus, OwnMenuShowsTheOwnCard) {
+// A right click on the own entry: the modes, the options editor, the own card, and leaving a conference.
+TEST_F(HostedMenus, OwnMenuOffersModeOptionsCardAndLeavingTheConference) {
     auto own = [&] { window.CarryOut(ViewRole::UserList, {WindowAction::OwnMenu, "Alice"}); };
     // Dismissed, it runs nothing.
-    EXPECT_EQ(RunMenu(own), QStringList{Lang(26)});
+    EXPECT_EQ(RunMenu(own), (QStringList{Lang(60), Lang(35), Lang(26)}));
     EXPECT_TRUE(alice.chat.dialogs.infoCaption.empty());
     RunMenu(own, Lang(26));
     EXPECT_EQ(alice.chat.dialogs.infoCaption, alice.dlg().Language().LangString(26) + ": Alice");
     EXPECT_FALSE(alice.chat.dialogs.infoLines.empty());
+    // A conference member may leave from here.
+    alice.dlg().Roster().AddMember(alice.dlg().OwnId());
+    EXPECT_EQ(RunMenu(own).last(), Lang(39));
 }
 
 TEST(TransferWindowQt, ShowsItsTextsAndProgress) {
