@@ -36,9 +36,9 @@ if(TARGET zeltochat)
                  ${ZC_PKG_OUT}/io.github.zeltochat.ZeltoChat.metainfo.xml @ONLY)
   install(FILES ${ZC_PKG_OUT}/io.github.zeltochat.ZeltoChat.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-  # The options editor, once it exists, gets its own entry here:
-  # install(TARGETS zeltooptions RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  # install(FILES ${ZC_PKG_SRC}/zeltooptions.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The launcher the chat starts must stay executable in the installed data folder (the
+  # directory rule above installs it with plain file permissions).
+  install(PROGRAMS ${CMAKE_SOURCE_DIR}/data/option.cmd DESTINATION share/zeltochat/data)
 
   # The plug-ins live in the shipped data folder because the program loads them from its
   # program folder's plugins/; lintian's rule against machine code under /usr/share is waived

@@ -1,0 +1,146 @@
+#include "options/options_store.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "base/cp1251.h"
+#include "base/ini_file.h"
+#include "base/settings.h"
+#include "base/text_helpers.h"
+
+namespace fs = std::filesystem;
+
+namespace zc {
+namespace {
+
+std::string ReadText(const std::string& file, const char* section, const char* key, const char* fallback = "") {
+    return Cp1251ToUtf8(ValueOrDefault(ReadIniValue(file, section, key), fallback));
+}
+
+bool WriteText(const std::string& file, const char* section, const char* key, const std::string& utf8) {
+    return WriteIniValue(file, section, key, Utf8ToCp1251(utf8));
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+OptionsStore::OptionsStore(std::string root) : root_(std::move(root)) {
+    if (root_.empty()) root_ = ".";
+}
+
+std::string OptionsStore::SettingsFile() const { return root_ + "/system/zeltochat.ini"; }
+
+std::string OptionsStore::ProfileFile() const {
+    return root_ + "/profiles/" + ReadProfileName(SettingsFile()) + ".cfg";
+}
+
+OptionValues OptionsStore::Load() const {
+    const std::string p = ProfileFile();
+    OptionValues v;
+    v.nickname = ReadText(p, "INFO", "CHATNAME");
+    v.fullName = ReadText(p, "INFO", "NAME");
+    v.description = ReadText(p, "INFO", "DESC");
+    v.web = ReadText(p, "INFO", "WEB");
+    v.email = ReadText(p, "INFO", "EMAIL");
+    v.avatar = ReadText(p, "INFO", "AVATAR");
+    v.language = Cp1251ToUtf8(ReadLanguageName(SettingsFile()));
+    v.skin = Cp1251ToUtf8(ReadSkinChoice(p).theme);
+    v.soundOn = ReadSoundOn(p);
+    return v;
+}
+
+bool OptionsStore::Save(const OptionValues& before, const OptionValues& after) const {
+    const std::string flags = ChangeFlags(before, after);
+    if (flags.empty()) return true;
+    const std::string p = ProfileFile();
+    const std::string s = SettingsFile();
+    bool ok = true;
+    auto put = [&](const std::string& file, const char* section, const char* key, const std::string& was,
+                   const std::string& now) {
+        if (was != now) ok = WriteText(file, section, key, now) && ok;
+    };
+    put(p, "INFO", "CHATNAME", before.nickname, after.nickname);
+    put(p, "INFO", "NAME", before.fullName, after.fullName);
+    put(p, "INFO", "DESC", before.description, after.description);
+    put(p, "INFO", "WEB", before.web, after.web);
+    put(p, "INFO", "EMAIL", before.email, after.email);
+    put(p, "INFO", "AVATAR", before.avatar, after.avatar);
+    put(s, "GLOBAL", "LANGUAGE", before.language, after.language);
+    put(p, "GLOBAL", "SKINSTHEME", before.skin, after.skin);
+    if (before.soundOn != after.soundOn) ok = WriteIniValue(p, "GLOBAL", "SOUNDON", after.soundOn ? "1" : "0") && ok;
+    // The flags go out even after a partial failure: what was written must still be re-read.
+    const std::string pending = ReadIniValueLimited(s, "GLOBAL", "RELOAD", 99);
+    ok = WriteIniValue(s, "GLOBAL", "RELOAD", MergeReload(pending, flags)) && ok;
+    return ok;
+}
+
+std::vector<std::string> OptionsStore::Languages() const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(root_ + "/language", ec)) {
+        const std::string f = e.path().filename().string();
+        if (f.size() > 9 && f.rfind("lang_", 0) == 0 && f.compare(f.size() - 4, 4, ".cfg") == 0)
+            names.push_back(f.substr(5, f.size() - 9));
+    }
+    return Sorted(names);
+}
+
+std::vector<std::string> OptionsStore::Skins() const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(root_ + "/skins/skinthemes", ec))
+        if (e.is_directory(ec)) names.push_back(e.path().filename().string());
+    return Sorted(names);
+}
+
+std::string OptionsStore::Text(int number, const std::string& fallback) const {
+    const std::string file = root_ + "/language/lang_" + ReadLanguageName(SettingsFile()) + ".cfg";
+    const std::string key = "MSTR" + std::to_string(number);
+    return ReadText(file, "MENUSTRINGS", key.c_str(), fallback.c_str());
+}
+
+NicknameProblem CheckNickname(const std::string& utf8) {
+    if (utf8.find_first_not_of(' ') == std::string::npos) return NicknameProblem::Empty;
+    const std::string bytes = Utf8ToCp1251(utf8);
+    // A character outside the code page would be stored as "&#N;", which is not what was typed.
+    if (Cp1251ToUtf8(bytes) != utf8) return NicknameProblem::BadCharacter;
+    if (bytes.find_first_of("<>|:") != std::string::npos || bytes.find("//") != std::string::npos)
+        return NicknameProblem::BadCharacter;
+    for (unsigned char c : bytes)
+        if (c < 0x20) return NicknameProblem::BadCharacter;
+    if (bytes.size() > 30) return NicknameProblem::TooLong;
+    return NicknameProblem::None;
+}
+
+std::string ChangeFlags(const OptionValues& a, const OptionValues& b) {
+    std::string flags;
+    if (a.nickname != b.nickname) flags += "IUSER;";
+    if (a.fullName != b.fullName || a.description != b.description || a.web != b.web || a.email != b.email)
+        flags += "IMAIN;";
+    if (a.avatar != b.avatar) flags += "IAVATAR;";
+    if (a.language != b.language) flags += "ILANGUAGE;";
+    if (a.skin != b.skin) flags += "ISKIN;";
+    if (a.soundOn != b.soundOn) flags += "ISOUND;";
+    return flags;
+}
+
+std::string MergeReload(const std::string& pending, const std::string& flags) {
+    // "0" is how an empty list has always been read.
+    std::string out = (pending == "0" || pending == " ") ? "" : pending;
+    if (!out.empty() && out.back() != ';') out += ';';
+    size_t start = 0;
+    while (start < flags.size()) {
+        size_t end = flags.find(';', start);
+        if (end == std::string::npos) end = flags.size();
+        const std::string flag = flags.substr(start, end - start);
+        if (!flag.empty() && (";" + out).find(";" + flag + ";") == std::string::npos) out += flag + ";";
+        start = end + 1;
+    }
+    return out;
+}
+
+}  // namespace zc

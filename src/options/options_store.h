@@ -1,0 +1,51 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace zc {
+
+// What the first pages of the editor show; texts are UTF-8 here and windows-1251 in the files.
+struct OptionValues {
+    std::string nickname;
+    std::string fullName;
+    std::string description;
+    std::string web;
+    std::string email;
+    std::string avatar;  // plain file name inside avatars/
+    std::string language;
+    std::string skin;
+    bool soundOn = false;
+};
+
+// The settings files of one program folder.
+class OptionsStore {
+public:
+    explicit OptionsStore(std::string root);
+    std::string SettingsFile() const;
+    std::string ProfileFile() const;
+    OptionValues Load() const;
+    // Writes only the values that differ and appends their change flags to RELOAD.
+    // False when a file could not be written.
+    bool Save(const OptionValues& before, const OptionValues& after) const;
+    std::vector<std::string> Languages() const;
+    std::vector<std::string> Skins() const;
+    // Editor caption from the chosen language's [MENUSTRINGS], or the fallback.
+    std::string Text(int number, const std::string& fallback) const;
+    const std::string& Root() const { return root_; }
+
+private:
+    std::string root_;
+};
+
+enum class NicknameProblem { None, Empty, TooLong, BadCharacter };
+
+// Nicknames travel in packet fields split by "||", ":" and "//end" and end up in pages.
+NicknameProblem CheckNickname(const std::string& utf8);
+
+// The change flags for what differs, each followed by ";".
+std::string ChangeFlags(const OptionValues& before, const OptionValues& after);
+
+// RELOAD with the new flags added; flags already waiting are kept once.
+std::string MergeReload(const std::string& pending, const std::string& flags);
+
+}  // namespace zc
