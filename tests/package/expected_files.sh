@@ -6,6 +6,7 @@ ZC_EXPECTED_FILES=(
   bin/zeltochat
   bin/zeltochat-cli
   bin/zeltorelay
+  bin/zeltooptions
   include/zeltochat/plugin_api.h
   share/zeltochat/data/plugins/tipbubble.so
   share/zeltochat/data/plugins/desktopnotify.so
@@ -59,6 +60,8 @@ PY
     grep -qxF "$key" "$desktop" || zc_fail "desktop entry lacks $key"
   done
   grep -q '^Comment=.' "$desktop" || zc_fail "desktop entry lacks a Comment"
+  # The chat runs the options launcher from its seeded folder, which keeps the file's mode.
+  [ -x "$prefix/share/zeltochat/data/option.cmd" ] || zc_fail "option.cmd is not executable"
   local meta=$prefix/share/metainfo/io.github.zeltochat.ZeltoChat.metainfo.xml
   grep -q '@[A-Z_]*@' "$meta" "$prefix/share/doc/zeltochat/copyright" && zc_fail "unfilled placeholder"
   grep -q '<launchable type="desktop-id">zeltochat.desktop</launchable>' "$meta" || zc_fail "metainfo not launchable"
