@@ -170,6 +170,14 @@ TEST_F(OptionsEditor, PickedAvatarIsCopiedAndStoredByName) {
     EXPECT_EQ(ReadBytes(root_ + "/avatars/me.png"), "\x89PNG picture");
     EXPECT_EQ(zc::OptionsStore(root_).Load().avatar, "me.png");
     EXPECT_NE(ReadBytes(Ini()).find("RELOAD=IAVATAR;\r\n"), std::string::npos);
+
+    // A picture that cannot be read replaces nothing: neither the file nor the setting.
+    zc::COptionsWindow again(root_);
+    ASSERT_TRUE(again.PickAvatar(elsewhere.path() + "/me.png.gone"));
+    WriteBytes(root_ + "/avatars/me.png.gone", "old picture");
+    EXPECT_FALSE(again.Save());
+    EXPECT_EQ(ReadBytes(root_ + "/avatars/me.png.gone"), "old picture");
+    EXPECT_EQ(zc::OptionsStore(root_).Load().avatar, "me.png");
 }
 
 TEST_F(OptionsEditor, ProgramRefusesWithoutTheAccessArgument) {
