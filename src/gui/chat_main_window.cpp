@@ -419,15 +419,19 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
 
 void ChatMainWindow::ShowChatModeMenu() {
     if (!chat_) return;
-    const LocalUser& user = chat_->User();
     QMenu menu(this);
+    AddModeItems(menu);
+    menu.exec(QCursor::pos());
+}
+
+void ChatMainWindow::AddModeItems(QMenu& menu) {
+    const LocalUser& user = chat_->User();
     for (int mode = 1; mode <= 4; ++mode) {
         QAction* item = menu.addAction(FromCp1251(user.modes[static_cast<size_t>(mode - 1)].text), this,
                                        [this, mode] { chat_->SetChatMode(mode); });
         item->setCheckable(true);
         item->setChecked(mode == user.mode);
     }
-    menu.exec(QCursor::pos());
 }
 
 void ChatMainWindow::ShowProfileMenu() {
@@ -449,14 +453,7 @@ void ChatMainWindow::ShowOwnMenu() {
     auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
     QMenu menu(this);
     // The mode; the nickname and the card are changed in the options editor.
-    QMenu* modes = menu.addMenu(text(60));
-    const LocalUser& user = chat_->User();
-    for (int mode = 1; mode <= 4; ++mode) {
-        QAction* item = modes->addAction(FromCp1251(user.modes[static_cast<size_t>(mode - 1)].text), this,
-                                         [this, mode] { chat_->SetChatMode(mode); });
-        item->setCheckable(true);
-        item->setChecked(mode == user.mode);
-    }
+    AddModeItems(*menu.addMenu(text(60)));
     menu.addAction(text(35), this, [this] { chat_->OnCommand(ID_OPTIONS); });
     menu.addAction(text(26), this, [this] { chat_->OnCommand(ID_SHOW_OWN_INFO); });
     if (chat_->Roster().IsMember(chat_->OwnId()))

@@ -62,6 +62,8 @@ public:
     // The skin's mode and profile buttons: the four modes, the current one checked; the
     // profiles, choosing one restarts the chat in it.
     void ShowChatModeMenu();
+    // The four modes by their texts, the current one checked.
+    void AddModeItems(QMenu& menu);
     // A group heading of the user list: a message, an alert or a sound signal to the group.
     void ShowGroupMenu(const std::string& group);
     void ShowProfileMenu();

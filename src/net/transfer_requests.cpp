@@ -27,6 +27,14 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// Asks the user for the avatar its packets name, and remembers both the ask and the user.
+bool SendAvatarRequest(ChatSession& chat, const CUserRecord& user, std::int64_t now) {
+    if (!chat.SendPacket(CMD_AVATAR_REQUEST, "", user.id)) return false;
+    chat.Asks().Asked(Kind::Avatar, user.id, user.avatar, now);
+    chat.Asks().NoteAvatarAsked(user.id);
+    return true;
+}
+
 std::string BaseName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -50,10 +58,7 @@ bool RequestAvatar(ChatSession& chat, const std::string& name) {
     const std::string id = PeerId(chat, name);
     const CUserRecord* user = id.empty() ? nullptr : chat.Roster().Find(id);
     if (!user || chat.CurrentTransfer() || !IsPlainFileName(user->avatar)) return false;
-    if (!chat.SendPacket(CMD_AVATAR_REQUEST, "", id)) return false;
-    chat.Asks().Asked(Kind::Avatar, id, user->avatar, chat.NowSeconds());
-    chat.Asks().NoteAvatarAsked(id);
-    return true;
+    return SendAvatarRequest(chat, *user, chat.NowSeconds());
 }
 
 bool RequestDesktop(ChatSession& chat, const std::string& name) {
@@ -92,10 +97,7 @@ bool AskForAMissingAvatar(ChatSession& chat, const std::string& avatarFolder) {
     for (const CUserRecord& user : chat.Roster().Entries()) {
         if (user.id == chat.OwnId() || chat.Asks().AvatarAskedBefore(user.id)) continue;
         if (!IsPlainFileName(user.avatar) || IsRegularFile(avatarFolder + "/" + user.avatar)) continue;
-        if (!chat.SendPacket(CMD_AVATAR_REQUEST, "", user.id)) return false;
-        chat.Asks().Asked(Kind::Avatar, user.id, user.avatar, now);
-        chat.Asks().NoteAvatarAsked(user.id);
-        return true;
+        return SendAvatarRequest(chat, user, now);
     }
     return false;
 }
