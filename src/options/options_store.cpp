@@ -11,15 +11,25 @@
 namespace fs = std::filesystem;
 
 namespace zc {
-namespace {
 
-std::string ReadText(const std::string& file, const char* section, const char* key, const char* fallback = "") {
+std::string ReadText(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& fallback) {
     return Cp1251ToUtf8(ValueOrDefault(ReadIniValue(file, section, key), fallback));
 }
 
-bool WriteText(const std::string& file, const char* section, const char* key, const std::string& utf8) {
+bool WriteText(const std::string& file, const std::string& section, const std::string& key, const std::string& utf8) {
     return WriteIniValue(file, section, key, Utf8ToCp1251(utf8));
 }
+
+bool FitsCodePage(const std::string& utf8) {
+    // A character outside the code page would be stored as "&#N;", which is not what was typed.
+    if (Cp1251ToUtf8(Utf8ToCp1251(utf8)) != utf8) return false;
+    for (unsigned char c : utf8)
+        if (c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+namespace {
 
 std::vector<std::string> Sorted(std::vector<std::string> names) {
     std::sort(names.begin(), names.end());
@@ -73,9 +83,14 @@ bool OptionsStore::Save(const OptionValues& before, const OptionValues& after) c
     put(p, "GLOBAL", "SKINSTHEME", before.skin, after.skin);
     if (before.soundOn != after.soundOn) ok = WriteIniValue(p, "GLOBAL", "SOUNDON", after.soundOn ? "1" : "0") && ok;
     // The flags go out even after a partial failure: what was written must still be re-read.
+    return AddReload(flags) && ok;
+}
+
+bool OptionsStore::AddReload(const std::string& flags) const {
+    if (flags.empty()) return true;
+    const std::string s = SettingsFile();
     const std::string pending = ReadIniValueLimited(s, "GLOBAL", "RELOAD", 99);
-    ok = WriteIniValue(s, "GLOBAL", "RELOAD", MergeReload(pending, flags)) && ok;
-    return ok;
+    return WriteIniValue(s, "GLOBAL", "RELOAD", MergeReload(pending, flags));
 }
 
 std::vector<std::string> OptionsStore::Languages() const {
@@ -97,10 +112,19 @@ std::vector<std::string> OptionsStore::Skins() const {
     return Sorted(names);
 }
 
+std::string OptionsStore::LanguageFile() const {
+    return root_ + "/language/lang_" + ReadLanguageName(SettingsFile()) + ".cfg";
+}
+
 std::string OptionsStore::Text(int number, const std::string& fallback) const {
-    const std::string file = root_ + "/language/lang_" + ReadLanguageName(SettingsFile()) + ".cfg";
-    const std::string key = "MSTR" + std::to_string(number);
-    return ReadText(file, "MENUSTRINGS", key.c_str(), fallback.c_str());
+    return ReadText(LanguageFile(), "MENUSTRINGS", "MSTR" + std::to_string(number), fallback);
+}
+
+std::string OptionsStore::ChatText(int number, const std::string& fallback) const {
+    std::string text = ReadText(LanguageFile(), "STRINGS", "STR" + std::to_string(number), fallback);
+    // The chat's texts often lead into a name ("Entered the chat:"); a caption has none.
+    while (!text.empty() && (text.back() == ':' || text.back() == ' ')) text.pop_back();
+    return text;
 }
 
 NicknameProblem CheckNickname(const std::string& utf8) {

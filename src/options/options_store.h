@@ -29,13 +29,26 @@ public:
     bool Save(const OptionValues& before, const OptionValues& after) const;
     std::vector<std::string> Languages() const;
     std::vector<std::string> Skins() const;
+    // Adds change flags to RELOAD; false when the settings file could not be written.
+    bool AddReload(const std::string& flags) const;
     // Editor caption from the chosen language's [MENUSTRINGS], or the fallback.
     std::string Text(int number, const std::string& fallback) const;
+    // One of the chat's own texts ([STRINGS]) as a caption, without a trailing colon.
+    std::string ChatText(int number, const std::string& fallback) const;
     const std::string& Root() const { return root_; }
 
 private:
+    std::string LanguageFile() const;
     std::string root_;
 };
+
+// One value as UTF-8 (the file holds windows-1251); empty or a single blank gives the fallback.
+std::string ReadText(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& fallback = "");
+// An empty text deletes the key.
+bool WriteText(const std::string& file, const std::string& section, const std::string& key, const std::string& utf8);
+// True when the text survives the code page and holds no control character.
+bool FitsCodePage(const std::string& utf8);
 
 enum class NicknameProblem { None, Empty, TooLong, BadCharacter };
 

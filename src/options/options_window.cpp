@@ -14,11 +14,14 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "options/options_groups_page.h"
+#include "options/options_modes_page.h"
+#include "options/options_network_page.h"
+#include "options/options_plugins_page.h"
+#include "options/options_sounds_page.h"
+
 namespace zc {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
 
 QComboBox* Choice(const std::vector<std::string>& names, const std::string& current, const char* objectName) {
     auto* box = new QComboBox;
@@ -41,9 +44,14 @@ QLineEdit* Field(const std::string& value, const char* objectName) {
 COptionsWindow::COptionsWindow(const std::string& root, QWidget* parent)
     : QWidget(parent), store_(root), saved_(store_.Load()) {
     setWindowTitle("ZeltoChat");
-    auto* tabs = new QTabWidget;
+    auto* tabs = tabs_ = new QTabWidget;
     tabs->addTab(BuildUserPage(), Tr(100, "User"));
     tabs->addTab(BuildGeneralPage(), Tr(101, "General"));
+    pages_ = {new COptionsNetworkPage(store_), new COptionsModesPage(store_), new COptionsSoundsPage(store_),
+              new COptionsGroupsPage(store_), new COptionsPluginsPage(store_)};
+    const QString names[] = {Tr(115, "Network"), Tr(116, "Modes"), Tr(117, "Sounds"), Tr(118, "Groups"),
+                             Tr(119, "Plug-ins")};
+    for (size_t i = 0; i < pages_.size(); ++i) tabs->addTab(pages_[i], names[i]);
 
     auto* save = new QPushButton(Tr(107, "Save"));
     save->setObjectName("save");
@@ -149,9 +157,18 @@ bool COptionsWindow::Save() {
         else
             nicknameError_->setText(Tr(111, "The nickname must not contain < > | : or //"));
         nicknameError_->show();
+        tabs_->setCurrentIndex(0);
         nickname_->setFocus();
         return false;
     }
+    // Every page is checked before anything is written, and the first wrong one is shown.
+    bool valid = true;
+    for (auto it = pages_.rbegin(); it != pages_.rend(); ++it)
+        if (!(*it)->Check()) {
+            tabs_->setCurrentWidget(*it);
+            valid = false;
+        }
+    if (!valid) return false;
     if (!avatarSource_.isEmpty()) {
         const QString target = QDir(Q(store_.Root())).filePath("avatars/" + avatar_->text());
         const bool same = QFileInfo(avatarSource_).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
@@ -179,6 +196,15 @@ bool COptionsWindow::Save() {
         return false;
     }
     saved_ = now;
+    std::string flags;
+    bool written = true;
+    for (COptionsPage* page : pages_) written = page->Write(flags) && written;
+    // What was written must still be re-read, even after a page failed.
+    written = store_.AddReload(flags) && written;
+    if (!written) {
+        status_->setText(Tr(112, "The settings could not be written"));
+        return false;
+    }
     status_->setText(Tr(113, "Saved"));
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <vector>
 
 #include "options/options_store.h"
 
@@ -8,10 +9,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTabWidget;
 
 namespace zc {
 
-// The editor's window: the user card and the general page, saved together.
+class COptionsPage;
+
+// The editor's window: the user card, the general page and the other pages, saved together.
 class COptionsWindow : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +33,8 @@ private:
 
     OptionsStore store_;
     OptionValues saved_;
+    QTabWidget* tabs_ = nullptr;
+    std::vector<COptionsPage*> pages_;
     QString avatarSource_;
     QLineEdit* nickname_ = nullptr;
     QLabel* nicknameError_ = nullptr;

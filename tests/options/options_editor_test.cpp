@@ -17,25 +17,14 @@
 #include "base/cp1251.h"
 #include "options/options_store.h"
 #include "options/options_window.h"
+#include "options_test_support.h"
 
 namespace fs = std::filesystem;
 namespace {
 
+using namespace zc::options_test;
+
 constexpr char kAccess[] = "qpLTX7!&*#^%wmvbn81627";
-
-std::string ReadBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteBytes(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
-}
-
-std::string Cp(const char* utf8) { return zc::Utf8ToCp1251(utf8); }
 
 class OptionsEditor : public ::testing::Test {
 protected:
@@ -48,10 +37,7 @@ protected:
                    Cp("Анна Петрова") + "\r\nWEB=\r\n  EMAIL =a@b.c\r\n[MODE1]\r\nTEXT=" + Cp("Здесь") + "\r\n";
         WriteBytes(Ini(), ini_);
         WriteBytes(Profile(), profile_);
-        WriteBytes(root_ + "/language/lang_english.cfg",
-                   ReadBytes(std::string(ZC_SOURCE_DIR) + "/data/language/lang_english.cfg"));
-        WriteBytes(root_ + "/language/lang_russian.cfg",
-                   ReadBytes(std::string(ZC_SOURCE_DIR) + "/data/language/lang_russian.cfg"));
+        CopyLanguages(root_);
         fs::create_directories(root_ + "/skins/skinthemes/def");
         fs::create_directories(root_ + "/skins/skinthemes/dark");
     }
@@ -66,12 +52,6 @@ protected:
     void ExpectUnchanged() {
         EXPECT_EQ(ReadBytes(Ini()), ini_);
         EXPECT_EQ(ReadBytes(Profile()), profile_);
-    }
-    static std::string Replace(std::string text, const std::string& from, const std::string& to) {
-        const size_t at = text.find(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        if (at != std::string::npos) text.replace(at, from.size(), to);
-        return text;
     }
 
     QTemporaryDir dir_;
