@@ -23,6 +23,7 @@ CliOptions ParseCliOptions(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") o.help = true;
         else if (arg == "--version") o.version = true;
         else if (arg == "--no-input") o.noInput = true;
+        else if (arg == "--doctor") o.doctor = true;
         else if (valueOf(i, "--root", o.root)) {}
         else if (valueOf(i, "--dump-pages", o.dumpPagesDir)) {}
         else o.error = "unknown argument " + arg;
@@ -32,6 +33,7 @@ CliOptions ParseCliOptions(int argc, char** argv) {
 
 std::string CliUsageText() {
     return "Usage: zeltochat-cli [--root DIR] [--dump-pages DIR] [--no-input]\n"
+           "       zeltochat-cli [--root DIR] --doctor\n"
            "\n"
            "ZeltoChat in a terminal: the same chat as the desktop program, without windows.\n"
            "Every line the chat shows is printed to standard output as plain UTF-8 text, one\n"
@@ -54,6 +56,9 @@ std::string CliUsageText() {
            "                     chat last wrote it to DIR/<page>.html (chat, second,\n"
            "                     userlist, board, smiles), in the pages' windows-1251\n"
            "  --no-input         do not read standard input; run until SIGTERM or SIGINT\n"
+           "  --doctor           check the connection (interface, route, port, the other\n"
+           "                     copies, firewall, relay, transfer port), one line a check,\n"
+           "                     and exit: 0 when chatting works, 1 when it does not\n"
            "  -h, --help         show this text\n"
            "  --version          show the version\n"
            "\n"

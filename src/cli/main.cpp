@@ -22,6 +22,7 @@
 #include "cli/terminal_transfer_window.h"
 #include "cli/terminal_views.h"
 #include "cli/timer_watch.h"
+#include "doctor/doctor.h"
 #include "qt/posix_system_facts.h"
 #include "qt/posix_transfer_sockets.h"
 #include "qt/program_folders.h"
@@ -145,6 +146,17 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
 }
 
 }  // namespace
+// The connection check for the profile of the program folder we are in.
+int RunDoctorLines() {
+    zc::doctor::DoctorOptions doctor;
+    doctor.net = zc::doctor::ReadProfileNetSettings();
+    const auto lines = zc::doctor::RunDoctor(doctor, [](const zc::doctor::CheckLine& line) {
+        std::printf("%s\n", zc::doctor::FormatLine(line).c_str());
+        std::fflush(stdout);
+    });
+    return zc::doctor::ChatWorks(lines) ? 0 : 1;
+}
+
 
 // Started with a standard descriptor closed, the first socket we open would take its number
 // and be read as typed input or written with chat lines.
@@ -198,4 +210,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     return RunChat(argc, argv, resolved, root.path, startDir, facts);
+    if (options.doctor) return RunDoctorLines();
 }
