@@ -48,4 +48,15 @@ bool IsGroupRange(const std::string& text) {
     return dash != std::string::npos && IsIpv4Text(text.substr(0, dash)) && IsIpv4Text(text.substr(dash + 1));
 }
 
+GroupProblem CheckGroups(const GroupValues& v, size_t& row) {
+    bool gap = false;
+    for (row = 0; row < kGroupRows; ++row) {
+        const bool named = !v.names[row].empty();
+        if (!IsGroupName(v.names[row]) || (named && gap)) return GroupProblem::Name;
+        if (!IsGroupRange(v.ranges[row]) || (!named && !v.ranges[row].empty())) return GroupProblem::Range;
+        gap = gap || !named;
+    }
+    return GroupProblem::None;
+}
+
 }  // namespace zc

@@ -23,4 +23,10 @@ bool IsGroupName(const std::string& utf8);
 // Empty, or two IPv4 addresses joined by "-".
 bool IsGroupRange(const std::string& text);
 
+enum class GroupProblem { None, Name, Range };
+// The first row the chat would not read as shown: a bad name, a name below an empty row (the
+// chat closes such gaps, so every later range would belong to the name above), a bad range, or
+// a range beside no name. row is set to that row.
+GroupProblem CheckGroups(const GroupValues& values, size_t& row);
+
 }  // namespace zc

@@ -43,19 +43,18 @@ GroupValues COptionsGroupsPage::Current() const {
 
 bool COptionsGroupsPage::Check() {
     error_->hide();
-    const GroupValues v = Current();
-    for (size_t i = 0; i < kGroupRows; ++i) {
-        const bool nameOk = IsGroupName(v.names[i]);
-        if (nameOk && IsGroupRange(v.ranges[i])) continue;
-        const QString why = nameOk ? Tr(147, "A range is two IPv4 addresses joined by \"-\", for example "
-                                             "192.168.0.1-192.168.0.99")
-                                   : Tr(148, "A group name has at least 2 characters and no control characters");
-        error_->setText(QString::number(i) + ": " + why);
-        error_->show();
-        table_->setCurrentCell(static_cast<int>(i), nameOk ? 1 : 0);
-        return false;
-    }
-    return true;
+    size_t row = 0;
+    const GroupProblem problem = CheckGroups(Current(), row);
+    if (problem == GroupProblem::None) return true;
+    const QString why = problem == GroupProblem::Range
+                            ? Tr(147, "A range is two IPv4 addresses joined by \"-\", for example "
+                                      "192.168.0.1-192.168.0.99, beside a group name")
+                            : Tr(148, "A group name has at least 2 characters, no control characters and no empty row "
+                                      "above it");
+    error_->setText(QString::number(row) + ": " + why);
+    error_->show();
+    table_->setCurrentCell(static_cast<int>(row), problem == GroupProblem::Range ? 1 : 0);
+    return false;
 }
 
 bool COptionsGroupsPage::Write(std::string& flags) {

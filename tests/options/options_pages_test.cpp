@@ -183,9 +183,12 @@ TEST_F(OptionsPages, InvalidFieldWritesNothingAndSaysWhyBesideIt) {
         {"server", "10.0.0.256", "serverError", 2},
         {"modeText3", "<b>", "modeText3Error", 3},
         {"modeText1", "a|b", "modeText1Error", 3},
-        {"groups/1", "10.0.0.1", "groupsError", 5},
-        {"groups/1", "10.0.0.1-10.0.0.300", "groupsError", 5},
-        {"groups/0", "x", "groupsError", 5},
+        // Table cells as groups/<row>/<column>; only row 0 has a name.
+        {"groups/0/1", "10.0.0.1", "groupsError", 5},
+        {"groups/0/1", "10.0.0.1-10.0.0.300", "groupsError", 5},
+        {"groups/0/0", "x", "groupsError", 5},
+        {"groups/1/1", "10.0.1.1-10.0.1.99", "groupsError", 5},  // a range beside no name
+        {"groups/3/0", "Office", "groupsError", 5},             // below empty rows
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " = " + c.value);
@@ -195,7 +198,7 @@ TEST_F(OptionsPages, InvalidFieldWritesNothingAndSaysWhyBesideIt) {
         Child<QCheckBox>(w, "plugin:tipbubble.so")->setChecked(false);
         const std::string field = c.field;
         if (field.rfind("groups/", 0) == 0) {
-            Child<QTableWidget>(w, "groups")->item(3, field == "groups/1" ? 1 : 0)->setText(c.value);
+            Child<QTableWidget>(w, "groups")->item(field[7] - '0', field[9] - '0')->setText(QString::fromUtf8(c.value));
         } else {
             Child<QLineEdit>(w, c.field)->setText(QString::fromUtf8(c.value));
         }
