@@ -145,7 +145,6 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     return status;
 }
 
-}  // namespace
 // The connection check for the profile of the program folder we are in.
 int RunDoctorLines() {
     zc::doctor::DoctorOptions doctor;
@@ -157,6 +156,7 @@ int RunDoctorLines() {
     return zc::doctor::ChatWorks(lines) ? 0 : 1;
 }
 
+}  // namespace
 
 // Started with a standard descriptor closed, the first socket we open would take its number
 // and be read as typed input or written with chat lines.
@@ -209,6 +209,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zeltochat-cli: cannot enter %s\n", root.path.c_str());
         return 1;
     }
-    return RunChat(argc, argv, resolved, root.path, startDir, facts);
     if (options.doctor) return RunDoctorLines();
+    return RunChat(argc, argv, resolved, root.path, startDir, facts);
 }
