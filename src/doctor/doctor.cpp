@@ -1,0 +1,54 @@
+#include "doctor/doctor.h"
+
+#include "base/settings.h"
+#include "doctor/firewall_check.h"
+#include "doctor/group_probe.h"
+#include "doctor/interface_check.h"
+#include "doctor/peer_answers.h"
+#include "doctor/relay_probe.h"
+#include "doctor/route_check.h"
+#include "doctor/transfer_port_check.h"
+
+namespace zc::doctor {
+
+CNetSettings ReadProfileNetSettings() { return ReadNetSettings("profiles/" + ReadProfileName() + ".cfg"); }
+
+std::vector<CheckLine> RunDoctor(const DoctorOptions& o, const std::function<void(const CheckLine&)>& onLine) {
+    std::vector<CheckLine> lines;
+    auto add = [&](CheckLine line) {
+        if (onLine) onLine(line);
+        lines.push_back(std::move(line));
+    };
+    const CNetSettings& net = o.net;
+    const bool relay = net.useServer != 0;
+    const int waitSeconds = o.waitMs / 1000;
+
+    const std::vector<InterfaceAddress> all = ListIpv4Interfaces();
+    const ChosenInterface chosen = ChooseInterface(all, net.interfaceAddr);
+    add(CheckInterface(chosen, net.interfaceAddr, all));
+    const DoctorIdentity me = NewDoctorIdentity(chosen.found ? chosen.chosen.address : "");
+    PeerAnswers answers(me.id, o.ownIds);
+
+    if (!relay) {
+        add(CheckRoute(LookUpRoute(net.group), net.group, chosen));
+        GroupProbe probe({net.group, net.port, net.ttl, net.interfaceAddr});
+        add(probe.Open());
+        if (probe.IsOpen()) {
+            add(probe.SendWhoAndListen(WhoBytes(me), answers, o.waitMs));
+            add(answers.Line(net.ttl, waitSeconds, false));
+        }
+    } else {
+        bool reached = false;
+        add(ProbeRelay(net.server, net.serverPort, WhoBytes(me), answers, o.waitMs, reached));
+        if (reached) add(answers.Line(net.ttl, waitSeconds, true));
+    }
+
+    std::vector<WatchedPort> ports;
+    if (!relay) ports.push_back({"udp", net.port});
+    ports.push_back({"tcp", net.filePort});
+    add(CheckFirewall(ReadFirewall(ports), relay ? 0 : net.port, net.filePort));
+    add(CheckTransferPort(net.filePort));
+    return lines;
+}
+
+}  // namespace zc::doctor

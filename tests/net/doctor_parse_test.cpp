@@ -1,0 +1,285 @@
+// The connection check's parts that need no network: the firewall and route readers on
+// captured outputs, the answers to our WHO, and the verdicts they lead to.
+#include <gtest/gtest.h>
+
+#include "doctor/doctor_report.h"
+#include "doctor/firewall_check.h"
+#include "doctor/interface_check.h"
+#include "doctor/peer_answers.h"
+#include "doctor/route_check.h"
+#include "net/chat_packet.h"
+#include "net/commands.h"
+#include "net/subst_codec.h"
+
+namespace zc::doctor {
+namespace {
+
+const std::vector<WatchedPort> kPorts = {{"udp", 9010}, {"tcp", 9012}};
+
+// "nft list ruleset" as nftables 1.0.6 prints it; the comment holds braces and a "drop".
+const char kNftRuleset[] = R"(table inet filter {
+	chain input {
+		type filter hook input priority filter; policy drop;
+		ct state established,related accept
+		iif "lo" accept
+		tcp dport { 22, 9000-9020 } accept comment "ssh and chat files { drop }"
+		udp dport 9010 counter packets 0 bytes 0 reject
+	}
+
+	chain forward {
+		type filter hook forward priority filter; policy accept;
+		udp dport 9010 drop
+	}
+
+	chain output {
+		type filter hook output priority filter; policy accept;
+		udp dport != 9010 drop
+	}
+}
+table ip nat {
+	set blocked {
+		type inet_service
+		elements = { 9010, 9012 }
+	}
+
+	chain pre {
+		type nat hook prerouting priority dstnat; policy accept;
+		udp dport @blocked drop
+	}
+}
+)";
+
+TEST(DoctorFirewall, NftRulesetFindsOnlyTheRuleThatDropsOurPort) {
+    const std::vector<PortBlock> blocks = ParseNftRuleset(kNftRuleset, kPorts);
+    // Forward chains, "!=" and named sets are not ours to judge; tcp 9012 is accepted by the
+    // range before the policy could drop it.
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].where, "inet filter input");
+    EXPECT_EQ(blocks[0].hook, "input");
+    EXPECT_EQ(blocks[0].port.proto, "udp");
+    EXPECT_EQ(blocks[0].port.port, 9010);
+    EXPECT_FALSE(blocks[0].byPolicy);
+}
+
+TEST(DoctorFirewall, NftPolicyRangesProtocolsAndJumpedToChains) {
+    const std::string policyOnly = "table ip filter {\n\tchain INPUT {\n"
+                                   "\t\ttype filter hook input priority filter; policy drop;\n"
+                                   "\t\tudp dport 9005-9015 accept\n\t}\n}\n";
+    std::vector<PortBlock> blocks = ParseNftRuleset(policyOnly, kPorts);
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].where, "ip filter INPUT");
+    EXPECT_EQ(blocks[0].port.proto, "tcp");
+    EXPECT_TRUE(blocks[0].byPolicy);
+
+    // th dport belongs to the protocol named before it; a regular chain has no hook.
+    const std::string mixed = "table inet t {\n\tchain lan {\n"
+                              "\t\tmeta l4proto tcp th dport 9010 drop\n"
+                              "\t\tmeta l4proto udp th dport { 9001, 9010 } reject\n"
+                              "\t\ttcp dport 9013 drop\n\t}\n}\n";
+    blocks = ParseNftRuleset(mixed, kPorts);
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].where, "inet t lan");
+    EXPECT_EQ(blocks[0].hook, "");
+    EXPECT_EQ(blocks[0].port.proto, "udp");
+
+    // An accept further down does not undo an earlier drop.
+    const std::string dropFirst = "table inet f {\n\tchain input {\n"
+                                  "\t\ttype filter hook input priority 0; policy accept;\n"
+                                  "\t\tudp dport 9010 drop\n\t\tudp dport 9010 accept\n\t}\n}\n";
+    EXPECT_EQ(ParseNftRuleset(dropFirst, kPorts).size(), 1u);
+    EXPECT_TRUE(ParseNftRuleset("", kPorts).empty());
+}
+
+TEST(DoctorFirewall, IptablesRules) {
+    const char rules[] = "-P INPUT DROP\n-P FORWARD ACCEPT\n-P OUTPUT ACCEPT\n"
+                         "-A INPUT -i lo -j ACCEPT\n"
+                         "-A INPUT -p tcp -m multiport --dports 22,9000:9020 -j ACCEPT\n"
+                         "-A INPUT -p udp -m udp --dport 9010 -j REJECT --reject-with icmp-port-unreachable\n"
+                         "-A FORWARD -p udp -m udp --dport 9010 -j DROP\n"
+                         "-A OUTPUT -p udp -m udp ! --dport 9010 -j DROP\n";
+    std::vector<PortBlock> blocks = ParseIptablesRules(rules, kPorts);
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].where, "INPUT");
+    EXPECT_EQ(blocks[0].port.port, 9010);
+    EXPECT_FALSE(blocks[0].byPolicy);
+
+    blocks = ParseIptablesRules("-P INPUT DROP\n-A INPUT -p udp --dport 9010 -j ACCEPT\n"
+                                "-A OUTPUT -p tcp --dport 9012 -j DROP\n",
+                                kPorts);
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[0].where, "OUTPUT");
+    EXPECT_EQ(blocks[0].hook, "output");
+    EXPECT_EQ(blocks[1].port.proto, "tcp");
+    EXPECT_TRUE(blocks[1].byPolicy);
+}
+
+TEST(DoctorFirewall, Verdicts) {
+    EXPECT_EQ(FormatLine(CheckFirewall({}, 9010, 9012)),
+              "[warn] firewall: cannot read the firewall rules - run the check as root to see them");
+    FirewallRead read{true, "nftables", {}};
+    EXPECT_EQ(FormatLine(CheckFirewall(read, 9010, 9012)), "[ok] firewall: no rule drops udp port 9010 or tcp port 9012");
+    EXPECT_EQ(FormatLine(CheckFirewall(read, 0, 9012)), "[ok] firewall: no rule drops tcp port 9012");
+
+    // The chat port is what matters, even when listed after the transfer port.
+    read.blocks = {{"inet filter input", "input", {"tcp", 9012}, false},
+                   {"inet filter input", "input", {"udp", 9010}, false}};
+    EXPECT_EQ(FormatLine(CheckFirewall(read, 9010, 9012)),
+              "[fail] firewall: nftables drops udp port 9010 (inet filter input) and 1 more - allow it: nft insert "
+              "rule inet filter input udp dport 9010 accept");
+    read.blocks.pop_back();
+    EXPECT_EQ(FormatLine(CheckFirewall(read, 9010, 9012)),
+              "[warn] firewall: nftables drops tcp port 9012 (inet filter input) - files cannot come in; allow it: nft "
+              "insert rule inet filter input tcp dport 9012 accept");
+    read = {true, "iptables", {{"INPUT", "input", {"udp", 9010}, true}}};
+    EXPECT_EQ(FormatLine(CheckFirewall(read, 9010, 9012)),
+              "[warn] firewall: iptables drops by default udp port 9010 (INPUT) - allow it: iptables -I INPUT -p udp "
+              "--dport 9010 -j ACCEPT");
+}
+
+TEST(DoctorRoute, IpRouteGetOutputs) {
+    RouteAnswer r = ParseIpRouteGet("multicast 225.0.0.1 dev veth1 src 10.77.0.1 rt_offload_failed uid 0 \n"
+                                    "    cache <mc> \n");
+    EXPECT_TRUE(r.known && r.found);
+    EXPECT_EQ(r.device, "veth1");
+    EXPECT_EQ(r.source, "10.77.0.1");
+    r = ParseIpRouteGet("multicast 225.0.0.1 via 192.168.1.1 dev eth0 src 192.168.1.5 uid 1000 \n");
+    EXPECT_EQ(r.device, "eth0");
+    r = ParseIpRouteGet("RTNETLINK answers: Network is unreachable\n");
+    EXPECT_TRUE(r.known);
+    EXPECT_FALSE(r.found);
+    r = ParseIpRouteGet("blackhole 225.0.0.1 dev lo uid 0\n");
+    EXPECT_TRUE(r.known);
+    EXPECT_FALSE(r.found);
+    EXPECT_FALSE(ParseIpRouteGet("").known);
+}
+
+TEST(DoctorRoute, ProcNetRouteLongestPrefixWins) {
+    const std::string header = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
+    const std::string defaultRoute = "eth0\t00000000\t0200090A\t0003\t0\t0\t0\t00000000\t0\t0\t0\n";
+    const std::string lan = "eth0\t0000090A\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";
+    const std::string groupOnLo = "lo\t000000E0\t00000000\t0001\t0\t0\t0\t000000F0\t0\t0\t0\n";
+    const std::string rejected = "lo\t000000E0\t00000000\t0201\t0\t0\t0\t000000F0\t0\t0\t0\n";
+
+    RouteAnswer r = ParseProcNetRoute(header + defaultRoute + lan, "225.0.0.1");
+    EXPECT_TRUE(r.found);
+    EXPECT_EQ(r.device, "eth0");
+    r = ParseProcNetRoute(header + defaultRoute + groupOnLo + lan, "225.0.0.1");
+    EXPECT_EQ(r.device, "lo");
+    r = ParseProcNetRoute(header + lan + rejected, "225.0.0.1");
+    EXPECT_TRUE(r.known);
+    EXPECT_FALSE(r.found);
+    EXPECT_FALSE(ParseProcNetRoute(lan, "225.0.0.1").known);
+}
+
+TEST(DoctorRoute, Verdicts) {
+    ChosenInterface chosen{true, {"veth1", "10.77.0.1", true, true, false, true}, false};
+    const RouteAnswer none{true, false, "", ""};
+    const RouteAnswer viaEth0{true, true, "eth0", ""};
+    EXPECT_EQ(FormatLine(CheckRoute(none, "225.0.0.1", chosen)),
+              "[fail] route: no route to 225.0.0.1 - add one: ip route add 224.0.0.0/4 dev veth1");
+    EXPECT_EQ(FormatLine(CheckRoute(viaEth0, "225.0.0.1", chosen)),
+              "[warn] route: 225.0.0.1 goes through eth0, not veth1 - set INTERFACE in [NETWORK] of the profile to "
+              "the address the other computers see");
+    EXPECT_EQ(FormatLine(CheckRoute({true, true, "veth1", ""}, "225.0.0.1", chosen)),
+              "[ok] route: 225.0.0.1 goes through veth1");
+    // INTERFACE makes the chat send through its card whatever the routes say.
+    chosen.pinned = true;
+    EXPECT_EQ(FormatLine(CheckRoute(none, "225.0.0.1", chosen)), "[ok] route: INTERFACE sends 225.0.0.1 through veth1");
+    EXPECT_EQ(CheckRoute({}, "225.0.0.1", chosen).verdict, Verdict::Warn);
+}
+
+TEST(DoctorInterface, ChoiceAndVerdicts) {
+    const std::vector<InterfaceAddress> all = {{"lo", "127.0.0.1", true, true, true, true},
+                                               {"eth0", "192.168.1.5", false, false, false, true},
+                                               {"wlan0", "10.0.0.7", true, true, false, true},
+                                               {"eth1", "10.1.0.2", true, false, false, false}};
+    ChosenInterface c = ChooseInterface(all, "0.0.0.0");
+    ASSERT_TRUE(c.found);
+    EXPECT_EQ(c.chosen.name, "wlan0");
+    EXPECT_EQ(FormatLine(CheckInterface(c, "0.0.0.0", all)), "[ok] interface: wlan0 10.0.0.7 is up");
+
+    c = ChooseInterface(all, "192.168.1.5");
+    EXPECT_EQ(FormatLine(CheckInterface(c, "192.168.1.5", all)),
+              "[fail] interface: eth0 192.168.1.5 is down - bring it up: ip link set eth0 up");
+    c = ChooseInterface(all, "10.1.0.2");
+    EXPECT_EQ(CheckInterface(c, "10.1.0.2", all).verdict, Verdict::Fail);
+    c = ChooseInterface(all, "10.9.9.9");
+    EXPECT_FALSE(c.found);
+    EXPECT_EQ(FormatLine(CheckInterface(c, "10.9.9.9", all)),
+              "[fail] interface: no interface has the address 10.9.9.9 (INTERFACE) - set INTERFACE in [NETWORK] of the "
+              "profile to one of: 10.0.0.7, 10.1.0.2");
+    c = ChooseInterface({all[0]}, "");
+    EXPECT_EQ(CheckInterface(c, "", {all[0]}).verdict, Verdict::Warn);
+}
+
+std::string Wire(const std::string& id, const std::string& name, int command, const std::string& ip = "10.0.0.2") {
+    CSubstCodec codec;
+    codec.SetTables(SubstTableA(), SubstTableB());
+    return codec.EncodeText(*BuildPacketText({ip, id, name, "", 0}, command, "1:Available", kEveryone));
+}
+
+TEST(DoctorPeers, AnswersAreCountedOnceAndOurOwnWhoIsRecognised) {
+    const DoctorIdentity me = NewDoctorIdentity("10.0.0.1");
+    ASSERT_EQ(me.id.size(), 12u);
+    PeerAnswers answers(me.id, {"CHATITSELF01"});
+    // Our own WHO as the group hands it back.
+    const std::string who = WhoBytes(me);
+    ASSERT_EQ(who.back(), '\0');
+    EXPECT_FALSE(answers.OwnWhoSeen());
+    answers.Offer(who.substr(0, who.size() - 1), "10.0.0.1", 8);
+    EXPECT_TRUE(answers.OwnWhoSeen());
+    EXPECT_EQ(answers.Count(), 0u);
+
+    answers.Offer(Wire("0A0B0C0D0E0F", "Bob", CMD_HERE), "10.0.0.2", 8);
+    answers.Offer(Wire("0A0B0C0D0E0F", "Bob", CMD_HERE), "10.0.0.2", 8);
+    answers.Offer(Wire("0A0B0C0D0E0F", "Bob", CMD_ACTIVE), "10.0.0.2", 8);
+    answers.Offer(Wire("CHATITSELF01", "Me", CMD_HERE), "10.0.0.1", 8);  // the chat we run in
+    answers.Offer(Wire("111111111111", "Eve\x1b[2J\n\x07", CMD_HERE), "10.2.0.9", 61);
+    answers.Offer("garbage without a terminator", "10.0.0.3", 8);
+    EXPECT_EQ(answers.Count(), 2u);
+    EXPECT_EQ(FormatLine(answers.Line(8, 3, false)),
+              "[ok] peers: 2 other copies answered within 3 s\n"
+              "       Bob 10.0.0.2, same network\n"
+              "       Eve[2J 10.2.0.9, 3 hops");
+    // Over the relay the address is the packet's own and no TTL tells the distance.
+    PeerAnswers relayed(me.id, {});
+    relayed.Offer(Wire("222222222222", "Carol", CMD_HERE, "10.5.0.5"), "", -1);
+    EXPECT_EQ(FormatLine(relayed.Line(8, 3, true)), "[ok] peers: 1 other copy answered within 3 s\n       Carol 10.5.0.5");
+    EXPECT_EQ(FormatLine(PeerAnswers(me.id, {}).Line(8, 3, true)),
+              "[warn] peers: no other copy answered within 3 s - start the chat on another computer with the same relay");
+}
+
+TEST(DoctorPeers, ListIsBoundedAndHopsFollowTheUsualStarts) {
+    PeerAnswers answers("ABCDEFABCDEF", {});
+    for (int i = 0; i < 60; ++i) {
+        char id[13];
+        std::snprintf(id, sizeof id, "%012d", i);
+        answers.Offer(Wire(id, "user" + std::to_string(i), CMD_HERE), "10.0.0.9", 8);
+    }
+    const CheckLine line = answers.Line(8, 3, false);
+    ASSERT_EQ(line.details.size(), PeerAnswers::kMaxListed + 1);
+    EXPECT_EQ(line.details.front(), "user0 10.0.0.9, same network");
+    EXPECT_EQ(line.details.back(), "... and 10 more");
+
+    EXPECT_EQ(HopsFromTtl(8, 8), 0);
+    EXPECT_EQ(HopsFromTtl(5, 8), 3);
+    EXPECT_EQ(HopsFromTtl(60, 8), 4);
+    EXPECT_EQ(HopsFromTtl(127, 8), 1);
+    EXPECT_EQ(HopsFromTtl(250, 32), 5);
+    EXPECT_EQ(HopsFromTtl(-1, 8), -1);
+    EXPECT_EQ(HopsFromTtl(0, 8), -1);
+}
+
+TEST(DoctorReport, LinesTextsAndExitVerdict) {
+    CheckLine line = Fail("relay", "10.0.0.4 port 9011 refuses connections", "start it");
+    EXPECT_EQ(FormatLine(line), "[fail] relay: 10.0.0.4 port 9011 refuses connections - start it");
+    EXPECT_EQ(FormatLine(Ok("loop", "fine")), "[ok] loop: fine");
+    EXPECT_TRUE(ChatWorks({Ok("a", "b"), Warn("c", "d", "e")}));
+    EXPECT_FALSE(ChatWorks({Ok("a", "b"), line}));
+    // A stranger's name: no control bytes, windows-1251 shown as UTF-8, long names cut.
+    EXPECT_EQ(PrintableText("\xcf\xe5\xf2\xff\r\n"), "\xd0\x9f\xd0\xb5\xd1\x82\xd1\x8f");
+    EXPECT_EQ(PrintableText(std::string(50, 'x'), 40), std::string(40, 'x') + "...");
+}
+
+}  // namespace
+}  // namespace zc::doctor
