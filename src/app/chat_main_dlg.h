@@ -235,6 +235,8 @@ public:
     // Files, avatars, desktop pictures and information cards between users.
     // A command of the user menu about the named user.
     void OnUserCommand(int command, const std::string& name);
+    // A sound file played at once, as an event would play it.
+    void PlaySoundFile(const std::string& path);
     bool OfferFileTo(const std::string& name, const std::string& path);
     bool TransferRunning() const;
     void CancelTransfer();

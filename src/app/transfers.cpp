@@ -86,6 +86,10 @@ void CChatMainDlg::OnUserCommand(int command, const std::string& name) {
             if (!ip.empty() && p_.shell) p_.shell->OpenDocument((command == ID_USER_WEB ? "http://" : "smb://") + ip + "/");
             break;
         }
+        // Every ignore item, by name or by address, puts the user on the list or takes him off.
+        case ID_USER_IGNORE:
+        case ID_USER_IGNORE_NAME:
+        case ID_USER_IGNORE_IP: ToggleIgnore(name); break;
         case ID_USER_SENDFILE:
             if (p_.dialogs && !TransferRunning())
                 p_.dialogs->PickFileToSend(language_.LangString(104),
@@ -93,6 +97,10 @@ void CChatMainDlg::OnUserCommand(int command, const std::string& name) {
             break;
         default: break;
     }
+}
+
+void CChatMainDlg::PlaySoundFile(const std::string& path) {
+    if (p_.shell) p_.shell->PlaySound(path);
 }
 
 bool CChatMainDlg::OfferFileTo(const std::string& name, const std::string& path) { return OfferFile(*this, name, path); }

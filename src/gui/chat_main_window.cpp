@@ -26,6 +26,7 @@
 #include "base/cp1251.h"
 #include "gui/input_box.h"
 #include "gui/user_list_drop.h"
+#include "gui/user_override_dialogs.h"
 #include "gui/web/zelto_chat_text.h"
 #include "platform/window_commands.h"
 #include "qt/virtual_keys.h"
@@ -374,6 +375,7 @@ void ChatMainWindow::AddPluginMenu(QMenu& menu) {
 void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     if (!chat_ || picked.empty()) return;
     const std::string name = chat_->Roster().NameOf(picked);
+    const std::string ip = chat_->Roster().IpOfName(name);
     const LanguageTable& lang = chat_->Language();
     auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
     auto compose = [this, name](const char* keyword) {
@@ -381,38 +383,64 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
         FocusInput();
     };
     QMenu menu(this);
-    menu.addAction(text(27), this, [compose] { compose("MSG"); });
-    menu.addAction(text(21), this, [compose] { compose("ALERT"); });
-    menu.addAction(text(29), this, [this, name] { chat_->SendChatMessage("SOUND->" + name); });
-    if (!chat_->Roster().IsMember(picked))
-        menu.addAction(text(23), this, [this, name] { chat_->InviteToConference(name); });
-    menu.addSeparator();
-    auto request = [this, name](int command) { chat_->OnUserCommand(command, name); };
-    menu.addAction(text(25), this, [request] { request(ID_USER_PROCLIST); });
-    menu.addAction(text(26), this, [request] { request(ID_USER_SYSINFO); });
-    // One transfer at a time: its items come back when it has ended.
-    if (!chat_->TransferRunning()) {
+    // Each item carries its command number.
+    auto item = [&menu, this](QMenu& into, const QString& caption, int command, auto run) {
+        QAction* action = into.addAction(caption, this, run);
+        action->setData(command);
+        return action;
+    };
+    item(menu, text(27), ID_USER_MESSAGE, [compose] { compose("MSG"); });
+    item(menu, text(21), ID_USER_ALERT, [compose] { compose("ALERT"); });
+    item(menu, text(29), ID_USER_SOUND_SIGNAL, [this, name] { chat_->SendChatMessage("SOUND->" + name); });
+    if (!chat_->Roster().IsMember(picked)) {
         menu.addSeparator();
-        menu.addAction(text(24), this, [request] { request(ID_USER_AVATAR); });
-        menu.addAction(text(102), this, [request] { request(ID_USER_DESKTOP); });
-        menu.addAction(text(104), this, [request] { request(ID_USER_SENDFILE); });
+        item(menu, text(23), ID_USER_INVITE, [this, name] { chat_->InviteToConference(name); });
     }
-    menu.addSeparator();
-    menu.addAction(text(7), this, [request] { request(ID_USER_SHARES); });
-    menu.addAction(text(8), this, [request] { request(ID_USER_WEB); });
-    menu.addSeparator();
-    menu.addAction(text(10) + " " + FromCp1251(name), this, [this, name] { chat_->ToggleIgnore(name); });
     const auto& groups = chat_->Roster().GroupNames();
     if (chat_->User().groupsOn && !groups.empty()) {
+        menu.addSeparator();
         QMenu* sub = menu.addMenu(text(17));
-        for (size_t i = 0; i < groups.size(); ++i)
-            sub->addAction(FromCp1251(groups[i]), this, [this, picked, i] {
+        for (size_t i = 0; i < groups.size() && ID_USER_GROUP_FIRST + static_cast<int>(i) <= ID_USER_GROUP_LAST; ++i)
+            item(*sub, FromCp1251(groups[i]), ID_USER_GROUP_FIRST + static_cast<int>(i), [this, picked, i] {
                 if (AssignGroup(chat_->Roster(), chat_->User().ProfilePath(), picked, static_cast<int>(i)))
                     chat_->RebuildUserList();
             });
     }
     menu.addSeparator();
-    menu.addAction(text(20), this, [this] { chat_->RefreshPresence(); });
+    auto request = [this, name](int command) { chat_->OnUserCommand(command, name); };
+    const OverrideTexts texts{&lang, chat_->ProgramDir() + LanguageTable::FilePath(lang.Name())};
+    // Names that cannot be an ini key get no settings of their own.
+    item(menu, text(77), ID_USER_SOUNDS, [this, texts, name] {
+        COverrideSound dialog(texts, chat_->ProgramDir() + chat_->User().ProfilePath(), chat_->ProgramDir() + "sound", name,
+                              [this](const std::string& file) { chat_->PlaySoundFile(file); }, this);
+        dialog.exec();
+    })->setEnabled(!UserSoundKey(name, 0).empty());
+    item(menu, texts.Menu(kColoursMenuString, "Personal colours"), ID_USER_COLOURS, [this, texts, name] {
+        OverrideColor dialog(texts, chat_->ProgramDir() + chat_->User().ProfilePath(), name, this);
+        dialog.exec();
+    })->setEnabled(IsStorableColourName(name));
+    item(menu, text(25), ID_USER_PROCLIST, [request] { request(ID_USER_PROCLIST); });
+    item(menu, text(26), ID_USER_SYSINFO, [request] { request(ID_USER_SYSINFO); });
+    // One transfer at a time: its items come back when it has ended.
+    if (!chat_->TransferRunning()) {
+        menu.addSeparator();
+        item(menu, text(24), ID_USER_AVATAR, [request] { request(ID_USER_AVATAR); });
+        item(menu, text(102), ID_USER_DESKTOP, [request] { request(ID_USER_DESKTOP); });
+        item(menu, text(104), ID_USER_SENDFILE, [request] { request(ID_USER_SENDFILE); });
+    }
+    menu.addSeparator();
+    item(menu, text(7), ID_USER_SHARES, [request] { request(ID_USER_SHARES); });
+    item(menu, text(8), ID_USER_WEB, [request] { request(ID_USER_WEB); });
+    menu.addSeparator();
+    const bool ignored = chat_->IsIgnored(ip);
+    QAction* toggle = item(menu, text(ignored ? 51 : 50) + " " + text(53), ID_USER_IGNORE,
+                           [request] { request(ID_USER_IGNORE); });
+    toggle->setCheckable(true);
+    toggle->setChecked(ignored);
+    item(menu, text(10) + " " + FromCp1251(name), ID_USER_IGNORE_NAME, [request] { request(ID_USER_IGNORE_NAME); });
+    item(menu, text(10) + " " + FromCp1251(ip), ID_USER_IGNORE_IP, [request] { request(ID_USER_IGNORE_IP); });
+    menu.addSeparator();
+    item(menu, text(20), ID_USER_REFRESH, [this] { chat_->RefreshPresence(); });
     AddPluginMenu(menu);
     menu.exec(QCursor::pos());
 }

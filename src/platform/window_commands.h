@@ -39,6 +39,18 @@ enum WindowCommand : int {
 
 // The user menu's commands about one picked user.
 enum UserCommand : int {
+    ID_USER_MESSAGE = 52797,
+    ID_USER_ALERT = 52798,
+    ID_USER_INVITE = 52799,
+    ID_USER_SOUND_SIGNAL = 52800,
+    ID_USER_IGNORE_NAME = 52803,  // captioned with the user's name
+    ID_USER_IGNORE_IP = 52804,    // captioned with the user's address
+    ID_USER_IGNORE = 52805,       // checked while the user is ignored
+    ID_USER_REFRESH = 52806,
+    ID_USER_SOUNDS = 52825,   // the user's own event sounds
+    ID_USER_COLOURS = 52826,  // the user's name and message colours
+    ID_USER_GROUP_FIRST = 52869,  // + the group's index
+    ID_USER_GROUP_LAST = 52918,
     ID_USER_PROCLIST = 52801,
     ID_USER_SYSINFO = 52802,
     ID_USER_AVATAR = 52816,
