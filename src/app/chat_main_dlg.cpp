@@ -137,6 +137,7 @@ void CChatMainDlg::ShowFromTray() {
     p_.window.ShowNormal();
     p_.window.BringToFront();
     p_.timers.SetTimer(kFocusInputTimer, 200);
+    ClearUnread(user_.pageMode);
 }
 
 void CChatMainDlg::ActivateFromOtherCopy() { ShowFromTray(); }

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "platform/network.h"
 #include "platform/skin_chrome.h"
 #include "services/history.h"
+#include "services/history_search.h"
 #include "ui/html/chat_document.h"
 #include "ui/html/skin_host.h"
 #include "ui/html/skin_theme.h"
@@ -146,6 +148,23 @@ public:
     const SkinStyles& Styles() const { return styles_; }
     // Each line appended to a chat page, as it is appended.
     void SetChatLineListener(ChatLineListener listener);
+
+    // The history entries shown under the greeting at start, oldest first, and their caption.
+    const std::vector<HistoryEntry>& EarlierLines() const { return earlier_; }
+    std::string EarlierCaption() const;
+    // Every month's history, public and private, newest first.
+    std::vector<HistoryHit> FindInHistory(const std::string& query) const;
+    // Opens the history file that holds a found entry, as the history commands open theirs.
+    bool OpenHistoryFile(const HistoryHit& hit);
+    // Messages that came while their page was not in view; showing the page clears its count.
+    int Unread(PageMode page) const;
+    int UnreadTotal() const;
+    // The tray's tool tip: the title, and the unread count after it when there is one.
+    std::string TrayTip() const;
+    // Called whenever a count changes.
+    void SetUnreadListener(std::function<void()> listener);
+    // A caption of the language file's menu texts; fallback when the file has none.
+    std::string MenuText(int number, const std::string& fallback) const;
 
     bool SendPacket(Command command, const std::string& body, const std::string& target) override;
     bool PacketFits(Command command, const std::string& body, const std::string& target) const override;
@@ -339,6 +358,15 @@ private:
     CTransportList transports_;
     std::unique_ptr<ChatDocument> chat_;
     ChatLineListener lineListener_;
+    // What the pages' lines are handed to: the unread counts, then lineListener_.
+    ChatLineListener PageLineListener();
+    void ShowEarlierLines();
+    std::vector<HistoryEntry> earlier_;
+    void CountUnread(PageMode page);
+    void ClearUnread(PageMode page);
+    void UnreadChanged();
+    std::array<int, 3> unread_{};
+    std::function<void()> unreadListener_;
     std::unique_ptr<HtmlView> userListView_;
     std::unique_ptr<HtmlView> boardView_;
     std::string boardCategory_;  // the tab picked on the board page; lives with the view

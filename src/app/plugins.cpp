@@ -73,6 +73,7 @@ void CChatMainDlg::RunBubbleRequests() {
 
 void CChatMainDlg::Notify(NotifyEvent event, const std::string& userName, const std::string& caption,
                           const std::string& text) {
+    if (event == NotifyEvent::Board) CountUnread(PageMode::Board);
     const ChatModeEventFlags flags = EventFlags(user_, event);
     // Alerts and invitations ask in windows of their own.
     if (flags.dialog && event != NotifyEvent::Alert && event != NotifyEvent::InvConference && p_.dialogs)

@@ -27,7 +27,7 @@ HtmlView* CChatMainDlg::ChatView(ChatPage page) const {
 
 void CChatMainDlg::SetChatLineListener(ChatLineListener listener) {
     lineListener_ = std::move(listener);
-    if (chat_) chat_->SetLineListener(lineListener_);
+    if (chat_) chat_->SetLineListener(PageLineListener());
 }
 
 void CChatMainDlg::ShowLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) {

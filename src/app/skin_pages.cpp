@@ -41,7 +41,7 @@ void CChatMainDlg::RecreateMainViews() {
         chat_ = std::make_unique<ChatDocument>(
             ChatDocumentContext{p_.clock, log_, user_, language_, programDir_, version_, "def", "text.css"}, p_.views,
             &p_.window);
-    chat_->SetLineListener(lineListener_);
+    chat_->SetLineListener(PageLineListener());
     chat_->SetSmileSubstitution(
         [this](const std::string& text) { return SmileSubstitution(smiles_, text, programDir_); });
     userListView_ = p_.views.CreateView(ViewRole::UserList);
@@ -94,6 +94,7 @@ void CChatMainDlg::InsertSmile(const std::string& alias) {
 void CChatMainDlg::PrepareMainText(const SkinStyles& s) {
     chat_->SetTheme(s.theme, s.textStyle);
     chat_->CreateViews();
+    ShowEarlierLines();
 }
 
 void CChatMainDlg::PrepareUserList(const SkinStyles& s) {
@@ -120,6 +121,7 @@ void CChatMainDlg::ShowPage(PageMode mode) {
     if (boardView_) boardView_->SetVisible(mode == PageMode::Board);
     // The conference page lists its members, the others the groups.
     RebuildUserList();
+    if (p_.window.IsWindowVisible() && !user_.hidden) ClearUnread(mode);
 }
 
 void CChatMainDlg::OnCommand(int command) {

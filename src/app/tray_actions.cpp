@@ -11,7 +11,7 @@ namespace zc {
 
 void CChatMainDlg::ResetTrayTip() {
     trayFlasher_.StopFlashing();
-    p_.tray.SetTip(WindowTitle());
+    p_.tray.SetTip(TrayTip());
 }
 
 void CChatMainDlg::OnTrayLeftClick() {

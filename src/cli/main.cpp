@@ -117,6 +117,7 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     if (started) {
         if (::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO))
             console.Note(chat.WindowTitle() + " in " + root + "; /help lists the commands");
+        terminal.PrintEarlier();
         if (!options.noInput) {
             // A closed terminal sends SIGHUP, which leaves the chat in order like the end of input.
             input.Start();

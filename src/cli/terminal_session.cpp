@@ -16,7 +16,9 @@
 #include "net/transfer_requests.h"
 #include "services/board_store.h"
 #include "services/history.h"
+#include "services/history_search.h"
 #include "services/transfer_stream.h"
+#include "ui/html/earlier_lines.h"
 
 namespace zc {
 
@@ -40,6 +42,7 @@ std::string TerminalSession::CommandHelp() {
            "  /delete F   delete board message F (the file name /board shows); yours goes everywhere\n"
            "  /history    this month's public chat history: its file and last 20 lines\n"
            "  /history private   the same for private messages and alerts\n"
+           "  /search TEXT       find TEXT in the history of every month, public and private, newest first\n"
            "  /yes, /no   answer the oldest open alert or question (either confirms an alert)\n"
            "Files and requests (Name as /users shows it):\n"
            "  /send Name PATH   offer a file to Name; it goes once Name says yes\n"
@@ -134,6 +137,9 @@ void TerminalSession::RunCommand(const std::string& line) {
             return;
         }
         PrintHistory(arg.empty());
+    } else if (name == "/search") {
+        if (arg.empty()) console_.Note("/search takes the text to find");
+        else PrintSearch(arg);
     } else if (name == "/delete") {
         DeleteBoardMessage(arg);
     } else if (name == "/page") {
@@ -336,6 +342,37 @@ void TerminalSession::PrintHistory(bool isMain) {
         if (!text.empty()) console_.Line(text);
     }
     if (lines.empty()) console_.Note("nothing in it yet this month");
+}
+
+void TerminalSession::PrintEarlier() {
+    const std::vector<HistoryEntry>& lines = chat_.EarlierLines();
+    if (lines.empty()) return;
+    console_.Line("-- " + PlainText(chat_.EarlierCaption()) + " --");
+    for (const HistoryEntry& e : lines) console_.Line(HistoryLineText(e));
+    console_.Line("--");
+}
+
+void TerminalSession::PrintSearch(const std::string& utf8) {
+    const std::vector<HistoryHit> hits = chat_.FindInHistory(Utf8ToCp1251(utf8));
+    if (hits.empty()) {
+        console_.Note("nothing in the history holds " + PlainText(Utf8ToCp1251(utf8)));
+        return;
+    }
+    for (const HistoryHit& hit : hits)
+        console_.Line(HistoryLineText(hit.entry, !hit.isMain) + "  (" +
+                      PlainText(hit.file.substr(hit.file.rfind("history/") == std::string::npos
+                                                    ? 0
+                                                    : hit.file.rfind("history/"))) +
+                      ")");
+    console_.Note(std::to_string(hits.size()) + (hits.size() >= kHistorySearchLimit ? " newest" : "") +
+                  " found, newest first");
+}
+
+std::string TerminalSession::HistoryLineText(const HistoryEntry& e, bool isPrivate) {
+    std::string line = "[" + e.DateText() + "] " + (isPrivate ? "[private] " : "");
+    if (!e.sender.empty()) line += "<" + PlainText(e.sender) + "> ";
+    // Characters the code page cannot hold are written as references: shown as themselves.
+    return line + ChatLineText(EscapeVisibleText(e.text));
 }
 
 void TerminalSession::DeleteBoardMessage(const std::string& arg) {

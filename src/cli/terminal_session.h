@@ -9,6 +9,7 @@ class CChatMainDlg;
 class ConsoleDialogs;
 class Console;
 struct CUserRecord;
+struct HistoryEntry;
 
 // What the user types: chat text and command forms go to the chat as if typed into its input
 // box; lines starting with "/" are the terminal's own commands.
@@ -28,7 +29,12 @@ public:
     // Where relative paths typed to /send start: the folder the client was started in.
     void SetStartDir(std::string dir) { startDir_ = std::move(dir); }
 
+    // The history lines the chat page shows under its greeting, under the same caption.
+    void PrintEarlier();
+
     static std::string CommandHelp();
+    // One history entry as /search and the lines at start print it: date, name, text.
+    static std::string HistoryLineText(const HistoryEntry& entry, bool isPrivate = false);
     static constexpr size_t kHistoryLinesShown = 20;
 
 private:
@@ -38,6 +44,7 @@ private:
     void PrintUsers();
     void PrintBoard();
     void PrintHistory(bool isMain);
+    void PrintSearch(const std::string& utf8);
     void DeleteBoardMessage(const std::string& arg);
     void Quit();
 

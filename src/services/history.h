@@ -21,9 +21,10 @@ public:
     void AppendHistory(const std::string& text, bool isMain, bool withTime) const;
     // The current month's file, its folder created; the caller opens it.
     std::string PathFor(bool isMain) const;
+    // The same path, nothing created.
+    std::string PathOf(bool isMain) const;
 
 private:
-    std::string PathOf(bool isMain) const;
     // The two files stay open between lines; a new month, or a file moved or deleted meanwhile,
     // opens the one the path names now.
     struct OpenFile {

@@ -93,7 +93,8 @@ TEST_F(TrayHost, FlashingLastsTheConfiguredTimeAndAClickStopsIt) {
     alice.dlg().OnTrayLeftClick();
     EXPECT_FALSE(alice.dlg().TrayFlashing());
     EXPECT_EQ(tray().Icon(), kTrayNormalIcon);
-    EXPECT_EQ(tray().Tip(), Title());
+    // The board message is still unread: the main page is the one shown.
+    EXPECT_EQ(tray().Tip(), Title() + " (1)");
     EXPECT_TRUE(alice.chat.window.IsWindowVisible());
     EXPECT_FALSE(alice.dlg().User().hidden);
     EXPECT_EQ(alice.chat.timers.PeriodOf(kFocusInputTimer), 100);
@@ -110,6 +111,8 @@ TEST_F(TrayHost, FlashingLastsTheConfiguredTimeAndAClickStopsIt) {
     alice.dlg().OnTrayMenu();
     EXPECT_FALSE(alice.dlg().TrayFlashing());
     EXPECT_EQ(tray().Icon(), kTrayNormalIcon);
+    EXPECT_EQ(tray().Tip(), Title() + " (1)");
+    alice.dlg().ShowPage(PageMode::Board);
     EXPECT_EQ(tray().Tip(), Title());
 }
 

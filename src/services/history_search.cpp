@@ -1,0 +1,286 @@
+#include "services/history_search.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "base/cp1251.h"
+#include "base/cp1251_case.h"
+#include "services/history.h"
+
+namespace zc {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One entry longer than this is a broken file, not a message; the rest of it is not kept.
+constexpr size_t kEntryLimit = 1 << 20;
+
+bool Digits(std::string_view s, size_t at, size_t n) {
+    if (at + n > s.size()) return false;
+    for (size_t i = at; i < at + n; ++i)
+        if (s[i] < '0' || s[i] > '9') return false;
+    return true;
+}
+
+int Number(std::string_view s, size_t at, size_t n) {
+    int v = 0;
+    for (size_t i = at; i < at + n; ++i) v = v * 10 + (s[i] - '0');
+    return v;
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\xA0'; }
+
+// Decodes the entity at html[at] == '&' into out; the length it took, 0 when it is none.
+size_t DecodeEntity(std::string_view html, size_t at, std::string& out) {
+    size_t i = at + 1;
+    if (i < html.size() && html[i] == '#') {
+        ++i;
+        const bool hex = i < html.size() && (html[i] == 'x' || html[i] == 'X');
+        if (hex) ++i;
+        const size_t start = i;
+        std::uint32_t value = 0;
+        for (; i < html.size(); ++i) {
+            const char c = html[i];
+            int d = -1;
+            if (c >= '0' && c <= '9') d = c - '0';
+            else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+            if (d < 0) break;
+            value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + static_cast<std::uint32_t>(d), 0x110000);
+        }
+        if (i == start) return 0;
+        if (i < html.size() && html[i] == ';') ++i;
+        if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) value = 0xFFFD;
+        if (value < 0x20) out += ' ';
+        else if (value < 0x80) out += static_cast<char>(value);
+        else {
+            std::string utf8;
+            AppendUtf8(utf8, value);
+            out += Utf8ToCp1251(utf8);
+        }
+        return i - at;
+    }
+    // The pages write "&lt" + name without a semicolon.
+    static constexpr struct {
+        const char* name;
+        char c;
+    } kNamed[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"nbsp", ' '}, {"apos", '\''}};
+    for (const auto& e : kNamed) {
+        const std::string_view name = e.name;
+        if (html.compare(i, name.size(), name) != 0) continue;
+        size_t end = i + name.size();
+        if (end < html.size() && html[end] == ';') ++end;
+        out += e.c;
+        return end - at;
+    }
+    return 0;
+}
+
+bool IsTagStart(std::string_view html, size_t at) {
+    if (at + 1 >= html.size()) return false;
+    const char c = html[at + 1];
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '/' || c == '!';
+}
+
+// Calls onEntry for every entry of a history file, in the order written.
+template <class F>
+void ForEachEntry(const std::string& path, F&& onEntry) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string charset(kHistoryCharsetLine, sizeof kHistoryCharsetLine - 2);  // without "\n"
+    std::string line, entry;
+    bool have = false, first = true;
+    auto flush = [&] {
+        if (have && entry.find_first_not_of(" \t\r\n") != std::string::npos) onEntry(entry);
+        entry.clear();
+    };
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (first && line == charset) {
+            first = false;
+            continue;
+        }
+        first = false;
+        // Every entry ends in "\n<br>", so the next one starts a line after that break; a line
+        // without it continues the entry before.
+        if (line.rfind("<br>", 0) == 0 || !have) {
+            flush();
+            entry = line.rfind("<br>", 0) == 0 ? line.substr(4) : line;
+            have = true;
+        } else if (entry.size() < kEntryLimit) {
+            entry += "\n" + line;
+        }
+    }
+    flush();
+}
+
+struct MonthFolder {
+    int year, month;
+    fs::path path;
+};
+
+std::vector<MonthFolder> MonthFolders(const std::string& folder) {
+    std::vector<MonthFolder> months;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != 7 || !Digits(name, 0, 4) || name[4] != '_' || !Digits(name, 5, 2)) continue;
+        const int month = Number(name, 5, 2);
+        if (month < 1 || month > 12 || !it->is_directory(ec)) continue;
+        months.push_back({Number(name, 0, 4), month, it->path()});
+    }
+    std::sort(months.begin(), months.end(), [](const MonthFolder& a, const MonthFolder& b) {
+        return a.year != b.year ? a.year > b.year : a.month > b.month;
+    });
+    return months;
+}
+
+std::string TwoDigits(int n) { return std::string(1, static_cast<char>('0' + n / 10 % 10)) + static_cast<char>('0' + n % 10); }
+
+}  // namespace
+
+std::string HistoryEntry::DateText() const {
+    const std::string monthYear = TwoDigits(month) + "/" + std::to_string(year);
+    if (day == 0) return monthYear;
+    return TwoDigits(day) + "/" + monthYear + " " + time;
+}
+
+std::string HistoryVisibleText(std::string_view html) {
+    std::string out;
+    bool space = false;
+    auto put = [&](std::string_view piece) {
+        for (char c : piece) {
+            if (IsSpace(c)) {
+                space = !out.empty();
+                continue;
+            }
+            if (space) out += ' ';
+            space = false;
+            out += c;
+        }
+    };
+    for (size_t i = 0; i < html.size(); ++i) {
+        const char c = html[i];
+        if (c == '<' && IsTagStart(html, i)) {
+            const size_t end = html.find('>', i);
+            if (end == std::string_view::npos) break;  // a tag cut off: a browser shows nothing of it
+            std::string name;
+            for (size_t j = i + 1; j < end && name.size() < 3 && html[j] != ' ' && html[j] != '/'; ++j)
+                name += Cp1251Lower(html[j]);
+            if (name == "br") put(" ");
+            i = end;
+        } else if (c == '&') {
+            std::string decoded;
+            const size_t used = DecodeEntity(html, i, decoded);
+            if (used == 0) {
+                put("&");
+                continue;
+            }
+            put(decoded);
+            i += used - 1;
+        } else {
+            put(std::string_view(&html[i], 1));
+        }
+    }
+    return out;
+}
+
+HistoryEntry ParseHistoryEntry(std::string_view written, int year, int month) {
+    HistoryEntry e;
+    e.year = year;
+    e.month = month;
+    // "[dd/mm/YYYY] [HH:MM:SS] "
+    const std::string_view w = written;
+    if (w.size() >= 24 && w[0] == '[' && Digits(w, 1, 2) && w[3] == '/' && Digits(w, 4, 2) && w[6] == '/' &&
+        Digits(w, 7, 4) && w.substr(11, 3) == "] [" && Digits(w, 14, 2) && w[16] == ':' && Digits(w, 17, 2) &&
+        w[19] == ':' && Digits(w, 20, 2) && w.substr(22, 2) == "] ") {
+        const int day = Number(w, 1, 2), mon = Number(w, 4, 2);
+        if (day >= 1 && day <= 31 && mon >= 1 && mon <= 12) {
+            e.day = day;
+            e.month = mon;
+            e.year = Number(w, 7, 4);
+            e.time = std::string(w.substr(14, 8));
+            written.remove_prefix(24);
+        }
+    }
+    // A line under a name starts with the name's span: "<span ... class="username">&lt;Name&gt;</span>".
+    if (written.rfind("<span", 0) == 0) {
+        const size_t gt = written.find('>');
+        const size_t close = gt == std::string_view::npos ? gt : written.find("</span>", gt);
+        if (close != std::string_view::npos && written.substr(0, gt).find("class=\"username\"") != std::string_view::npos) {
+            std::string name = HistoryVisibleText(written.substr(gt + 1, close - gt - 1));
+            if (name.size() >= 2 && name.front() == '<' && name.back() == '>') name = name.substr(1, name.size() - 2);
+            e.sender = name;
+            std::string rest = HistoryVisibleText(written.substr(close + 7));
+            if (!rest.empty() && rest[0] == ':') rest.erase(0, 1);
+            rest.erase(0, rest.find_first_not_of(' ') == std::string::npos ? rest.size() : rest.find_first_not_of(' '));
+            e.text = rest;
+            return e;
+        }
+    }
+    e.text = HistoryVisibleText(written);
+    return e;
+}
+
+std::vector<HistoryEntry> LastHistoryEntries(const std::string& path, size_t count, int year, int month) {
+    std::deque<std::string> kept;
+    if (count == 0) return {};
+    ForEachEntry(path, [&](const std::string& written) {
+        kept.push_back(written);
+        if (kept.size() > count) kept.pop_front();
+    });
+    std::vector<HistoryEntry> entries;
+    for (const std::string& written : kept) entries.push_back(ParseHistoryEntry(written, year, month));
+    return entries;
+}
+
+std::vector<HistoryHit> SearchHistory(const std::string& folder, const std::string& query, size_t limit) {
+    std::vector<HistoryHit> hits;
+    const std::string needle = Cp1251Lower(query);
+    if (needle.find_first_not_of(' ') == std::string::npos || limit == 0) return hits;
+
+    struct Found {
+        HistoryHit hit;
+        size_t order;
+    };
+    auto newer = [](const Found& a, const Found& b) {
+        const HistoryEntry &x = a.hit.entry, &y = b.hit.entry;
+        if (x.year != y.year) return x.year > y.year;
+        if (x.month != y.month) return x.month > y.month;
+        if (x.day != y.day) return x.day > y.day;
+        if (x.time != y.time) return x.time > y.time;
+        return a.order > b.order;
+    };
+    for (const MonthFolder& m : MonthFolders(folder)) {
+        std::vector<Found> found;
+        size_t order = 0;
+        for (const bool isMain : {true, false}) {
+            const std::string name = isMain ? TwoDigits(m.month) + "-" + std::to_string(m.year) + "_Main.htm"
+                                            : std::to_string(m.year) + "_private_alert.htm";
+            const std::string path = folder + "/" + m.path.filename().string() + "/" + name;
+            ForEachEntry(path, [&](const std::string& written) {
+                HistoryEntry e = ParseHistoryEntry(written, m.year, m.month);
+                const std::string visible = (e.sender.empty() ? "" : "<" + e.sender + "> ") + e.text;
+                ++order;
+                if (Cp1251Lower(visible).find(needle) == std::string::npos) return;
+                found.push_back({{std::move(e), isMain, path}, order});
+                // Only the newest of a month can make it; keep the list short on a big month.
+                if (found.size() >= 2 * limit) {
+                    std::partial_sort(found.begin(), found.begin() + static_cast<long>(limit), found.end(), newer);
+                    found.resize(limit);
+                }
+            });
+        }
+        std::sort(found.begin(), found.end(), newer);
+        for (Found& f : found) {
+            if (hits.size() >= limit) break;
+            hits.push_back(std::move(f.hit));
+        }
+        if (hits.size() >= limit) break;
+    }
+    return hits;
+}
+
+}  // namespace zc
