@@ -24,6 +24,7 @@
 
 #include "app/chat_main_dlg.h"
 #include "base/cp1251.h"
+#include "gui/connection_check_dialog.h"
 #include "gui/input_box.h"
 #include "gui/user_list_drop.h"
 #include "gui/user_override_dialogs.h"
@@ -352,6 +353,7 @@ void ChatMainWindow::ShowCopyMenu(ViewRole role) {
     menu.addSeparator();
     menu.addAction(FromCp1251(lang.LangString(14)), this, [this] { chat_->OnCommand(ID_HISTORY_MAIN); });
     menu.addAction(FromCp1251(lang.LangString(15)), this, [this] { chat_->OnCommand(ID_HISTORY_PRIVATE); });
+    menu.addAction(ConnectionCheckCaption(*chat_), this, [this] { ShowConnectionCheck(this, *chat_); });
     AddPluginMenu(menu);
     menu.exec(QCursor::pos());
 }
