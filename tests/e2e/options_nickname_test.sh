@@ -102,7 +102,9 @@ if [ -z "$arrived" ]; then
   tail -n 5 "$LAN_WORK/stamped.txt"
 else
   delay=$(python3 -c "print('%.3f' % ($arrived - $written))")
-  echo "profile written at $written, editor closed at ${closed:-?}, Bob's line at $arrived: ${delay} s"
+  after_close=$(python3 -c "print('%.3f' % ($arrived - ${closed:-$arrived}))")
+  echo "profile written at $written, editor closed at ${closed:-?}, Bob's line at $arrived:" \
+    "${delay} s after the save, ${after_close} s after the editor closed"
   lan_check "the name change line came within 2 s of the save (${delay} s)" \
     python3 -c "import sys; sys.exit(0 if 0 <= $delay <= 2 else 1)"
 fi

@@ -106,6 +106,23 @@ struct UserMenu : test::ThreeHosts {
     std::string bobId;
 };
 
+// Alice (with settings of her own) and one other user, started; Alice's chat in a real window.
+struct AliceAndPeer {
+    AliceAndPeer(const std::string& peer, char last, const std::vector<test::Setting>& aliceSettings = {})
+        : alice(lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6), aliceSettings),
+          other(lan, peer, std::string("10.0.0.") + last, std::string("\x02\x00\x00\x00\x00", 5) + char(last - '0')) {
+        for (test::Host* h : {&alice, &other}) {
+            h->Start();
+            lan.Pump();
+        }
+        window.AttachChat(&alice.dlg());
+    }
+    ~AliceAndPeer() { window.AttachChat(nullptr); }
+    test::FakeLan lan;
+    test::Host alice, other;
+    ChatMainWindow window;
+};
+
 }  // namespace
 
 // Messages and signals, the invitation, the user's settings and requests, transfers, the
@@ -139,23 +156,14 @@ TEST_F(UserMenu, BlocksAndCommandNumbersInOrder) {
 }
 
 TEST(UserMenuGroups, GroupItemsAreNumberedFromTheFirstGroup) {
-    test::FakeLan lan;
-    test::Host alice{lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6),
-                     {{"GROUPS", "GROUPON", "1"}, {"GROUPS", "GROUP0", "Friends"}, {"GROUPS", "GROUP1", "Office"}}};
-    test::Host bob{lan, "Bob", "10.0.0.2", std::string("\x02\x00\x00\x00\x00\x02", 6)};
-    for (test::Host* h : {&alice, &bob}) {
-        h->Start();
-        lan.Pump();
-    }
-    ChatMainWindow window;
-    window.AttachChat(&alice.dlg());
-    const std::string bobId = alice.dlg().Roster().IdOfName("Bob");
+    AliceAndPeer hosts("Bob", '2',
+                       {{"GROUPS", "GROUPON", "1"}, {"GROUPS", "GROUP0", "Friends"}, {"GROUPS", "GROUP1", "Office"}});
+    const std::string bobId = hosts.alice.dlg().Roster().IdOfName("Bob");
     std::vector<int> numbers;
-    RunMenu([&] { window.ShowUserMenu(bobId); }, [&](QMenu& m) { numbers = Numbers(m); });
+    RunMenu([&] { hosts.window.ShowUserMenu(bobId); }, [&](QMenu& m) { numbers = Numbers(m); });
     const std::vector<int> groups{kSeparator, kSubMenu, ID_USER_GROUP_FIRST, ID_USER_GROUP_FIRST + 1, kSeparator,
                                   ID_USER_SOUNDS};
     EXPECT_NE(std::search(numbers.begin(), numbers.end(), groups.begin(), groups.end()), numbers.end());
-    window.AttachChat(nullptr);
 }
 
 // The toggle shows the state, checked while Bob is ignored; every item changes it.
@@ -248,21 +256,14 @@ TEST_F(UserMenu, ColourDialogWritesBobsColours) {
     EXPECT_EQ(test::ReadFileBytes(Profile()), before);
 }
 
-// A peer whose name cannot be a settings key gets neither dialog.
+// A peer whose name cannot be a colour key gets no colour item; the sound keys drop what cannot
+// be in a key, so the sound item stays.
 TEST(UserMenuNames, NamesThatCannotBeKeysGetNoSettingsItems) {
-    test::FakeLan lan;
-    test::Host alice{lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6)};
-    test::Host eve{lan, "Eve;[x]", "10.0.0.5", std::string("\x02\x00\x00\x00\x00\x05", 6)};
-    for (test::Host* h : {&alice, &eve}) {
-        h->Start();
-        lan.Pump();
-    }
-    ChatMainWindow window;
-    window.AttachChat(&alice.dlg());
-    const std::string eveId = "020000000005";
-    ASSERT_FALSE(alice.dlg().Roster().NameOf(eveId).empty());
+    AliceAndPeer hosts("Eve;[x]", '5');
+    const std::string eveId = hosts.alice.dlg().Roster().IdOfName("Eve;[x]");
+    ASSERT_FALSE(eveId.empty());
     bool sounds = true, colours = true;
-    RunMenu([&] { window.ShowUserMenu(eveId); }, [&](QMenu& m) {
+    RunMenu([&] { hosts.window.ShowUserMenu(eveId); }, [&](QMenu& m) {
         for (QAction* a : m.actions()) {
             if (a->data().toInt() == ID_USER_SOUNDS) sounds = a->isEnabled();
             if (a->data().toInt() == ID_USER_COLOURS) colours = a->isEnabled();
@@ -270,7 +271,6 @@ TEST(UserMenuNames, NamesThatCannotBeKeysGetNoSettingsItems) {
     });
     EXPECT_TRUE(sounds) << "what is left of the name without ; and brackets is still a key";
     EXPECT_FALSE(colours);
-    window.AttachChat(nullptr);
 }
 
 }  // namespace zc
