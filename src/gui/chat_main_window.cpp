@@ -10,12 +10,14 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -25,6 +27,7 @@
 #include "app/chat_main_dlg.h"
 #include "base/cp1251.h"
 #include "gui/connection_check_dialog.h"
+#include "gui/history_search_window.h"
 #include "gui/input_box.h"
 #include "gui/user_list_drop.h"
 #include "gui/user_override_dialogs.h"
@@ -151,11 +154,44 @@ ChatMainWindow::ChatMainWindow() {
 
     // Like a message filter before the widgets: hot keys work whatever has the focus.
     qApp->installEventFilter(this);
+
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    QObject::connect(find, &QShortcut::activated, this, [this] { ShowHistorySearch(); });
 }
 
 ChatMainWindow::~ChatMainWindow() { qApp->removeEventFilter(this); }
 
-void ChatMainWindow::AttachChat(CChatMainDlg* chat) { chat_ = chat; }
+void ChatMainWindow::AttachChat(CChatMainDlg* chat) {
+    if (chat_ && chat_ != chat) {
+        chat_->SetUnreadListener(nullptr);
+        delete search_;  // it works on that chat
+    }
+    chat_ = chat;
+    if (chat_) chat_->SetUnreadListener([this] { ShowUnreadCounts(); });
+}
+
+void ChatMainWindow::ShowHistorySearch() {
+    if (!chat_) return;
+    if (!search_) search_ = new HistorySearchWindow(*chat_, this);
+    search_->show();
+    search_->raise();
+    search_->activateWindow();
+    search_->Field()->setFocus(Qt::ShortcutFocusReason);
+    search_->Field()->selectAll();
+}
+
+HistorySearchWindow* ChatMainWindow::HistorySearch() const { return search_; }
+
+void ChatMainWindow::ShowUnreadCounts() {
+    if (!chat_) return;
+    for (auto& [button, widget] : buttons_) {
+        const int page = PageOfButton(button.command);
+        if (page < 0) continue;
+        const int count = chat_->Unread(static_cast<PageMode>(page));
+        const QString tip = widget->property("pageTip").toString();
+        widget->setToolTip(count > 0 ? QString("%1 (%2)").arg(tip).arg(count) : tip);
+    }
+}
 
 void ChatMainWindow::CarryOut(ViewRole role, const WindowRequest& request) {
     switch (request.action) {
@@ -583,9 +619,11 @@ void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path
         // A click toggles a checkable button by itself; the page shown decides.
         MarkPageButton();
     });
+    widget->setProperty("pageTip", widget->toolTip());
     widget->show();
     buttons_.push_back({button, widget});
     MarkPageButton();
+    ShowUnreadCounts();
 }
 
 int ChatMainWindow::PageOfButton(int command) {

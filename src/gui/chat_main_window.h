@@ -20,6 +20,7 @@ class QHBoxLayout;
 namespace zc {
 
 class InputBox;
+class HistorySearchWindow;
 class UserListDrops;
 
 class CChatMainDlg;
@@ -49,6 +50,11 @@ public:
     void FillInputMenu(QMenu& menu);
     // Marks the button of the page in front.
     void MarkPageButton();
+    // Ctrl+F: the history search window, opened or brought back.
+    void ShowHistorySearch();
+    HistorySearchWindow* HistorySearch() const;
+    // The page buttons' tool tips carry the count of their page's unread messages.
+    void ShowUnreadCounts();
     InputBox* Input() const { return input_; }
     void PlaceToolWindow(ViewRole role, const WindowRect& rect) override;
     // The smiles window dragged by its page, as if by a caption.
@@ -122,6 +128,7 @@ private:
     std::unique_ptr<UserListDrops> drops_;
     QPointer<QWebEngineView> listView_;
     QWidget* pageMark_ = nullptr;  // the bar under the shown page's button
+    QPointer<HistorySearchWindow> search_;
     std::string title_;
 };
 
