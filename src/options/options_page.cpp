@@ -1,5 +1,8 @@
 #include "options/options_page.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -26,6 +29,25 @@ QLayout* COptionsPage::WithError(QWidget* field, QLabel* error) {
     box->addWidget(field);
     box->addWidget(error);
     return box;
+}
+
+bool CopyOver(const QString& source, const QString& target) {
+    const QString from = QFileInfo(source).canonicalFilePath();
+    if (from.isEmpty()) return false;  // gone, and an empty path would equal a missing target
+    if (from == QFileInfo(target).canonicalFilePath()) return true;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    const QString part = target + ".part";
+    QFile::remove(part);
+    if (!QFile::copy(source, part)) {
+        QFile::remove(part);
+        return false;
+    }
+    QFile::remove(target);
+    if (!QFile::rename(part, target)) {
+        QFile::remove(part);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace zc

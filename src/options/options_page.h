@@ -33,6 +33,10 @@ protected:
     const OptionsStore& store_;
 };
 
+// Puts a copy of source at target, copied beside it first so that a failed copy leaves the old
+// file in place. A source that already is the target is left alone.
+bool CopyOver(const QString& source, const QString& target);
+
 inline QString Q(const std::string& s) { return QString::fromStdString(s); }
 inline std::string S(const QString& s) { return s.toStdString(); }
 

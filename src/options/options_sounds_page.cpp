@@ -116,20 +116,7 @@ bool COptionsSoundsPage::Write(std::string& flags) {
     for (const std::string& name : now.files) {
         const auto it = picked_.find(Q(name));
         if (it == picked_.end()) continue;
-        // Copied beside the old file first, so a failed copy leaves that file in place.
-        QDir(Q(store_.Root())).mkpath("sound");
-        const QString target = QDir(Folder()).filePath(it->first);
-        const QString part = target + ".part";
-        QFile::remove(part);
-        if (!QFile::copy(it->second, part)) {
-            QFile::remove(part);
-            return false;
-        }
-        QFile::remove(target);
-        if (!QFile::rename(part, target)) {
-            QFile::remove(part);
-            return false;
-        }
+        if (!CopyOver(it->second, QDir(Folder()).filePath(it->first))) return false;
         picked_.erase(it);
     }
     if (!SaveSounds(store_.ProfileFile(), saved_, now, flags)) return false;

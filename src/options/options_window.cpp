@@ -171,23 +171,9 @@ bool COptionsWindow::Save() {
     if (!valid) return false;
     if (!avatarSource_.isEmpty()) {
         const QString target = QDir(Q(store_.Root())).filePath("avatars/" + avatar_->text());
-        const bool same = QFileInfo(avatarSource_).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
-        if (!same) {
-            // Copied beside the old picture first, so a failed copy leaves that picture in place.
-            QDir(Q(store_.Root())).mkpath("avatars");
-            const QString part = target + ".part";
-            QFile::remove(part);
-            if (!QFile::copy(avatarSource_, part)) {
-                QFile::remove(part);
-                status_->setText(Tr(112, "The settings could not be written"));
-                return false;
-            }
-            QFile::remove(target);
-            if (!QFile::rename(part, target)) {
-                QFile::remove(part);
-                status_->setText(Tr(112, "The settings could not be written"));
-                return false;
-            }
+        if (!CopyOver(avatarSource_, target)) {
+            status_->setText(Tr(112, "The settings could not be written"));
+            return false;
         }
         avatarSource_.clear();
     }

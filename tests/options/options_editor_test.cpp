@@ -158,6 +158,12 @@ TEST_F(OptionsEditor, PickedAvatarIsCopiedAndStoredByName) {
     EXPECT_FALSE(again.Save());
     EXPECT_EQ(ReadBytes(root_ + "/avatars/me.png.gone"), "old picture");
     EXPECT_EQ(zc::OptionsStore(root_).Load().avatar, "me.png");
+    // Nor does one with no picture of that name in the folder yet.
+    zc::COptionsWindow third(root_);
+    ASSERT_TRUE(third.PickAvatar(elsewhere.path() + "/never.png"));
+    EXPECT_FALSE(third.Save());
+    EXPECT_FALSE(fs::exists(root_ + "/avatars/never.png"));
+    EXPECT_EQ(zc::OptionsStore(root_).Load().avatar, "me.png");
 }
 
 TEST_F(OptionsEditor, ProgramRefusesWithoutTheAccessArgument) {

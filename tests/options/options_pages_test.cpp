@@ -329,6 +329,12 @@ TEST_F(OptionsPages, PluginSwitchWritesWhatTheChatsOwnToggleWrites) {
     EXPECT_TRUE(list[1].on);  // my plug.so
     zc::COptionsWindow again(root_);
     EXPECT_FALSE(Child<QCheckBox>(again, "plugin:a=b.so")->isEnabled());
+
+    // The editor keeps its own copy of the key rules; they must not drift from the chat's.
+    for (const char* name : {"x;y.so", "[p].so", "a b c.so", "é.so", "tab\t.so", ".so"})
+        WriteBytes(root_ + "/plugins/" + name, "ELF");
+    for (const zc::PluginSwitch& p : zc::LoadPlugins(root_, Profile().string()))
+        EXPECT_EQ(p.storable, zc::IsStorablePluginKey(zc::PluginStateKey(p.file))) << p.file;
 }
 
 TEST_F(OptionsPages, PagesSpeakTheChosenLanguage) {
