@@ -422,7 +422,7 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     };
     QMenu menu(this);
     // Each item carries its command number.
-    auto item = [&menu, this](QMenu& into, const QString& caption, int command, auto run) {
+    auto item = [this](QMenu& into, const QString& caption, int command, auto run) {
         QAction* action = into.addAction(caption, this, run);
         action->setData(command);
         return action;
@@ -447,14 +447,15 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     menu.addSeparator();
     auto request = [this, name](int command) { chat_->OnUserCommand(command, name); };
     const OverrideTexts texts{&lang, chat_->ProgramDir() + LanguageTable::FilePath(lang.Name())};
+    const std::string profile = chat_->ProgramDir() + chat_->User().ProfilePath();
     // Names that cannot be an ini key get no settings of their own.
-    item(menu, text(77), ID_USER_SOUNDS, [this, texts, name] {
-        COverrideSound dialog(texts, chat_->ProgramDir() + chat_->User().ProfilePath(), chat_->ProgramDir() + "sound", name,
+    item(menu, text(77), ID_USER_SOUNDS, [this, texts, profile, name] {
+        COverrideSound dialog(texts, profile, chat_->ProgramDir() + "sound", name,
                               [this](const std::string& file) { chat_->PlaySoundFile(file); }, this);
         dialog.exec();
     })->setEnabled(!UserSoundKey(name, 0).empty());
-    item(menu, texts.Menu(kColoursMenuString, "Personal colours"), ID_USER_COLOURS, [this, texts, name] {
-        OverrideColor dialog(texts, chat_->ProgramDir() + chat_->User().ProfilePath(), name, this);
+    item(menu, texts.Menu(kColoursMenuString, "Personal colours"), ID_USER_COLOURS, [this, texts, profile, name] {
+        OverrideColor dialog(texts, profile, name, this);
         dialog.exec();
     })->setEnabled(IsStorableColourName(name));
     item(menu, text(25), ID_USER_PROCLIST, [request] { request(ID_USER_PROCLIST); });
