@@ -41,10 +41,11 @@ std::string WhoBytes(const DoctorIdentity& me) {
 
 int HopsFromTtl(int receivedTtl, int ourTtl) {
     if (receivedTtl < 1 || receivedTtl > 255) return -1;
-    if (receivedTtl <= ourTtl) return ourTtl - receivedTtl;
-    for (int start : {64, 128, 255})
-        if (receivedTtl <= start) return start - receivedTtl;
-    return -1;
+    // The nearest start at or above what arrived: the chat's default, ours, the systems' usual.
+    int start = 255;
+    for (int candidate : {8, ourTtl, 64, 128})
+        if (candidate >= receivedTtl && candidate < start) start = candidate;
+    return start - receivedTtl;
 }
 
 PeerAnswers::PeerAnswers(std::string ownId, std::vector<std::string> ignoredIds)

@@ -18,8 +18,8 @@ DoctorIdentity NewDoctorIdentity(const std::string& ip);
 // The encoded WHO with its terminating zero byte, ready to send.
 std::string WhoBytes(const DoctorIdentity& me);
 
-// Routers each take one off the TTL; the sender started at its TTL setting (as ours, when the
-// copies share a profile) or at a usual system value. -1 when unknown.
+// Routers each take one off the TTL; the sender started at the chat's default TTL, at ours, or
+// at a usual system value, whichever is nearest above. -1 when unknown.
 int HopsFromTtl(int receivedTtl, int ourTtl);
 
 // Collects the answers of other copies to our WHO, and notices our own WHO coming back.

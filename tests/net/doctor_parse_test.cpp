@@ -262,6 +262,8 @@ TEST(DoctorPeers, ListIsBoundedAndHopsFollowTheUsualStarts) {
     EXPECT_EQ(line.details.back(), "... and 10 more");
 
     EXPECT_EQ(HopsFromTtl(8, 8), 0);
+    EXPECT_EQ(HopsFromTtl(8, 32), 0);  // a copy with the default TTL beside one set higher
+    EXPECT_EQ(HopsFromTtl(30, 32), 2);
     EXPECT_EQ(HopsFromTtl(5, 8), 3);
     EXPECT_EQ(HopsFromTtl(60, 8), 4);
     EXPECT_EQ(HopsFromTtl(127, 8), 1);
