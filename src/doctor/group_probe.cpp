@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "doctor/port_owner.h"
+
 namespace zc::doctor {
 
 namespace {
@@ -39,7 +41,9 @@ CheckLine GroupProbe::Open() {
     if (::bind(groupFd_, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
         const int error = errno;
         if (error == EADDRINUSE)
-            return Fail(kName, "UDP port " + port + " is held by another program",
+            return Fail(kName,
+                        "UDP port " + port + " is held by another program" +
+                            PortOwnerText("/proc/net/udp", s_.port, false),
                         "end it (ss -ulpn 'sport = :" + port + "' names it) or give every copy another PORT");
         return Fail(kName, "cannot bind UDP port " + port + ": " + ErrnoText(error), "");
     }

@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "doctor/port_owner.h"
+
 namespace zc::doctor {
 
 CheckLine CheckTransferPort(int port) {
@@ -25,7 +27,7 @@ CheckLine CheckTransferPort(int port) {
     if (error == 0) return Ok(kName, what + " can listen");
     // Files are extra; the chat itself works without them.
     if (error == EADDRINUSE)
-        return Warn(kName, what + " is in use by another program",
+        return Warn(kName, what + " is in use by another program" + PortOwnerText("/proc/net/tcp", port, true),
                     "files cannot be sent from here; set FTPORT in [NETWORK] of the profile to a free port");
     return Warn(kName, "cannot listen on " + what + ": " + std::strerror(error), "files cannot be sent from here");
 }

@@ -6,6 +6,7 @@
 #include "doctor/firewall_check.h"
 #include "doctor/interface_check.h"
 #include "doctor/peer_answers.h"
+#include "doctor/port_owner.h"
 #include "doctor/route_check.h"
 #include "net/chat_packet.h"
 #include "net/commands.h"
@@ -210,6 +211,31 @@ TEST(DoctorInterface, ChoiceAndVerdicts) {
               "profile to one of: 10.0.0.7, 10.1.0.2");
     c = ChooseInterface({all[0]}, "");
     EXPECT_EQ(CheckInterface(c, "", {all[0]}).verdict, Verdict::Warn);
+}
+
+TEST(DoctorPortOwner, SocketsOnAPortFromProcNet) {
+    // /proc/net/udp: our port 9010 (0x2332) twice (a chat sharing it), once on another address.
+    const char udp[] =
+        "   sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode ref "
+        "pointer drops\n"
+        "  118: 00000000:2332 00000000:0000 07 00000000:00000000 00:00000000 00000000     0        0 51234 2 "
+        "0000000012345678 0\n"
+        "  118: 0100000A:2332 00000000:0000 07 00000000:00000000 00:00000000 00000000  1000        0 51240 2 "
+        "0000000012345679 0\n"
+        "  119: 00000000:2333 00000000:0000 07 00000000:00000000 00:00000000 00000000     0        0 51300 2 "
+        "000000001234567a 0\n";
+    EXPECT_EQ(SocketInodesOnPort(udp, 9010, false), (std::vector<unsigned long>{51234, 51240}));
+    EXPECT_TRUE(SocketInodesOnPort(udp, 9012, false).empty());
+    // /proc/net/tcp: only the listening socket on 9012 (0x2334) holds it, not a connection from it.
+    const char tcp[] =
+        "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode\n"
+        "   0: 00000000:2334 00000000:0000 0A 00000000:00000000 00:00000000 00000000     0        0 7001 1 "
+        "0000000000000000 100 0 0 10 0\n"
+        "   1: 0200000A:2334 0300000A:C350 01 00000000:00000000 00:00000000 00000000     0        0 7002 1 "
+        "0000000000000000 20 4 30 10 -1\n";
+    EXPECT_EQ(SocketInodesOnPort(tcp, 9012, true), (std::vector<unsigned long>{7001}));
+    EXPECT_EQ(SocketInodesOnPort(tcp, 9012, false).size(), 2u);
+    EXPECT_TRUE(SocketInodesOnPort("", 9012, true).empty());
 }
 
 std::string Wire(const std::string& id, const std::string& name, int command, const std::string& ip = "10.0.0.2") {

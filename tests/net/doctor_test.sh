@@ -100,11 +100,12 @@ s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 s.bind(("0.0.0.0", 9010))
 print("ready", flush=True)
 time.sleep(60)') >"$LAN_WORK/holder.out" &
-lan_track $!
+HOLDER=$!
+lan_track $HOLDER
 for _ in $(seq 50); do grep -q ready "$LAN_WORK/holder.out" && break; sleep 0.1; done
 doctor 1 porttaken
 expect "another program on the port" 1 \
-  "[fail] socket: UDP port 9010 is held by another program - end it (ss -ulpn 'sport = :9010' names it) or give every copy another PORT"
+  "[fail] socket: UDP port 9010 is held by another program (python3, pid $HOLDER) - end it (ss -ulpn 'sport = :9010' names it) or give every copy another PORT"
 lan_start_client 1
 lan_check "the chat on that host cannot join either" lan_wait_output 1 'Cannot join multicast group' 15
 lan_stop_client 1
