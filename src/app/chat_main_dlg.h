@@ -358,8 +358,9 @@ private:
     CTransportList transports_;
     std::unique_ptr<ChatDocument> chat_;
     ChatLineListener lineListener_;
-    // What the pages' lines are handed to: the unread counts, then lineListener_.
-    ChatLineListener PageLineListener();
+    // A line a handler or an outgoing form showed: another user's message counts as unread
+    // while its page is out of view.
+    void CountShownLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page);
     void ShowEarlierLines();
     std::vector<HistoryEntry> earlier_;
     void CountUnread(PageMode page);

@@ -60,13 +60,17 @@ std::string CChatMainDlg::TrayTip() const {
 
 void CChatMainDlg::SetUnreadListener(std::function<void()> listener) { unreadListener_ = std::move(listener); }
 
-ChatLineListener CChatMainDlg::PageLineListener() {
-    return [this](const ChatLineEvent& line) {
-        if (line.kind == ChatLineKind::Message || line.kind == ChatLineKind::Private ||
-            line.kind == ChatLineKind::Alert)
-            CountUnread(line.page == ChatPage::Second ? PageMode::Conference : PageMode::Main);
-        if (lineListener_) lineListener_(line);
-    };
+void CChatMainDlg::CountShownLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) {
+    // Another user's words: a public or conference message under its sender, a private message
+    // or an alert that starts with the sender's name. Own copies, notices and invitations lead
+    // with a text of ours.
+    const bool fromOther = kind == ChatLineKind::Message
+                               ? !sender.empty()
+                               : (kind == ChatLineKind::Private || kind == ChatLineKind::Alert) && text.named &&
+                                     text.before.empty();
+    if (!fromOther || !chat_) return;
+    HtmlView* view = ChatView(page);
+    CountUnread(view && view == chat_->SecondTextView() ? PageMode::Conference : PageMode::Main);
 }
 
 void CChatMainDlg::CountUnread(PageMode page) {

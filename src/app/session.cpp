@@ -27,12 +27,13 @@ HtmlView* CChatMainDlg::ChatView(ChatPage page) const {
 
 void CChatMainDlg::SetChatLineListener(ChatLineListener listener) {
     lineListener_ = std::move(listener);
-    if (chat_) chat_->SetLineListener(PageLineListener());
+    if (chat_) chat_->SetLineListener(lineListener_);
 }
 
 void CChatMainDlg::ShowLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) {
     // Without its own view the second page's lines go to the main page.
     if (chat_) chat_->AppendChatLine(LineHtml(text), sender, kind, ChatView(page));
+    CountShownLine(kind, sender, text, page);
 }
 
 void CChatMainDlg::ShowStartupLine(const std::string& text) {

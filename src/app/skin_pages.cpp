@@ -41,7 +41,7 @@ void CChatMainDlg::RecreateMainViews() {
         chat_ = std::make_unique<ChatDocument>(
             ChatDocumentContext{p_.clock, log_, user_, language_, programDir_, version_, "def", "text.css"}, p_.views,
             &p_.window);
-    chat_->SetLineListener(PageLineListener());
+    chat_->SetLineListener(lineListener_);
     chat_->SetSmileSubstitution(
         [this](const std::string& text) { return SmileSubstitution(smiles_, text, programDir_); });
     userListView_ = p_.views.CreateView(ViewRole::UserList);

@@ -136,11 +136,31 @@ TEST_F(TwoHosts, UnreadCountsFollowTheWindowAndThePageShown) {
     alice.dlg().ShowPage(PageMode::Board);
     EXPECT_EQ(alice.chat.tray.Tip(), title);
 
-    // Joining and leaving, mode changes and notices are no messages.
+    // Joining and leaving, mode changes, notices and own lines are no messages.
+    bob.dlg().ShowPage(PageMode::Main);
     alice.dlg().HideToTray();
     bob.dlg().SetChatMode(2);
     lan.Pump();
+    alice.dlg().SendChatMessage("MSG->Nobody: where are you");
+    alice.dlg().SendChatMessage("MSG->Bob: here I am");
+    alice.dlg().SendChatMessage("ALERT->Bob: wake up");
+    lan.Pump();
     EXPECT_EQ(alice.dlg().UnreadTotal(), 0);
+    EXPECT_EQ(bob.dlg().Unread(PageMode::Main), 0);  // shown and in front: seen
+    bob.dlg().HideToTray();
+    alice.chat.timers.Advance(6000);
+    alice.dlg().SendChatMessage("MSG->Bob: and now?");
+    lan.Pump();
+    EXPECT_EQ(bob.dlg().Unread(PageMode::Main), 1);
+
+    // A chat put away before its network is up: the start's own lines are not news.
+    Host carol{lan, "Carol", "10.0.0.3", std::string("\x02\x00\x00\x00\x00\x03", 6)};
+    ASSERT_TRUE(carol.dlg().OnInitDialog());
+    carol.dlg().HideToTray();
+    carol.chat.timers.Advance(2000);
+    lan.Pump();
+    EXPECT_TRUE(carol.dlg().Transports().IsActive());
+    EXPECT_EQ(carol.dlg().UnreadTotal(), 0);
 }
 
 }  // namespace zc
