@@ -34,21 +34,31 @@ std::vector<QDialog*> CheckDialogs() {
 
 QString Text(QDialog* d) { return d->findChild<QPlainTextEdit*>()->toPlainText(); }
 
+// A chat on fakes in the real window; the check opens real sockets on a port of its own, so a
+// chat elsewhere in this namespace does not answer.
+struct CheckedChat {
+    explicit CheckedChat(const char* port) {
+        WriteIniValue("profiles/default.cfg", "NETWORK", "PORT", port);
+        EXPECT_TRUE(chat.dlg->OnInitDialog());
+        window.AttachChat(chat.dlg.get());
+    }
+    ~CheckedChat() { window.AttachChat(nullptr); }
+    test::TempRoot root;
+    test::FakeLockBoard board;
+    test::FakeChat chat{board};
+    ChatMainWindow window;
+};
+
 }  // namespace
 
 TEST(ConnectionCheckDialog, FillsLineByLineOneAtATimeAndGoesWhenClosed) {
-    test::TempRoot root;
+    CheckedChat c("9410");
+    ChatMainWindow& window = c.window;
+    CChatMainDlg& chat = *c.chat.dlg;
     WriteIniValue("language/lang_english.cfg", "MENUSTRINGS", "MSTR170", "Check it");
-    // A port of its own, so a chat elsewhere in this namespace does not answer.
-    WriteIniValue("profiles/default.cfg", "NETWORK", "PORT", "9410");
-    test::FakeLockBoard board;
-    test::FakeChat chat{board};
-    ASSERT_TRUE(chat.dlg->OnInitDialog());
-    ChatMainWindow window;
-    window.AttachChat(chat.dlg.get());
-    EXPECT_EQ(ConnectionCheckCaption(*chat.dlg), "Check it");
+    EXPECT_EQ(ConnectionCheckCaption(chat), "Check it");
 
-    ShowConnectionCheck(&window, *chat.dlg);
+    ShowConnectionCheck(&window, chat);
     ASSERT_EQ(CheckDialogs().size(), 1u);
     QPointer<QDialog> dialog = CheckDialogs()[0];
     EXPECT_EQ(dialog->windowTitle(), "Check it");
@@ -56,7 +66,7 @@ TEST(ConnectionCheckDialog, FillsLineByLineOneAtATimeAndGoesWhenClosed) {
     for (int i = 0; i < 100 && !Text(dialog).contains("[ok] socket:"); ++i) Spin(20);
     EXPECT_TRUE(Text(dialog).contains("[ok] socket: UDP port 9410 bound, 225.0.0.1 joined"));
     EXPECT_FALSE(Text(dialog).contains("transfer port"));
-    ShowConnectionCheck(&window, *chat.dlg);  // brings the running one forward
+    ShowConnectionCheck(&window, chat);  // brings the running one forward
     EXPECT_EQ(CheckDialogs().size(), 1u);
 
     for (int i = 0; i < 300 && !Text(dialog).contains("transfer port"); ++i) Spin(20);
@@ -70,19 +80,12 @@ TEST(ConnectionCheckDialog, FillsLineByLineOneAtATimeAndGoesWhenClosed) {
     dialog->reject();
     for (int i = 0; i < 50 && dialog; ++i) Spin(20);
     EXPECT_TRUE(dialog.isNull());
-    window.AttachChat(nullptr);
 }
 
 // Closed while the check still runs, the dialog waits for it in the background and then goes.
 TEST(ConnectionCheckDialog, ClosedEarlyGoesOnceTheCheckEnds) {
-    test::TempRoot root;
-    WriteIniValue("profiles/default.cfg", "NETWORK", "PORT", "9420");
-    test::FakeLockBoard board;
-    test::FakeChat chat{board};
-    ASSERT_TRUE(chat.dlg->OnInitDialog());
-    ChatMainWindow window;
-    window.AttachChat(chat.dlg.get());
-    ShowConnectionCheck(&window, *chat.dlg);
+    CheckedChat c("9420");
+    ShowConnectionCheck(&c.window, *c.chat.dlg);
     ASSERT_EQ(CheckDialogs().size(), 1u);
     QPointer<QDialog> dialog = CheckDialogs()[0];
     dialog->reject();
@@ -90,7 +93,6 @@ TEST(ConnectionCheckDialog, ClosedEarlyGoesOnceTheCheckEnds) {
     EXPECT_FALSE(dialog.isNull());  // the check is still waiting for answers
     for (int i = 0; i < 400 && dialog; ++i) Spin(20);
     EXPECT_TRUE(dialog.isNull());
-    window.AttachChat(nullptr);
 }
 
 }  // namespace zc
