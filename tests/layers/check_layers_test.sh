@@ -64,6 +64,14 @@ SETUP=qt_in_base check "Qt header in base" 1 \
 sideways() { put src/cli/main.cpp '#include "app/chat_main_dlg.h"' '#include "gui/main_window.h"'; }
 SETUP=sideways check "cli including gui is sideways" 1 '^src/cli/main\.cpp:2: .*sideways'
 
+# The connection check sits beside app: it may use net, not app, and no Qt; gui may use it.
+doctor() {
+    put src/doctor/check.cpp '#include "net/dispatch.h"' '#include "app/chat_main_dlg.h"' '#include <QUdpSocket>'
+    put src/gui/check_dialog.cpp '#include "doctor/check.h"'
+}
+SETUP=doctor check "the connection check's layer" 1 \
+    '^src/doctor/check\.cpp:2: .*sideways' '^src/doctor/check\.cpp:3: .*QUdpSocket'
+
 unknown() { put src/ui/chrome/x.cpp '#include "net/dispatch.h"'; put src/stray.cpp ''; }
 SETUP=unknown check "files outside the layer folders" 1 '^src/ui/chrome/x\.cpp:' '^src/stray\.cpp:'
 
