@@ -80,6 +80,8 @@ QString Mix(const SkinColour& a, const SkinColour& b) {
 
 }  // namespace
 
+QString TextFromCp1251(const std::string& text) { return InputFromCp1251(text); }
+
 int ButtonToolTipString(const std::string& name) {
     static const std::map<std::string, int> strings = {
         {"CLOSE", 9},    {"MAIN", 19},   {"BOARD", 16},        {"CONFERENCE", 22}, {"OPTIONS", 35},  {"REFRESH", 20},

@@ -25,6 +25,9 @@ class UserListDrops;
 
 class CChatMainDlg;
 
+// Text of the chat for a widget: the "&#N;" the chat writes for characters outside the code page
+// become those characters again.
+QString TextFromCp1251(const std::string& text);
 // The language string a skin button's tool tip shows; -1 for none.
 int ButtonToolTipString(const std::string& name);
 // The style sheet that gives menus and alert windows the skin's colours.

@@ -3,37 +3,19 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/chat_main_dlg.h"
 #include "base/cp1251.h"
 #include "base/text_helpers.h"
+#include "gui/chat_main_window.h"
 
 namespace zc {
 
 namespace {
 
 QString FromCp1251(const std::string& text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
-
-// The found text as plain text; the references for characters outside the code page are shown
-// as those characters.
-QString ShownText(const std::string& visible) {
-    QString out = FromCp1251(visible);
-    static const QRegularExpression reference("&#(\\d{3,7});");
-    QRegularExpressionMatchIterator it = reference.globalMatch(out);
-    QString result;
-    qsizetype last = 0;
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        const char32_t code = m.captured(1).toUInt();
-        if (code > 0x10FFFF) continue;
-        result += out.mid(last, m.capturedStart() - last) + QString::fromUcs4(&code, 1);
-        last = m.capturedEnd();
-    }
-    return result + out.mid(last);
-}
 
 }  // namespace
 
@@ -70,7 +52,7 @@ void HistorySearchWindow::Search(const QString& text) {
     for (const HistoryHit& hit : hits_) {
         const HistoryEntry& e = hit.entry;
         const QString sender = e.sender.empty() ? QString() : "<" + FromCp1251(e.sender) + ">";
-        auto* item = new QTreeWidgetItem(results_, {FromCp1251(e.DateText()), sender, ShownText(e.text)});
+        auto* item = new QTreeWidgetItem(results_, {FromCp1251(e.DateText()), sender, TextFromCp1251(e.text)});
         // Private messages and alerts stand apart from the public chat; the file says which.
         for (int column = 0; column < 3; ++column) {
             QFont font = item->font(column);
