@@ -202,6 +202,7 @@ FirewallRead ReadFirewall(const std::vector<WatchedPort>& ports) {
         return read;
     }
     const CommandResult ipt = RunCommand({"iptables", "-S"});
+    read.toolFound = nft.started || ipt.started;
     if (ipt.started && !ipt.timedOut && ipt.exitCode == 0) {
         read.readable = true;
         read.tool = "iptables";
@@ -226,6 +227,9 @@ std::string AllowCommand(const std::string& tool, const PortBlock& b) {
 
 CheckLine CheckFirewall(const FirewallRead& read, int chatPort, int filePort) {
     const std::string kName = "firewall";
+    if (!read.readable && !read.toolFound)
+        return Warn(kName, "cannot read the firewall rules (no nft or iptables here)",
+                    "install nftables to let the check read them");
     if (!read.readable)
         return Warn(kName, "cannot read the firewall rules", "run the check as root to see them");
     // The chat port first: without it nobody shows up at all.

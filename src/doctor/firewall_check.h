@@ -30,6 +30,7 @@ std::vector<PortBlock> ParseIptablesRules(const std::string& text, const std::ve
 // How the rules could be read; blocks are meaningful when readable.
 struct FirewallRead {
     bool readable = false;
+    bool toolFound = false;  // nft or iptables could be started
     std::string tool;  // "nftables" or "iptables"
     std::vector<PortBlock> blocks;
 };

@@ -116,8 +116,12 @@ TEST(DoctorFirewall, IptablesRules) {
 
 TEST(DoctorFirewall, Verdicts) {
     EXPECT_EQ(FormatLine(CheckFirewall({}, 9010, 9012)),
+              "[warn] firewall: cannot read the firewall rules (no nft or iptables here) - install nftables to let "
+              "the check read them");
+    FirewallRead read{false, true, "", {}};
+    EXPECT_EQ(FormatLine(CheckFirewall(read, 9010, 9012)),
               "[warn] firewall: cannot read the firewall rules - run the check as root to see them");
-    FirewallRead read{true, "nftables", {}};
+    read = {true, true, "nftables", {}};
     EXPECT_EQ(FormatLine(CheckFirewall(read, 9010, 9012)), "[ok] firewall: no rule drops udp port 9010 or tcp port 9012");
     EXPECT_EQ(FormatLine(CheckFirewall(read, 0, 9012)), "[ok] firewall: no rule drops tcp port 9012");
 
@@ -131,7 +135,7 @@ TEST(DoctorFirewall, Verdicts) {
     EXPECT_EQ(FormatLine(CheckFirewall(read, 9010, 9012)),
               "[warn] firewall: nftables drops tcp port 9012 (inet filter input) - files cannot come in; allow it: nft "
               "insert rule inet filter input tcp dport 9012 accept");
-    read = {true, "iptables", {{"INPUT", "input", {"udp", 9010}, true}}};
+    read = {true, true, "iptables", {{"INPUT", "input", {"udp", 9010}, true}}};
     EXPECT_EQ(FormatLine(CheckFirewall(read, 9010, 9012)),
               "[warn] firewall: iptables drops by default udp port 9010 (INPUT) - allow it: iptables -I INPUT -p udp "
               "--dport 9010 -j ACCEPT");
