@@ -8,6 +8,7 @@
 
 #include "base/cp1251.h"
 #include "base/cp1251_case.h"
+#include "base/html_entity.h"
 #include "services/history.h"
 
 namespace zc {
@@ -33,50 +34,19 @@ int Number(std::string_view s, size_t at, size_t n) {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\xA0'; }
 
-// Decodes the entity at html[at] == '&' into out; the length it took, 0 when it is none.
+// The entity at html[at] == '&' as the code page's text; the length it took, 0 when it is none.
 size_t DecodeEntity(std::string_view html, size_t at, std::string& out) {
-    size_t i = at + 1;
-    if (i < html.size() && html[i] == '#') {
-        ++i;
-        const bool hex = i < html.size() && (html[i] == 'x' || html[i] == 'X');
-        if (hex) ++i;
-        const size_t start = i;
-        std::uint32_t value = 0;
-        for (; i < html.size(); ++i) {
-            const char c = html[i];
-            int d = -1;
-            if (c >= '0' && c <= '9') d = c - '0';
-            else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-            else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-            if (d < 0) break;
-            value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + static_cast<std::uint32_t>(d), 0x110000);
-        }
-        if (i == start) return 0;
-        if (i < html.size() && html[i] == ';') ++i;
-        if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) value = 0xFFFD;
-        if (value < 0x20) out += ' ';
-        else if (value < 0x80) out += static_cast<char>(value);
-        else {
-            std::string utf8;
-            AppendUtf8(utf8, value);
-            out += Utf8ToCp1251(utf8);
-        }
-        return i - at;
+    std::uint32_t cp = 0;
+    const size_t used = DecodeHtmlEntity(html, at, cp);
+    if (used == 0) return 0;
+    if (cp < 0x20 || cp == 0xA0) out += ' ';
+    else if (cp < 0x80) out += static_cast<char>(cp);
+    else {
+        std::string utf8;
+        AppendUtf8(utf8, cp);
+        out += Utf8ToCp1251(utf8);
     }
-    // The pages write "&lt" + name without a semicolon.
-    static constexpr struct {
-        const char* name;
-        char c;
-    } kNamed[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"nbsp", ' '}, {"apos", '\''}};
-    for (const auto& e : kNamed) {
-        const std::string_view name = e.name;
-        if (html.compare(i, name.size(), name) != 0) continue;
-        size_t end = i + name.size();
-        if (end < html.size() && html[end] == ';') ++end;
-        out += e.c;
-        return end - at;
-    }
-    return 0;
+    return used;
 }
 
 bool IsTagStart(std::string_view html, size_t at) {
