@@ -60,6 +60,7 @@ OptionValues OptionsStore::Load() const {
     v.language = Cp1251ToUtf8(ReadLanguageName(SettingsFile()));
     v.skin = Cp1251ToUtf8(ReadSkinChoice(p).theme);
     v.soundOn = ReadSoundOn(p);
+    v.autostart = ReadGlobalSettings(SettingsFile()).autostart;
     return v;
 }
 
@@ -82,6 +83,7 @@ bool OptionsStore::Save(const OptionValues& before, const OptionValues& after) c
     put(s, "GLOBAL", "LANGUAGE", before.language, after.language);
     put(p, "GLOBAL", "SKINSTHEME", before.skin, after.skin);
     if (before.soundOn != after.soundOn) ok = WriteIniValue(p, "GLOBAL", "SOUNDON", after.soundOn ? "1" : "0") && ok;
+    if (before.autostart != after.autostart) ok = WriteIniValue(s, "GLOBAL", "AUTOSTART", after.autostart ? "1" : "0") && ok;
     // The flags go out even after a partial failure: what was written must still be re-read.
     return AddReload(flags) && ok;
 }
@@ -143,7 +145,9 @@ NicknameProblem CheckNickname(const std::string& utf8) {
 std::string ChangeFlags(const OptionValues& a, const OptionValues& b) {
     std::string flags;
     if (a.nickname != b.nickname) flags += "IUSER;";
-    if (a.fullName != b.fullName || a.description != b.description || a.web != b.web || a.email != b.email)
+    // The chat writes or removes its autostart entry when it re-reads the main settings.
+    if (a.fullName != b.fullName || a.description != b.description || a.web != b.web || a.email != b.email ||
+        a.autostart != b.autostart)
         flags += "IMAIN;";
     if (a.avatar != b.avatar) flags += "IAVATAR;";
     if (a.language != b.language) flags += "ILANGUAGE;";

@@ -15,6 +15,7 @@ struct OptionValues {
     std::string language;
     std::string skin;
     bool soundOn = false;
+    bool autostart = false;
 };
 
 // The settings files of one program folder.

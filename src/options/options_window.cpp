@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "options/options_groups_page.h"
+#include "options/options_hotkeys_page.h"
 #include "options/options_modes_page.h"
 #include "options/options_network_page.h"
 #include "options/options_plugins_page.h"
@@ -52,6 +53,7 @@ COptionsWindow::COptionsWindow(const std::string& root, QWidget* parent)
     const QString names[] = {Tr(115, "Network"), Tr(116, "Modes"), Tr(117, "Sounds"), Tr(118, "Groups"),
                              Tr(119, "Plug-ins")};
     for (size_t i = 0; i < pages_.size(); ++i) tabs->addTab(pages_[i], names[i]);
+    pages_.insert(pages_.begin(), hotKeys_);
 
     auto* save = new QPushButton(Tr(107, "Save"));
     save->setObjectName("save");
@@ -113,6 +115,11 @@ QWidget* COptionsWindow::BuildGeneralPage() {
     sound_->setObjectName("sound");
     sound_->setChecked(saved_.soundOn);
     form->addRow(sound_);
+    autostart_ = new QCheckBox(Tr(210, "Start with the desktop session"));
+    autostart_->setObjectName("autostart");
+    autostart_->setChecked(saved_.autostart);
+    form->addRow(autostart_);
+    form->addRow(hotKeys_ = new COptionsHotKeysPage(store_));
     return page;
 }
 
@@ -141,6 +148,7 @@ OptionValues COptionsWindow::Current() const {
     v.language = S(language_->currentText());
     v.skin = S(skin_->currentText());
     v.soundOn = sound_->isChecked();
+    v.autostart = autostart_->isChecked();
     return v;
 }
 
@@ -165,7 +173,10 @@ bool COptionsWindow::Save() {
     bool valid = true;
     for (auto it = pages_.rbegin(); it != pages_.rend(); ++it)
         if (!(*it)->Check()) {
-            tabs_->setCurrentWidget(*it);
+            // A page may sit inside a tab, as the hot keys do on the general page.
+            QWidget* tab = *it;
+            while (tab && tabs_->indexOf(tab) < 0) tab = tab->parentWidget();
+            if (tab) tabs_->setCurrentWidget(tab);
             valid = false;
         }
     if (!valid) return false;

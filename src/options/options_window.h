@@ -46,6 +46,8 @@ private:
     QComboBox* language_ = nullptr;
     QComboBox* skin_ = nullptr;
     QCheckBox* sound_ = nullptr;
+    QCheckBox* autostart_ = nullptr;
+    COptionsPage* hotKeys_ = nullptr;
     QLabel* status_ = nullptr;
 };
 
