@@ -38,6 +38,8 @@ void CChatMainDlg::ApplyOptionsFlag(const std::string& flag) {
         const HotKeyTable keys = global_.hotKeys;
         global_ = ReadGlobalSettings(settingsPath_);
         global_.hotKeys = keys;
+        // The editor's autostart switch takes effect now, as at start.
+        ApplyAutostart();
         RereadProfile();
     } else if (flag == "ISOUND") {
         log_.Write(":::Change sound params...");

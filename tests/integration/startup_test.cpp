@@ -308,6 +308,15 @@ TEST(Autostart, FollowsTheSettingAndTheStoredProgramPath) {
         ASSERT_TRUE(chat.dlg->OnInitDialog());
         const std::string entry = root.Read("autostart/ZeltoChat.desktop");
         EXPECT_NE(entry.find("Exec=\"/opt/zeltochat/zeltochat\" --root \"" + root.Path() + "\""), std::string::npos);
+        // Switched off and on again in the options while the chat runs.
+        WriteIniValue("system/zeltochat.ini", "GLOBAL", "AUTOSTART", "0");
+        WriteIniValue("system/zeltochat.ini", "GLOBAL", "RELOAD", "IMAIN;");
+        chat.dlg->ApplyOptionsChange();
+        EXPECT_FALSE(root.Exists("autostart/ZeltoChat.desktop"));
+        WriteIniValue("system/zeltochat.ini", "GLOBAL", "AUTOSTART", "1");
+        WriteIniValue("system/zeltochat.ini", "GLOBAL", "RELOAD", "IMAIN;");
+        chat.dlg->ApplyOptionsChange();
+        EXPECT_EQ(root.Read("autostart/ZeltoChat.desktop"), entry);
         chat.dlg->ExitMain();
     }
     {
