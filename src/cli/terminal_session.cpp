@@ -43,6 +43,7 @@ std::string TerminalSession::CommandHelp() {
            "  /history    this month's public chat history: its file and last 20 lines\n"
            "  /history private   the same for private messages and alerts\n"
            "  /search TEXT       find TEXT in the history of every month, public and private, newest first\n"
+           "  /day DD/MM/YYYY [private]   that day's public chat history, or its private messages and alerts\n"
            "  /yes, /no   answer the oldest open alert or question (either confirms an alert)\n"
            "Files and requests (Name as /users shows it):\n"
            "  /send Name PATH   offer a file to Name; it goes once Name says yes\n"
@@ -140,6 +141,8 @@ void TerminalSession::RunCommand(const std::string& line) {
     } else if (name == "/search") {
         if (arg.empty()) console_.Note("/search takes the text to find");
         else PrintSearch(arg);
+    } else if (name == "/day") {
+        PrintDay(arg);
     } else if (name == "/delete") {
         DeleteBoardMessage(arg);
     } else if (name == "/page") {
@@ -366,6 +369,26 @@ void TerminalSession::PrintSearch(const std::string& utf8) {
                       ")");
     console_.Note(std::to_string(hits.size()) + (hits.size() >= kHistorySearchLimit ? " newest" : "") +
                   " found, newest first");
+}
+
+void TerminalSession::PrintDay(const std::string& arg) {
+    const std::string date = arg.substr(0, arg.find(' '));
+    const std::string rest = date.size() < arg.size() ? arg.substr(date.size() + 1) : std::string();
+    int day = 0, month = 0, year = 0;
+    if (!ParseHistoryDate(date, day, month, year) || (!rest.empty() && rest != "private")) {
+        console_.Note("/day takes a date as DD/MM/YYYY, and private for private messages and alerts");
+        return;
+    }
+    const bool isMain = rest.empty();
+    const std::string path = HistoryMonthFile(chat_.ProgramDir() + "history", year, month, isMain);
+    const HistoryDay found = HistoryDayEntries(path, year, month, day);
+    if (found.cut)
+        console_.Note("the day holds more: only its latest " + std::to_string(found.written.size()) + " entries");
+    for (const std::string& written : found.written)
+        console_.Line(HistoryLineText(ParseHistoryEntry(written, year, month), !isMain));
+    console_.Note(found.written.empty() ? "nothing in the history of " + date
+                                        : std::to_string(found.written.size()) + " entries of " + date + " in " +
+                                              PlainText(path.substr(chat_.ProgramDir().size())));
 }
 
 std::string TerminalSession::HistoryLineText(const HistoryEntry& e, bool isPrivate) {

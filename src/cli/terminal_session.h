@@ -45,6 +45,8 @@ private:
     void PrintBoard();
     void PrintHistory(bool isMain);
     void PrintSearch(const std::string& utf8);
+    // "/day DD/MM/YYYY [private]": the entries of one day, oldest first.
+    void PrintDay(const std::string& arg);
     void DeleteBoardMessage(const std::string& arg);
     void Quit();
 

@@ -29,6 +29,7 @@
 #include "gui/connection_check_dialog.h"
 #include "gui/history_search_window.h"
 #include "gui/input_box.h"
+#include "gui/unread_badge.h"
 #include "gui/user_list_drop.h"
 #include "gui/user_override_dialogs.h"
 #include "gui/web/zelto_chat_text.h"
@@ -192,6 +193,9 @@ void ChatMainWindow::ShowUnreadCounts() {
         const int count = chat_->Unread(static_cast<PageMode>(page));
         const QString tip = widget->property("pageTip").toString();
         widget->setToolTip(count > 0 ? QString("%1 (%2)").arg(tip).arg(count) : tip);
+        QPointer<UnreadBadge>& badge = badges_[widget];
+        if (!badge) badge = new UnreadBadge(widget);
+        badge->SetCount(count);
     }
 }
 
@@ -557,6 +561,8 @@ void ChatMainWindow::RemoveSkinElements() {
     if (pageMark_) pageMark_->hide();
     for (auto& [button, widget] : buttons_) widget->deleteLater();
     buttons_.clear();
+    // Their badges go with them.
+    badges_.clear();
 }
 
 void ChatMainWindow::ShowSkinError(const std::string& text) {

@@ -21,6 +21,7 @@ namespace zc {
 
 class InputBox;
 class HistorySearchWindow;
+class UnreadBadge;
 class UserListDrops;
 
 class CChatMainDlg;
@@ -56,7 +57,7 @@ public:
     // Ctrl+F: the history search window, opened or brought back.
     void ShowHistorySearch();
     HistorySearchWindow* HistorySearch() const;
-    // The page buttons' tool tips carry the count of their page's unread messages.
+    // The page buttons carry the count of their page's unread messages: a badge and the tool tip.
     void ShowUnreadCounts();
     InputBox* Input() const { return input_; }
     void PlaceToolWindow(ViewRole role, const WindowRect& rect) override;
@@ -131,6 +132,7 @@ private:
     std::unique_ptr<UserListDrops> drops_;
     QPointer<QWebEngineView> listView_;
     QWidget* pageMark_ = nullptr;  // the bar under the shown page's button
+    std::map<QWidget*, QPointer<UnreadBadge>> badges_;  // by page button
     QPointer<HistorySearchWindow> search_;
     std::string title_;
 };

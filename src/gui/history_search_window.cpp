@@ -1,8 +1,11 @@
 #include "gui/history_search_window.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -10,12 +13,16 @@
 #include "base/cp1251.h"
 #include "base/text_helpers.h"
 #include "gui/chat_main_window.h"
+#include "ui/html/history_day_page.h"
 
 namespace zc {
 
 namespace {
 
 QString FromCp1251(const std::string& text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
+
+// Day pages kept at once; older ones are removed, so a long session does not fill the disk.
+constexpr int kDayPagesKept = 8;
 
 }  // namespace
 
@@ -68,12 +75,50 @@ void HistorySearchWindow::Search(const QString& text) {
     if (!hits_.empty()) results_->setCurrentItem(results_->topLevelItem(0));
 }
 
+HistorySearchWindow::~HistorySearchWindow() = default;
+
+std::string HistorySearchWindow::WriteDayPage(const HistoryHit& hit) {
+    const HistoryEntry& e = hit.entry;
+    if (e.day == 0) return {};
+    if (!days_) {
+        // The user's own runtime folder when there is one: private to the user, emptied at logout.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QString base = !runtime.isEmpty() && QDir(QString::fromLocal8Bit(runtime)).exists()
+                                 ? QString::fromLocal8Bit(runtime)
+                                 : QDir::tempPath();
+        days_ = std::make_unique<QTemporaryDir>(base + "/zeltochat-history-XXXXXX");
+    }
+    if (!days_->isValid()) return {};
+    const std::string date = e.DateText().substr(0, 10);
+    const std::string heading = chat_.Language().LangString(hit.isMain ? 14 : 15) + ": " + date;
+    const std::string page = HistoryDayPage(
+        heading, HistoryDayEntries(hit.file, e.year, e.month, e.day),
+        chat_.MenuText(230, "Only the latest entries of this day are shown; the month's file holds them all"));
+    const QString name =
+        QString::asprintf("%04d-%02d-%02d_%s.htm", e.year, e.month, e.day, hit.isMain ? "main" : "private");
+    QDir dir(days_->path());
+    const QStringList older = dir.entryList({"*.htm"}, QDir::Files, QDir::Time);
+    for (int i = kDayPagesKept - 1; i < older.size(); ++i)
+        if (older[i] != name) dir.remove(older[i]);
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(page.data(), static_cast<qint64>(page.size())) != static_cast<qint64>(page.size()))
+        return {};
+    return file.fileName().toStdString();
+}
+
 void HistorySearchWindow::OpenResult(int row) {
     if (row < 0 || static_cast<size_t>(row) >= hits_.size()) return;
     const HistoryHit& hit = hits_[static_cast<size_t>(row)];
-    chat_.OpenHistoryFile(hit);
-    // The files hold no marks by day, so the month's file opens; say where the day is in it.
     const std::string day = hit.entry.DateText().substr(0, hit.entry.DateText().find(' '));
+    HistoryHit page = hit;
+    page.file = WriteDayPage(hit);
+    if (!page.file.empty() && chat_.OpenHistoryFile(page)) {
+        status_->setText(FromCp1251(ReplaceAll(chat_.MenuText(231, "The history of %s is open"), "%s", day)));
+        return;
+    }
+    // No date, or no page could be written: the month's file, and where the day is in it.
+    chat_.OpenHistoryFile(hit);
     status_->setText(FromCp1251(
         ReplaceAll(chat_.MenuText(193, "History files have no marks by day: the month's file is open; look for [%s]"),
                    "%s", day)));

@@ -55,6 +55,20 @@ bool IsTagStart(std::string_view html, size_t at) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '/' || c == '!';
 }
 
+// Reads one line without its "\n", keeping at most limit bytes of it: a file without line ends
+// must not be read into memory whole. False at the end of the file.
+bool ReadLine(std::istream& in, std::string& line, size_t limit) {
+    line.clear();
+    std::streambuf* buffer = in.rdbuf();
+    bool any = false;
+    for (int c; (c = buffer->sbumpc()) != std::char_traits<char>::eof();) {
+        any = true;
+        if (c == '\n') return true;
+        if (line.size() < limit) line += static_cast<char>(c);
+    }
+    return any;
+}
+
 // Calls onEntry for every entry of a history file, in the order written.
 template <class F>
 void ForEachEntry(const std::string& path, F&& onEntry) {
@@ -66,7 +80,7 @@ void ForEachEntry(const std::string& path, F&& onEntry) {
         if (have && entry.find_first_not_of(" \t\r\n") != std::string::npos) onEntry(entry);
         entry.clear();
     };
-    while (std::getline(in, line)) {
+    while (ReadLine(in, line, kEntryLimit)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (first && line == charset) {
             first = false;
@@ -227,9 +241,7 @@ std::vector<HistoryHit> SearchHistory(const std::string& folder, const std::stri
         std::vector<Found> found;
         size_t order = 0;
         for (const bool isMain : {true, false}) {
-            const std::string name = isMain ? TwoDigits(m.month) + "-" + std::to_string(m.year) + "_Main.htm"
-                                            : std::to_string(m.year) + "_private_alert.htm";
-            const std::string path = folder + "/" + m.path.filename().string() + "/" + name;
+            const std::string path = HistoryMonthFile(folder, m.year, m.month, isMain);
             ForEachEntry(path, [&](const std::string& written) {
                 HistoryEntry e = ParseHistoryEntry(written, m.year, m.month);
                 const std::string visible = (e.sender.empty() ? "" : "<" + e.sender + "> ") + e.text;
@@ -251,6 +263,53 @@ std::vector<HistoryHit> SearchHistory(const std::string& folder, const std::stri
         if (hits.size() >= limit) break;
     }
     return hits;
+}
+
+std::string HistoryMonthFile(const std::string& folder, int year, int month, bool isMain) {
+    const std::string yyyy = std::to_string(year), mm = TwoDigits(month);
+    const std::string monthFolder = std::string(yyyy.size() < 4 ? 4 - yyyy.size() : 0, '0') + yyyy + "_" + mm;
+    return folder + "/" + monthFolder + "/" + (isMain ? mm + "-" + yyyy + "_Main.htm" : yyyy + "_private_alert.htm");
+}
+
+bool ParseHistoryDate(std::string_view text, int& day, int& month, int& year) {
+    if (text.size() != 10 || !Digits(text, 0, 2) || text[2] != '/' || !Digits(text, 3, 2) || text[5] != '/' ||
+        !Digits(text, 6, 4))
+        return false;
+    const int d = Number(text, 0, 2), m = Number(text, 3, 2), y = Number(text, 6, 4);
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > kDays[m - 1]) return false;
+    if (m == 2 && d == 29 && !(y % 4 == 0 && (y % 100 != 0 || y % 400 == 0))) return false;
+    day = d;
+    month = m;
+    year = y;
+    return true;
+}
+
+HistoryDay HistoryDayEntries(const std::string& path, int year, int month, int day, size_t maxEntries,
+                             size_t maxBytes) {
+    HistoryDay result;
+    if (year < 0 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) return result;
+    const std::string yyyy = std::to_string(year);
+    const std::string stamp =
+        "[" + TwoDigits(day) + "/" + TwoDigits(month) + "/" + std::string(4 - yyyy.size(), '0') + yyyy + "] [";
+    std::deque<std::string> kept;
+    size_t bytes = 0;
+    ForEachEntry(path, [&](const std::string& written) {
+        // The same test the search makes: only a whole time stamp dates an entry.
+        if (written.compare(0, stamp.size(), stamp) != 0 ||
+            ParseHistoryEntry(written.substr(0, 24), year, month).day != day)
+            return;
+        bytes += written.size();
+        kept.push_back(written);
+        // The latest entry stays whatever its size: it is bounded by the entry limit.
+        while (kept.size() > maxEntries || (kept.size() > 1 && bytes > maxBytes)) {
+            bytes -= kept.front().size();
+            kept.pop_front();
+            result.cut = true;
+        }
+    });
+    result.written.assign(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+    return result;
 }
 
 }  // namespace zc

@@ -38,6 +38,26 @@ HistoryEntry ParseHistoryEntry(std::string_view written, int year, int month);
 // time stamps.
 std::vector<HistoryEntry> LastHistoryEntries(const std::string& path, size_t count, int year, int month);
 
+// The month's history file below folder: "YYYY_MM/mm-YYYY_Main.htm" or "YYYY_MM/YYYY_private_alert.htm".
+std::string HistoryMonthFile(const std::string& folder, int year, int month, bool isMain);
+
+// Reads "dd/mm/YYYY" (a real calendar date); false for anything else.
+bool ParseHistoryDate(std::string_view text, int& day, int& month, int& year);
+
+inline constexpr size_t kHistoryDayEntries = 5000;
+inline constexpr size_t kHistoryDayBytes = 8u << 20;
+
+// The entries of one day in a history file, as the file has them, oldest first.
+struct HistoryDay {
+    std::vector<std::string> written;  // each as written, its time stamp first, the break after it left out
+    bool cut = false;                  // the day held more: its earliest entries were left out
+};
+
+// Every entry of path time-stamped with that date (an entry without a time stamp is of no day),
+// read line by line; past maxEntries entries or maxBytes bytes the earliest are dropped.
+HistoryDay HistoryDayEntries(const std::string& path, int year, int month, int day,
+                             size_t maxEntries = kHistoryDayEntries, size_t maxBytes = kHistoryDayBytes);
+
 // The text a browser shows of a history fragment: tags dropped (a break is a blank), white
 // space runs made one blank, the common entities decoded; a character reference the code page
 // cannot hold stays "&#N;", the way typed text of that character is written.

@@ -80,4 +80,31 @@ TEST_F(CliHistory, SearchPrintsDateSenderTextAndFileNewestFirst) {
     EXPECT_NE(out.Text().find("-- /search takes the text to find"), std::string::npos);
 }
 
+TEST_F(CliHistory, DayPrintsThatDaysEntriesOfOneFile) {
+    alice.root.Write("history/2024_03/03-2024_Main.htm",
+                     std::string(kHistoryCharsetLine) + Entry("[04/03/2024] [23:59:59]", "Bob", "вчера") +
+                         Entry("[05/03/2024] [09:15:00]", "Bob", "утро") +
+                         Entry("[05/03/2024] [18:00:00]", "Carol", "вечер") +
+                         Entry("[06/03/2024] [00:00:00]", "Bob", "завтра"));
+    alice.root.Write("history/2024_03/2024_private_alert.htm", Entry("[05/03/2024] [10:00:00]", "Carol", "тихо"));
+    StartBoth();
+    const size_t mark = out.Text().size();
+    session.OnLine("/day 05/03/2024");
+    EXPECT_EQ(out.Text().substr(mark),
+              "[05/03/2024 09:15:00] <Bob> утро\n"
+              "[05/03/2024 18:00:00] <Carol> вечер\n"
+              "-- 2 entries of 05/03/2024 in history/2024_03/03-2024_Main.htm\n");
+    session.OnLine("/day 05/03/2024 private");
+    EXPECT_NE(out.Text().find("[05/03/2024 10:00:00] [private] <Carol> тихо\n"), std::string::npos) << out.Text();
+    session.OnLine("/day 07/03/2024");
+    EXPECT_NE(out.Text().find("-- nothing in the history of 07/03/2024\n"), std::string::npos);
+    for (const char* bad : {"/day", "/day 5/3/2024", "/day 30/02/2024", "/day 05/03/2024 secret"}) {
+        const size_t before = out.Text().size();
+        session.OnLine(bad);
+        EXPECT_EQ(out.Text().substr(before),
+                  "-- /day takes a date as DD/MM/YYYY, and private for private messages and alerts\n")
+            << bad;
+    }
+}
+
 }  // namespace zc
