@@ -22,7 +22,7 @@ bool SaveHotKeys(const std::string& settingsFile, const HotKeyValues& before, co
 HotKeyProblem CheckHotKey(int code) {
     if (code == kOptionsKey) return HotKeyProblem::OptionsKey;
     if (code == kEscapeKey) return HotKeyProblem::EscapeKey;
-    const bool typing = code == 8 || code == 9 || code == 13 || code == 32 || (code >= 35 && code <= 40) ||
+    const bool typing = code == 8 || code == 9 || code == 13 || code == 32 || (code >= 33 && code <= 40) ||
                         code == 46 || (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') ||
                         (code >= 96 && code <= 111);
     return typing ? HotKeyProblem::TypingKey : HotKeyProblem::None;

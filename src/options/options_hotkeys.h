@@ -22,7 +22,7 @@ bool SaveHotKeys(const std::string& settingsFile, const HotKeyValues& before, co
 enum class HotKeyProblem { None, OptionsKey, EscapeKey, TypingKey };
 
 // The chat takes a hot key on every key press of the window, the input line included, and
-// without looking at modifiers: a key that types or edits text would never reach the line.
+// without looking at modifiers: a key that types in it or moves its cursor would never reach it.
 HotKeyProblem CheckHotKey(int code);
 // Index of an earlier key with the same code, or -1.
 int EarlierDuplicate(const HotKeyValues& keys, size_t index);

@@ -75,7 +75,7 @@ QString COptionsHotKeysPage::Problem(HotKeyProblem problem) const {
     switch (problem) {
         case HotKeyProblem::OptionsKey: return Tr(218, "F11 opens the options; it cannot be a hot key");
         case HotKeyProblem::EscapeKey: return Tr(219, "Escape hides the window; it cannot be a hot key");
-        case HotKeyProblem::TypingKey: return Tr(221, "This key types in the input line; choose a function key");
+        case HotKeyProblem::TypingKey: return Tr(221, "This key is needed in the input line; choose a function key");
         case HotKeyProblem::None: break;
     }
     return {};

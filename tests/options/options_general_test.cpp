@@ -93,13 +93,13 @@ TEST_F(OptionsGeneral, CapturedKeysAreStoredAsTheChatsCodesAndReadBack) {
     EXPECT_EQ(Shown(w, "HK_TRANSLATE"), "F12");
     Child<QPushButton>(w, "HK_REFRESHLISTClear")->click();
     Press(w, "HK_MODE4", Qt::Key_Pause);
-    Press(w, "HK_MODE3", Qt::Key_PageDown);
+    Press(w, "HK_MODE3", Qt::Key_Insert);
     // F5 is free once the refresh key was cleared.
     Press(w, "HK_MODE2", Qt::Key_F5);
     EXPECT_TRUE(w.Save());
 
     std::string expected = Replace(ini_, "HK_MODE2=113", "HK_MODE2=116");
-    expected = Replace(expected, "HK_MODE3=114", "HK_MODE3=34");
+    expected = Replace(expected, "HK_MODE3=114", "HK_MODE3=45");
     expected = Replace(expected, "HK_MODE4=115", "HK_MODE4=19");
     // A cleared key is "0": an absent one would bring F5 back.
     expected = Replace(expected, "HK_REFRESHLIST=116", "HK_REFRESHLIST=0");
@@ -110,7 +110,7 @@ TEST_F(OptionsGeneral, CapturedKeysAreStoredAsTheChatsCodesAndReadBack) {
     const zc::HotKeyTable keys = zc::ReadHotKeys(Ini());
     EXPECT_EQ(keys.mode1, 112);
     EXPECT_EQ(keys.mode2, 116);
-    EXPECT_EQ(keys.mode3, 34);
+    EXPECT_EQ(keys.mode3, 45);
     EXPECT_EQ(keys.mode4, 19);
     EXPECT_EQ(keys.refreshList, 0);
     EXPECT_EQ(keys.translate, 123);
@@ -118,7 +118,7 @@ TEST_F(OptionsGeneral, CapturedKeysAreStoredAsTheChatsCodesAndReadBack) {
 
     // The editor shows what it stored, the cleared key as none.
     zc::COptionsWindow again(root_);
-    EXPECT_EQ(Shown(again, "HK_MODE3"), "Page Down");
+    EXPECT_EQ(Shown(again, "HK_MODE3"), "Insert");
     EXPECT_EQ(Shown(again, "HK_MODE4"), "Pause");
     EXPECT_EQ(Shown(again, "HK_REFRESHLIST"), "No key");
     EXPECT_FALSE(Child<QLabel>(again, "hotKeysNote")->text().isEmpty());
@@ -136,12 +136,13 @@ TEST_F(OptionsGeneral, RefusedKeysLeaveTheFieldAndTheFileAsTheyWere) {
         {Qt::Key_F1, Qt::NoModifier, "This key is already set"},  // mode 1's key
         {Qt::Key_F9, Qt::ShiftModifier, "This key is already set"},
         // The chat would take these from the input line before they are typed.
-        {Qt::Key_M, Qt::NoModifier, "This key types"},
-        {Qt::Key_M, Qt::ControlModifier, "This key types"},
-        {Qt::Key_5, Qt::KeypadModifier, "This key types"},
-        {Qt::Key_Return, Qt::NoModifier, "This key types"},
-        {Qt::Key_Space, Qt::NoModifier, "This key types"},
-        {Qt::Key_Left, Qt::NoModifier, "This key types"},
+        {Qt::Key_M, Qt::NoModifier, "This key is needed"},
+        {Qt::Key_M, Qt::ControlModifier, "This key is needed"},
+        {Qt::Key_5, Qt::KeypadModifier, "This key is needed"},
+        {Qt::Key_Return, Qt::NoModifier, "This key is needed"},
+        {Qt::Key_Space, Qt::NoModifier, "This key is needed"},
+        {Qt::Key_Left, Qt::NoModifier, "This key is needed"},
+        {Qt::Key_PageUp, Qt::NoModifier, "This key is needed"},
         {Qt::Key_BracketLeft, Qt::NoModifier, "The chat does not know"},
     };
     for (const Case& c : cases) {
@@ -171,7 +172,7 @@ TEST_F(OptionsGeneral, KeysWrittenByHandThatTheChatCannotUseStopTheSave) {
     const struct {
         const char* field;
         const char* why;
-    } expected[] = {{"HK_MODE2", "F11 opens"}, {"HK_MODE3", "This key is already set"}, {"HK_MODE4", "This key types"}};
+    } expected[] = {{"HK_MODE2", "F11 opens"}, {"HK_MODE3", "This key is already set"}, {"HK_MODE4", "This key is needed"}};
     WriteBytes(Ini(), bad);
     zc::COptionsWindow w(root_);
     EXPECT_EQ(Shown(w, "HK_MODE4"), "M");
@@ -207,7 +208,7 @@ TEST(HotKeyNames, KeysAreNamedAsOnTheKeyboard) {
     EXPECT_EQ(zc::VirtualKeyName(77), "M");
     EXPECT_EQ(zc::VirtualKeyName(48), "0");
     EXPECT_EQ(zc::VirtualKeyName(101), "Num 5");
-    EXPECT_EQ(zc::VirtualKeyName(45), "Insert");
+    EXPECT_EQ(zc::VirtualKeyName(34), "Page Down");
     EXPECT_EQ(zc::VirtualKeyName(136), "");
     EXPECT_EQ(zc::VirtualKeyName(0), "");
 }
