@@ -106,7 +106,8 @@ PY
 echo "Bob's entry in Alice's list at $bob_at"
 
 # Right click on Bob in Alice's list, then the menu item n (counted from the top) by keys:
-# private message, alert, sound, invitation; process list, information; avatar, desktop, file.
+# private message, alert, sound; invitation; own sounds, own colours, process list, information;
+# avatar, desktop, file.
 user_menu() {  # n
   local n=$1
   xdotool windowfocus --sync "$winA"
@@ -141,7 +142,7 @@ with open(sys.argv[1], 'wb') as f:
     f.write(b'\r\n\x00tail')
 " "$payload"
 
-user_menu 9
+user_menu 11
 dialog=$(wait_window 1 "Send file" 10) || { lan_fail "the file dialog did not open in Alice's window"; desk_report 1; exit 1; }
 xdotool windowfocus --sync "$dialog"
 sleep 0.5
@@ -217,7 +218,7 @@ else
 fi
 
 # 3. Bob's desktop, asked for from Alice's menu.
-user_menu 8
+user_menu 10
 lan_check "Alice's chat shows Bob's desktop picture inline" \
   desk_wait_page 1 chat 'Desktop snapshot.*<img[^>]*remotedesktop\.bmp' 30
 xdotool mousemove 1279 799
