@@ -45,7 +45,7 @@ std::vector<HistoryHit> CChatMainDlg::FindInHistory(const std::string& query) co
 }
 
 bool CChatMainDlg::OpenHistoryFile(const HistoryHit& hit) {
-    // The files hold no marks by day: the month's file is what can be opened.
+    // A month's file, or the page the window made of one day's entries.
     return p_.shell && !hit.file.empty() && p_.shell->OpenDocument(hit.file);
 }
 
