@@ -21,6 +21,7 @@ ZC_EXPECTED_FILES=(
   share/man/man1/zeltochat.1.gz
   share/man/man1/zeltochat-cli.1.gz
   share/man/man1/zeltorelay.1.gz
+  share/man/man1/zeltooptions.1.gz
 )
 for s in "${ZC_ICON_SIZES[@]}"; do ZC_EXPECTED_FILES+=("share/icons/hicolor/${s}x${s}/apps/zeltochat.png"); done
 
