@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -55,24 +56,47 @@ bool IsTagStart(std::string_view html, size_t at) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '/' || c == '!';
 }
 
-// Reads one line without its "\n", keeping at most limit bytes of it: a file without line ends
-// must not be read into memory whole. False at the end of the file.
-bool ReadLine(std::istream& in, std::string& line, size_t limit) {
-    line.clear();
-    std::streambuf* buffer = in.rdbuf();
-    bool any = false;
-    for (int c; (c = buffer->sbumpc()) != std::char_traits<char>::eof();) {
-        any = true;
-        if (c == '\n') return true;
-        if (line.size() < limit) line += static_cast<char>(c);
+// Lines of a file, read a block at a time; of a line longer than the limit only its start is kept,
+// so a file without line ends is never held whole.
+class LineReader {
+public:
+    explicit LineReader(const std::string& path) : in_(path, std::ios::binary), block_(1 << 16) {}
+    // False at the end of the file with nothing read.
+    bool Next(std::string& line, size_t limit) {
+        line.clear();
+        bool any = false;
+        for (;;) {
+            if (at_ == end_ && !Fill()) return any;
+            any = true;
+            const char* start = block_.data() + at_;
+            const void* newline = std::memchr(start, '\n', end_ - at_);
+            const size_t n = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) : end_ - at_;
+            if (line.size() < limit) line.append(start, std::min(n, limit - line.size()));
+            at_ += n;
+            if (newline) {
+                ++at_;
+                return true;
+            }
+        }
     }
-    return any;
-}
+
+private:
+    bool Fill() {
+        in_.read(block_.data(), static_cast<std::streamsize>(block_.size()));
+        at_ = 0;
+        end_ = in_.gcount() > 0 ? static_cast<size_t>(in_.gcount()) : 0;
+        return end_ > 0;
+    }
+    std::ifstream in_;
+    std::vector<char> block_;
+    size_t at_ = 0, end_ = 0;
+};
+
 
 // Calls onEntry for every entry of a history file, in the order written.
 template <class F>
 void ForEachEntry(const std::string& path, F&& onEntry) {
-    std::ifstream in(path, std::ios::binary);
+    LineReader in(path);
     const std::string charset(kHistoryCharsetLine, sizeof kHistoryCharsetLine - 2);  // without "\n"
     std::string line, entry;
     bool have = false, first = true;
@@ -80,7 +104,7 @@ void ForEachEntry(const std::string& path, F&& onEntry) {
         if (have && entry.find_first_not_of(" \t\r\n") != std::string::npos) onEntry(entry);
         entry.clear();
     };
-    while (ReadLine(in, line, kEntryLimit)) {
+    while (in.Next(line, kEntryLimit)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (first && line == charset) {
             first = false;
@@ -94,7 +118,8 @@ void ForEachEntry(const std::string& path, F&& onEntry) {
             entry = line.rfind("<br>", 0) == 0 ? line.substr(4) : line;
             have = true;
         } else if (entry.size() < kEntryLimit) {
-            entry += "\n" + line;
+            entry += '\n';
+            entry += line;
         }
     }
     flush();
