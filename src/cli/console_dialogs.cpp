@@ -1,5 +1,7 @@
 #include "cli/console_dialogs.h"
 
+#include <QTimer>
+
 #include "cli/chat_line_text.h"
 #include "cli/console.h"
 
@@ -10,18 +12,29 @@ void ConsoleDialogs::Print(const Dialog& d, bool reminder) {
     line += ChatLineText(d.caption);
     const std::string text = ChatLineText(d.text);
     if (!text.empty()) line += ": " + text;
-    line += d.question ? "  (/yes or /no)" : "  (/yes to confirm)";
+    if (nobodyAnswers_) line += d.question ? "  (no input: refused)" : "";
+    else line += d.question ? "  (/yes or /no)" : "  (/yes to confirm)";
     if (!reminder && open_.size() > 1) line += "  [" + std::to_string(open_.size() - 1) + " more waiting]";
     console_.Line(line, d.question ? LineStyle::Notice : LineStyle::Alert);
 }
 
 void ConsoleDialogs::ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) {
+    if (nobodyAnswers_) {
+        Print({false, caption, text, nullptr, nullptr}, false);
+        return;
+    }
     open_.push_back({false, caption, text, std::move(onRead), nullptr});
     Print(open_.back(), false);
 }
 
 void ConsoleDialogs::AskQuestion(const std::string& caption, const std::string& text,
                                  std::function<void(bool)> onAnswer) {
+    if (nobodyAnswers_) {
+        Print({true, caption, text, nullptr, nullptr}, false);
+        // After the handler that asked has finished, as a click would come.
+        if (onAnswer) QTimer::singleShot(0, [answer = std::move(onAnswer)] { answer(false); });
+        return;
+    }
     open_.push_back({true, caption, text, nullptr, std::move(onAnswer)});
     Print(open_.back(), false);
 }

@@ -25,6 +25,9 @@ public:
     size_t Open() const { return open_.size(); }
     // At exit: open dialogs go unanswered.
     void DropAll() { open_.clear(); }
+    // Without input nobody can answer: questions are refused just after they are shown and
+    // alerts are only shown.
+    void SetNobodyAnswers() { nobodyAnswers_ = true; }
 
 private:
     struct Dialog {
@@ -37,6 +40,7 @@ private:
 
     Console& console_;
     std::deque<Dialog> open_;
+    bool nobodyAnswers_ = false;
 };
 
 }  // namespace zc

@@ -74,6 +74,7 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     zc::XdgAutostart autostart("");
     zc::QtTransportFactory network;
     zc::ConsoleDialogs dialogs(console);
+    if (options.noInput) dialogs.SetNobodyAnswers();
     zc::ConsoleShell shell(console);
     // Declared before the chat, so they outlive its transfers. No screen here: snapshot
     // requests to this copy are refused.

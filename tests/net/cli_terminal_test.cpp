@@ -212,6 +212,23 @@ TEST(ConsoleDialogs, OldestFirstAndAnAlertIsConfirmedEitherWay) {
     EXPECT_EQ(log.back(), "a2");
 }
 
+TEST(ConsoleDialogs, WithoutInputQuestionsAreRefusedAfterTheAskerReturnsAndAlertsOnlyShown) {
+    CapturedConsole out;
+    ConsoleDialogs dialogs(out.console);
+    dialogs.SetNobodyAnswers();
+    std::vector<std::string> log;
+    dialogs.AskQuestion("File from Bob", "notes.txt", [&](bool yes) { log.push_back(yes ? "yes" : "no"); });
+    EXPECT_TRUE(log.empty());  // not inside the handler that asked
+    dialogs.ShowAlert("Alert from Carol", "hi", [&] { log.push_back("read"); });
+    EXPECT_NE(out.Text().find("[question] File from Bob: notes.txt  (no input: refused)"), std::string::npos);
+    EXPECT_NE(out.Text().find("[alert] Alert from Carol: hi"), std::string::npos);
+    EXPECT_EQ(out.Text().find("/yes"), std::string::npos);
+    EXPECT_EQ(dialogs.Open(), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return !log.empty(); }));
+    PumpFor(20);
+    EXPECT_EQ(log, (std::vector<std::string>{"no"}));
+}
+
 TEST(TimerWatch, TellsOnceAfterTheWatchedTimerWasHandled) {
     TempRoot root;
     FakeClock clock;
