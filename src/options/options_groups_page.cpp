@@ -19,7 +19,7 @@ COptionsGroupsPage::COptionsGroupsPage(const OptionsStore& store, QWidget* paren
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     QStringList rows;
     for (size_t i = 0; i < kGroupRows; ++i) {
-        rows << QString::number(i);
+        rows << QString::number(i + 1);  // people count from one
         table_->setItem(static_cast<int>(i), 0, new QTableWidgetItem(Q(saved_.names[i])));
         table_->setItem(static_cast<int>(i), 1, new QTableWidgetItem(Q(saved_.ranges[i])));
     }
@@ -51,7 +51,7 @@ bool COptionsGroupsPage::Check() {
                                       "192.168.0.1-192.168.0.99, beside a group name")
                             : Tr(148, "A group name has at least 2 characters, no control characters and no empty row "
                                       "above it");
-    error_->setText(QString::number(row) + ": " + why);
+    error_->setText(QString::number(row + 1) + ": " + why);
     error_->show();
     table_->setCurrentCell(static_cast<int>(row), problem == GroupProblem::Range ? 1 : 0);
     return false;
