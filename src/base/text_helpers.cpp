@@ -73,13 +73,15 @@ std::string FormatTime(const std::string& format, const std::tm& tm) {
     return std::string(buffer, n);
 }
 
+bool BreaksIniKey(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7F || c == '=' || c == '[' || c == ']' || c == ';';
+}
+
 std::string IniKeyOfName(std::string_view name) {
     std::string key;
-    for (char c : name) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F || c == ' ' || c == '=' || c == '[' || c == ']' || c == ';') continue;
-        key += c;
-    }
+    for (char c : name)
+        if (c != ' ' && !BreaksIniKey(c)) key += c;
     return key;
 }
 

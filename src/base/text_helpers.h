@@ -17,6 +17,8 @@ std::string RemoveChars(std::string text, std::string_view chars);
 // A name made fit to be an ini key: no blanks, "=", brackets, ";" or control characters, so a
 // peer's nickname can never start a line, a section or a comment of its own. May be empty.
 std::string IniKeyOfName(std::string_view name);
+// A character that would let a key break out of its line: "=", brackets, ";" or a control.
+bool BreaksIniKey(char c);
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string FormatInt(long long value);

@@ -1,5 +1,7 @@
 #include "services/user_overrides.h"
 
+#include <algorithm>
+
 #include "base/ini_file.h"
 #include "base/text_helpers.h"
 
@@ -47,9 +49,7 @@ bool WriteUserSound(const std::string& profilePath, const std::string& name, int
 
 bool IsStorableColourName(const std::string& name) {
     if (name.empty() || name.front() == ' ' || name.back() == ' ') return false;
-    for (char c : name)
-        if (IsControl(c) || c == '=' || c == '[' || c == ']' || c == ';') return false;
-    return true;
+    return std::none_of(name.begin(), name.end(), BreaksIniKey);
 }
 
 bool IsHtmlColour(const std::string& text) {
