@@ -5,7 +5,7 @@ Core layers, bottom to top: platform < base < services < net < ui/html < app.
 A core layer may include itself and the core layers below it, and no Qt header.
 Beside the core: qt (platform, base, qt), gui and cli (all core, qt, doctor, themselves),
 doctor (platform to net and itself, no Qt),
-relay (only relay, it is a separate program), options (platform, base, qt, options),
+relay (only relay, it is a separate program), options (platform, base, services, net, qt, options),
 plugins (only plugins; the public include/ folder is not a layer and so allowed).
 
 A quoted include "folder/..." belongs to the layer of its leading folder; a bare
@@ -28,8 +28,9 @@ ALLOWED.update({
     "cli": set(CORE) | {"qt", "cli", "doctor"},
     "doctor": {"platform", "base", "services", "net", "doctor"},
     "relay": {"relay"},
-    # The editor stores keys as the chat maps them, so it shares the chat's key table.
-    "options": {"platform", "base", "qt", "options"},
+    # The editor writes what the chat reads, so it shares the chat's readers, key rules and
+    # key table.
+    "options": {"platform", "base", "services", "net", "qt", "options"},
     "plugins": {"plugins"},
 })
 # The connection check is plain POSIX too, so the terminal and the desktop share it.

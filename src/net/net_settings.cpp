@@ -5,7 +5,7 @@
 
 namespace zc {
 
-static int PortOr(int value, int fallback) { return (value < 1025 || value > 65530) ? fallback : value; }
+int PortOr(int value, int fallback) { return (value < kLowestPort || value > kHighestPort) ? fallback : value; }
 
 CNetSettings ReadNetSettings(const std::string& p) {
     auto read = [&](const char* key) { return ValueOrDefault(ReadIniValue(p, "NETWORK", key), ""); };

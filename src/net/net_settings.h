@@ -20,4 +20,8 @@ struct CNetSettings {
 
 CNetSettings ReadNetSettings(const std::string& profilePath);
 
+// The ports a profile may name; any other value is replaced by the default.
+inline constexpr int kLowestPort = 1025, kHighestPort = 65530;
+int PortOr(int value, int fallback);
+
 }  // namespace zc

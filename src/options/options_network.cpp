@@ -2,12 +2,11 @@
 
 #include "base/ini_file.h"
 #include "base/text_helpers.h"
+#include "net/net_settings.h"
 #include "options/options_store.h"
 
 namespace zc {
 namespace {
-
-constexpr int kLowPort = 1025, kHighPort = 65530;
 
 // Digits only, no sign and no leading blanks: what is shown is what the chat reads.
 bool NumberIn(const std::string& text, int low, int high) {
@@ -17,8 +16,6 @@ bool NumberIn(const std::string& text, int low, int high) {
     const int n = std::stoi(text);
     return n >= low && n <= high;
 }
-
-int PortOr(int value, int fallback) { return (value < kLowPort || value > kHighPort) ? fallback : value; }
 
 }  // namespace
 
@@ -60,7 +57,7 @@ bool SaveNetwork(const std::string& p, const NetworkValues& a, const NetworkValu
     return ok;
 }
 
-bool IsPortText(const std::string& text) { return NumberIn(text, kLowPort, kHighPort); }
+bool IsPortText(const std::string& text) { return NumberIn(text, kLowestPort, kHighestPort); }
 
 bool IsTtlText(const std::string& text) { return NumberIn(text, 1, 255); }
 

@@ -3,26 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "base/ini_file.h"
+#include "services/plugin_state.h"
 
 namespace zc {
-namespace {
-
-// The chat keys a plug-in by its file name without blanks.
-std::string Key(const std::string& file) {
-    std::string key = file;
-    key.erase(std::remove(key.begin(), key.end(), ' '), key.end());
-    return key;
-}
-
-bool Storable(const std::string& key) {
-    if (key.size() < 3) return false;
-    return std::none_of(key.begin(), key.end(), [](unsigned char c) {
-        return c < 0x20 || c == 0x7F || c == '=' || c == '[' || c == ']' || c == ';';
-    });
-}
-
-}  // namespace
 
 std::vector<PluginSwitch> LoadPlugins(const std::string& root, const std::string& profile) {
     std::vector<PluginSwitch> list;
@@ -32,8 +15,8 @@ std::vector<PluginSwitch> LoadPlugins(const std::string& root, const std::string
         if (!e.is_regular_file(ec) || name.size() <= 3 || name.compare(name.size() - 3, 3, ".so") != 0) continue;
         PluginSwitch s;
         s.file = name;
-        s.storable = Storable(Key(name));
-        s.on = s.storable && !ReadIniValueLimited(profile, "PLUGINS", Key(name), 255).empty();
+        s.storable = IsStorablePluginKey(PluginStateKey(name));
+        s.on = s.storable && ReadPluginState(profile, name);
         list.push_back(s);
     }
     std::sort(list.begin(), list.end(), [](const PluginSwitch& a, const PluginSwitch& b) { return a.file < b.file; });
@@ -48,7 +31,7 @@ bool SavePlugins(const std::string& profile, const std::vector<PluginSwitch>& be
         const auto was = std::find_if(before.begin(), before.end(),
                                       [&](const PluginSwitch& b) { return b.file == now.file; });
         if (was != before.end() && was->on == now.on) continue;
-        ok = WriteIniValue(profile, "PLUGINS", Key(now.file), now.on ? "1" : "") && ok;
+        ok = WritePluginState(profile, now.file, now.on) && ok;
     }
     return ok;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/ini_file.h"
+#include "base/text_helpers.h"
 
 namespace zc {
 namespace {
@@ -19,19 +20,17 @@ std::string PluginStateKey(const std::string& fileName) {
 bool IsStorablePluginKey(const std::string& key) {
     if (key.size() < 3) return false;
     // A file name is the user's own, but as a key it must not break the file's lines.
-    return std::none_of(key.begin(), key.end(), [](unsigned char c) {
-        return c < 0x20 || c == 0x7F || c == '=' || c == '[' || c == ']' || c == ';';
-    });
+    return std::none_of(key.begin(), key.end(), BreaksIniKey);
 }
 
 bool ReadPluginState(const std::string& profilePath, const std::string& fileName) {
     return !ReadIniValueLimited(profilePath, kSection, PluginStateKey(fileName), kMaxValue).empty();
 }
 
-void WritePluginState(const std::string& profilePath, const std::string& fileName, bool on) {
+bool WritePluginState(const std::string& profilePath, const std::string& fileName, bool on) {
     const std::string key = PluginStateKey(fileName);
-    if (!IsStorablePluginKey(key)) return;
-    WriteIniValue(profilePath, kSection, key, on ? "1" : "");
+    if (!IsStorablePluginKey(key)) return false;
+    return WriteIniValue(profilePath, kSection, key, on ? "1" : "");
 }
 
 }  // namespace zc

@@ -15,6 +15,7 @@ bool IsStorablePluginKey(const std::string& key);
 bool ReadPluginState(const std::string& profilePath, const std::string& fileName);
 
 // On writes "1", off deletes the key; nothing is written for a key that cannot be stored.
-void WritePluginState(const std::string& profilePath, const std::string& fileName, bool on);
+// False when nothing could be written.
+bool WritePluginState(const std::string& profilePath, const std::string& fileName, bool on);
 
 }  // namespace zc
