@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/file_trans.h"
+#include "net/dispatch.h"
 #include "net/transfer_requests.h"
 #include "services/plugin_host.h"
 #include "platform/clock.h"
@@ -34,6 +35,7 @@ SystemNames CChatMainDlg::Names() const {
 void CChatMainDlg::SetIdentity(const std::string& ip, const std::string& id) {
     ownIp_ = ip;
     ownId_ = id;
+    senders_.owners.SetOwner(id, ip, NowSeconds());
 }
 
 void CChatMainDlg::EndDialog() {
@@ -64,6 +66,10 @@ void CChatMainDlg::OnTimer(int id) {
             ApplyOptionsChange();
             break;
         case kTrayFlashTimer: trayFlasher_.OnTick(); break;
+        case kIdentityTimer:
+            p_.timers.KillTimer(id);
+            SettleIdentityClaims(*this);
+            break;
         case kTransferWaitTimer:
             if (transfer_) transfer_->OnWaitTimer();
             else p_.timers.KillTimer(id);

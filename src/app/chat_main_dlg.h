@@ -16,6 +16,7 @@
 #include "net/chat_session.h"
 #include "net/conference_guard.h"
 #include "net/flood_guard.h"
+#include "net/sender_state.h"
 #include "net/subst_codec.h"
 #include "net/transfer_asks.h"
 #include "net/transport_list.h"
@@ -89,6 +90,7 @@ enum MainTimer {
     // 13: the transfer window's wait for its connection (kTransferWaitTimer)
     kPluginRequestTimer = 14,  // notification requests the plug-ins posted
     kTrayFlashTimer = 15,      // the tray icon's next picture while it flashes
+    kIdentityTimer = 16,       // settles identities claimed from a new address
 };
 
 // The information window's lines: the language file's labels, each with its item of the card.
@@ -168,8 +170,10 @@ public:
 
     bool SendPacket(Command command, const std::string& body, const std::string& target) override;
     bool PacketFits(Command command, const std::string& body, const std::string& target) const override;
-    void OnPacketText(const std::string& text);
-    void DispatchPacket(const CChatPacket& packet);
+    // source: the address the text came from; empty where the transport cannot tell.
+    void OnPacketText(const std::string& text, const std::string& source = {});
+    bool OwnAddressChanged() const;
+    void DispatchPacket(const CChatPacket& packet, const std::string& source = {});
 
     void EndDialog();
     int DispatchedCount() const { return dispatched_; }
@@ -193,6 +197,8 @@ public:
     const std::vector<std::string>& Profiles() const { return profiles_; }
     const FloodGuard& Flood() const { return flood_; }
     CUserRoster& Roster() override { return roster_; }
+    SenderState& Senders() override { return senders_; }
+    void ArmIdentityTimer(int ms) override;
     ConferenceGuard& Conference() override { return conference_; }
     std::int64_t NowSeconds() const override;
     void WriteLog(const std::string& line) const override { log_.Write(line); }
@@ -381,6 +387,7 @@ private:
     int inputHistoryIndex_ = 9;
     FloodGuard flood_;
     CUserRoster roster_;
+    SenderState senders_;
     ConferenceGuard conference_;
     ChatHistory history_;
     std::unique_ptr<MulticastTransport> multicast_;

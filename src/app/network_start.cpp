@@ -16,7 +16,7 @@ bool CChatMainDlg::InitNetwork() {
     transports_.Clear();
     CNetSettings s = ReadNetSettings(user_.ProfilePath());
     if (s.ttlClamped) log_.Write(":::TTL above 255, using " + std::to_string(s.ttl));
-    auto onText = [this](const std::string& text) { OnPacketText(text); };
+    auto onText = [this](const std::string& text, const std::string& source) { OnPacketText(text, source); };
     if (s.useServer == 0) {
         log_.Write(":::InitUDPMulticast...");
         if (multicast_) multicast_->LeaveGroup();
@@ -55,6 +55,13 @@ void CChatMainDlg::ComputeIdentity() {
     ownIp_ = ip.empty() ? "0.0.0.0" : ip;
     // Copies beside each other on one machine must not speak for each other.
     ownId_ = ClaimCopyIdentity(p_.system, p_.system.HardwareAddressOf(ownIp_), ownIp_, p_.system.UserName());
+    senders_.owners.SetOwner(ownId_, ownIp_, NowSeconds());
+}
+
+bool CChatMainDlg::OwnAddressChanged() const {
+    if (!transports_.IsActive()) return false;
+    const std::string ip = p_.system.LocalIpv4(ReadNetSettings(user_.ProfilePath()).interfaceAddr);
+    return !ip.empty() && ip != ownIp_;
 }
 
 void CChatMainDlg::StartNetwork() {
@@ -69,6 +76,12 @@ void CChatMainDlg::InitUsersGroup() {
 }
 
 void CChatMainDlg::RefreshPresence() {
+    // Another network (DHCP, a laptop carried elsewhere): the others must see the new address,
+    // or they would drop everything we send as coming from the wrong place.
+    if (OwnAddressChanged()) {
+        log_.Write(":::Own address changed from " + ownIp_ + ", network reinitialised");
+        transports_.Clear();
+    }
     if (!transports_.IsActive()) {
         log_.Write(":::Try reinitilized network...");
         InitUsersGroup();

@@ -2,6 +2,7 @@
 #include "app/chat_main_dlg.h"
 #include "base/message_text.h"
 #include "net/dispatch.h"
+#include "platform/timers.h"
 
 namespace zc {
 
@@ -22,7 +23,7 @@ bool CChatMainDlg::SendPacket(Command command, const std::string& body, const st
         bytes, [this](const CNetSettings& failed) { ShowAlertNotice(language_.LangString(116) + " " + failed.name); });
 }
 
-void CChatMainDlg::OnPacketText(const std::string& received) {
+void CChatMainDlg::OnPacketText(const std::string& received, const std::string& source) {
     if (received.empty() || received == " ") return;
     const std::string text = codec_.DecodeText(received);
     // Raw display comes before any check, so malformed packets show too. The switch is read
@@ -32,13 +33,15 @@ void CChatMainDlg::OnPacketText(const std::string& received) {
     if (global_.debugCommand && chat_) chat_->AppendChatLine(EscapeHtml(text), "SYSTEMDEBUG", ChatLineKind::Sound);
     if (!HasValidTerminator(text)) return;
     const CChatPacket packet = ParsePacketText(text);
-    DispatchPacket(packet);
+    DispatchPacket(packet, source);
 }
 
-void CChatMainDlg::DispatchPacket(const CChatPacket& packet) {
+void CChatMainDlg::DispatchPacket(const CChatPacket& packet, const std::string& source) {
     ++dispatched_;
     lastCommand_ = packet.command;
-    zc::DispatchPacket(*this, packet);
+    zc::DispatchPacket(*this, packet, source);
 }
+
+void CChatMainDlg::ArmIdentityTimer(int ms) { p_.timers.SetTimer(kIdentityTimer, ms); }
 
 }  // namespace zc

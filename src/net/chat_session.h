@@ -15,6 +15,7 @@ namespace zc {
 class ConferenceGuard;
 class CUserRoster;
 struct BoardState;
+struct SenderState;
 class TransferAsks;
 
 // What packet handlers and the outgoing forms may use of the running chat. The chat itself
@@ -31,6 +32,10 @@ public:
     virtual const std::string& OwnId() const = 0;
     virtual CUserRoster& Roster() = 0;
     virtual ConferenceGuard& Conference() = 0;
+    // Who may speak for which identity, and what senders cost the log.
+    virtual SenderState& Senders() = 0;
+    // Calls SettleIdentityClaims after ms milliseconds.
+    virtual void ArmIdentityTimer(int ms) = 0;
     // Wall-clock seconds, for the windows in which answers count.
     virtual std::int64_t NowSeconds() const = 0;
     // One line of the debug log.

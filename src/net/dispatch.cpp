@@ -7,6 +7,7 @@
 #include "net/chat_session.h"
 #include "net/commands.h"
 #include "net/packet_handlers.h"
+#include "net/sender_state.h"
 #include "net/user_roster.h"
 #include "services/user_groups.h"
 
@@ -46,10 +47,81 @@ void HandleCommand(ChatSession& chat, const IncomingPacket& in) {
     HandleTransfers(chat, in);
 }
 
+// A few lines a minute per source, with the count of those left out.
+void LogFor(ChatSession& chat, const std::string& source, const std::string& line) {
+    size_t held = 0;
+    if (!chat.Senders().log.Allow(source, chat.NowSeconds(), &held)) return;
+    chat.WriteLog(held ? line + " (" + std::to_string(held) + " more in the minute before)" : line);
+}
+
+void ProbeIfDue(ChatSession& chat) {
+    IdentityOwners& owners = chat.Senders().owners;
+    if (owners.TakeProbe(chat.NowSeconds())) chat.SendPacket(CMD_WHO, chat.ModeBody(), kEveryone);
+    const std::int64_t next = owners.SecondsToNextStep(chat.NowSeconds());
+    if (next >= 0) chat.ArmIdentityTimer(static_cast<int>(next < 1 ? 1 : next) * 1000);
+}
+
+// Whether the packet speaks for an identity that belongs to its address. Packets of a known
+// identity from another address wait with their claim until a probe settles it.
+bool FromItsOwner(ChatSession& chat, const CChatPacket& raw) {
+    SenderState& senders = chat.Senders();
+    if (raw.senderId == chat.OwnId() && raw.senderIp != chat.OwnIp()) {
+        ++senders.dropped;
+        LogFor(chat, raw.senderIp, ":::" + raw.senderIp + " speaks with our own identity, dropped");
+        return false;
+    }
+    if (raw.senderPage == 777) {  // a connection check claims nothing and is not remembered
+        const std::string owner = senders.owners.IpOf(raw.senderId);
+        return owner.empty() || owner == raw.senderIp;
+    }
+    switch (senders.owners.Check(raw, chat.NowSeconds())) {
+        case IdentityOwners::Verdict::Owner: return true;
+        case IdentityOwners::Verdict::Held:
+            ++senders.held;
+            LogFor(chat, raw.senderIp,
+                   ":::" + raw.senderIp + " speaks for " + raw.senderId + ", known at " +
+                       senders.owners.IpOf(raw.senderId) + ": held until the old address is asked");
+            ProbeIfDue(chat);
+            return false;
+        case IdentityOwners::Verdict::Dropped: ++senders.dropped; return false;
+    }
+    return false;
+}
+
+void DispatchOwned(ChatSession& chat, const CChatPacket& raw);
+
 }  // namespace
 
-void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
+void DispatchPacket(ChatSession& chat, const CChatPacket& raw, const std::string& source) {
     if (!IsDottedIpv4(raw.senderIp) || !IsPlainIdentity(raw.senderId)) return;
+    // The sender is where the datagram came from, whatever its IP field says.
+    if (!source.empty() && source != raw.senderIp) {
+        ++chat.Senders().forged;
+        LogFor(chat, source, ":::Packet from " + source + " claims to come from " + raw.senderIp + ", dropped");
+        return;
+    }
+    if (!FromItsOwner(chat, raw)) return;
+    DispatchOwned(chat, raw);
+}
+
+void SettleIdentityClaims(ChatSession& chat) {
+    IdentityOwners& owners = chat.Senders().owners;
+    for (IdentityOwners::Settled& s : owners.Settle(chat.NowSeconds())) {
+        if (!s.moved) {
+            LogFor(chat, s.to, ":::" + s.to + " spoke for " + s.id + ", but " + s.from + " still answers: dropped");
+            continue;
+        }
+        chat.WriteLog(":::" + s.id + " moved from " + s.from + " to " + s.to);
+        chat.Roster().Remove(s.id);
+        chat.ArmUserListTimer(1000);
+        for (const CChatPacket& p : s.held) DispatchOwned(chat, p);
+    }
+    ProbeIfDue(chat);
+}
+
+namespace {
+
+void DispatchOwned(ChatSession& chat, const CChatPacket& raw) {
 
     // What no handler will act on is not run through the text steps at all; the name and avatar
     // only when a handler shows them or the user list meets this sender for the first time.
@@ -68,7 +140,8 @@ void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
     if (raw.senderPage != 777) {
         CUserRoster& roster = chat.Roster();
         const size_t refused = roster.Refused();
-        roster.AddOrUpdate(raw.senderId, raw.senderIp, in.name, 1, in.avatar);
+        roster.AddOrUpdate(raw.senderId, raw.senderIp, in.name, 1, in.avatar, chat.NowSeconds());
+        if (learns) roster.SetSentName(raw.senderId, raw.senderName);  // the list escapes it itself
         if (refused == 0 && roster.Refused() == 1)
             chat.WriteLog(":::User list full (" + std::to_string(CUserRoster::kMaxUsers) + "), new senders left out");
         rosterName = roster.NameOf(raw.senderId);
@@ -91,5 +164,7 @@ void DispatchPacket(ChatSession& chat, const CChatPacket& raw) {
     in.displayName = rosterName.empty() ? in.name : rosterName;
     HandleCommand(chat, in);
 }
+
+}  // namespace
 
 }  // namespace zc

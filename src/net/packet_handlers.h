@@ -14,6 +14,9 @@ struct IncomingPacket {
     std::string avatar;  // sanitised senderAvatar
     std::string body;    // sanitised, except board records
     std::string displayName;
+    // The identity is known at the address this packet came from (or is new here). A packet
+    // that fails this speaks as a different user: what it asks of the identity counts for nothing.
+    bool fromOwner = true;
 };
 
 // Handler groups, each in its own file.

@@ -5,15 +5,28 @@
 namespace zc {
 
 void CUserRoster::AddOrUpdate(const std::string& id, const std::string& ip, const std::string& nickname, int mode,
-                              const std::string& avatar) {
+                              const std::string& avatar, std::int64_t now) {
     std::string displayName = nickname;
-    for (const CUserRecord& e : entries_) {
-        if (e.id == id && e.ip == ip) return;  // known entries are never changed here
+    size_t sameAddress = 0;
+    for (CUserRecord& e : entries_) {
+        if (e.id == id && e.ip == ip) {  // known entries are never changed here, only heard
+            e.lastHeard = now;
+            return;
+        }
         if (e.nickname == nickname) displayName = nickname + "(" + id + ")";
+        if (e.ip == ip) ++sameAddress;
     }
-    if (entries_.size() >= kMaxUsers) {
+    if (sameAddress >= kMaxPerAddress) {
         ++refused_;
         return;
+    }
+    if (entries_.size() >= kMaxUsers) {
+        auto stalest = std::min_element(entries_.begin() + 1, entries_.end(), [](const CUserRecord& a, const CUserRecord& b) {
+            return a.lastHeard < b.lastHeard;
+        });
+        ++refused_;
+        if (stalest->lastHeard >= now) return;  // everyone was heard just now: the newcomer waits
+        entries_.erase(stalest);
     }
     CUserRecord r;
     r.displayName = displayName;
@@ -22,6 +35,7 @@ void CUserRoster::AddOrUpdate(const std::string& id, const std::string& ip, cons
     r.nickname = nickname;
     r.avatar = avatar;
     r.mode = mode;
+    r.lastHeard = now;
     entries_.push_back(r);
 }
 
@@ -79,6 +93,23 @@ void CUserRoster::SetActive(const std::string& id, int active) {
 
 void CUserRoster::SetAvatar(const std::string& id, const std::string& avatar) {
     if (CUserRecord* e = FindMutable(id)) e->avatar = avatar;
+}
+
+namespace {
+
+std::string WithoutControls(std::string text) {
+    std::erase_if(text, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+    return text;
+}
+
+}  // namespace
+
+void CUserRoster::SetSentName(const std::string& id, const std::string& name) {
+    if (CUserRecord* e = FindMutable(id)) e->sentName = WithoutControls(name);
+}
+
+void CUserRoster::SetSentModeText(const std::string& id, const std::string& modeText) {
+    if (CUserRecord* e = FindMutable(id)) e->sentModeText = WithoutControls(modeText) + " ";
 }
 
 void CUserRoster::SetGroup(const std::string& id, int group) {

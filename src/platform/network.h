@@ -7,8 +7,9 @@
 
 namespace zc {
 
-// Each received text (up to its first zero byte) goes to this callback.
-using PacketTextHandler = std::function<void(const std::string&)>;
+// Each received text (up to its first zero byte) goes to this callback with the address it came
+// from: the datagram's source in multicast mode, empty where the transport cannot tell (the relay).
+using PacketTextHandler = std::function<void(const std::string& text, const std::string& source)>;
 
 // The multicast group socket pair; one for the life of the chat, closed and re-joined.
 class MulticastTransport : public Transport {

@@ -78,11 +78,15 @@ void QtMulticastTransport::OnReadyRead() {
         // The longest packet a sender may send is 4096 characters and its zero byte.
         char buffer[kMaxDatagram + 1] = {};
         const qint64 pending = groupSocket_->pendingDatagramSize();
-        const qint64 n = groupSocket_->readDatagram(buffer, kMaxDatagram);
+        QHostAddress from;
+        const qint64 n = groupSocket_->readDatagram(buffer, kMaxDatagram, &from);
         // A datagram that does not fit is dropped, as a failed read; so is one past a full queue.
         if (n < 0 || pending > kMaxDatagram) continue;
         buffer[n] = '\0';
-        queue_.Push(std::string(buffer));
+        // The source decides which packets this one may speak for; one we cannot tell is nobody's.
+        bool isV4 = false;
+        const quint32 v4 = from.toIPv4Address(&isV4);
+        queue_.Push(std::string(buffer), isV4 ? QHostAddress(v4).toString().toStdString() : "?");
     }
 }
 

@@ -31,7 +31,7 @@ void QtRelayTransport::ShutdownAndClose() {
 void QtRelayTransport::OnReadyRead() {
     // Only read here; the packets reach the chat from the queue, which may close this socket.
     const QByteArray data = socket_.readAll();
-    for (std::string& p : stream_.Feed(data.constData(), static_cast<size_t>(data.size()))) queue_.Push(std::move(p));
+    for (std::string& p : stream_.Feed(data.constData(), static_cast<size_t>(data.size()))) queue_.Push(std::move(p), {});
 }
 
 }  // namespace zc

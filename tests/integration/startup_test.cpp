@@ -73,6 +73,7 @@ TEST(Startup, StartupTimerRefreshesThenAnnouncesModeAndPresence) {
     CNetSettings up;
     up.active = 1;
     chat.dlg->UseTransport(&lan, up);
+    chat.system.ip = "10.0.0.5";  // the address it claims is the machine's
     chat.dlg->SetIdentity("10.0.0.5", "AABBCCDDEEFF");
     chat.timers.Advance(1999);
     EXPECT_TRUE(lan.Sent().empty());

@@ -10,7 +10,9 @@ FakeChat::FakeChat(FakeLockBoard& board, const std::string& autostartDir, bool t
     if (lan && !lan->transferNet) lan->transferNet = std::make_shared<FakeTransferNet>();
     transferSockets = lan ? std::make_unique<FakeTransferSockets>(lan->transferNet, ip)
                           : std::make_unique<FakeTransferSockets>();
-    Platform platform{clock, timers, views, window, registry, lock, system, processes, tray, autostart, lan, &dialogs, &shell};
+    if (lan) network = lan->PortFor([this] { return system.ip; });
+    Platform platform{clock, timers, views, window, registry, lock, system, processes, tray, autostart, network.get(),
+                      &dialogs, &shell};
     platform.transferSockets = transferSockets.get();
     platform.workers = &workers;
     platform.transferWindows = &transferWindows;

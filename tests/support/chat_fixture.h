@@ -31,6 +31,8 @@ struct FakeChat {
     FakeWorkerThreads workers;
     FakeTransferWindows transferWindows;
     FakeScreen screen;
+    // The LAN as this chat sees it: its datagrams come from system.ip.
+    std::unique_ptr<TransportFactory> network;
     std::unique_ptr<CChatMainDlg> dlg;
 
     std::string LogText() const;

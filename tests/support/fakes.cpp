@@ -164,8 +164,9 @@ bool RecordingTransport::Send(const std::string& bytes) {
 namespace zc::test {
 
 struct FakeLan::Socket : MulticastTransport {
-    Socket(FakeLan& lan, PacketTextHandler onText)
-        : lan_(lan), onText_(std::move(onText)), home_(std::filesystem::current_path().string()) {}
+    Socket(FakeLan& lan, PacketTextHandler onText, std::function<std::string()> address = {})
+        : lan_(lan), onText_(std::move(onText)), address_(std::move(address)),
+          home_(std::filesystem::current_path().string()) {}
     ~Socket() override { lan_.Detach(this); }
     bool JoinGroup(const std::string&, int, int ttl, const std::string&) override {
         if (lan_.failJoin) return false;
@@ -185,13 +186,15 @@ struct FakeLan::Socket : MulticastTransport {
         lan_.Send(this, bytes);
         return true;
     }
-    void Receive(const std::string& bytes) {
+    void Receive(const std::string& bytes, const std::string& source) {
         // Like a datagram read: the text ends at the first zero byte.
         EnterFolder(home_);
-        onText_(bytes.substr(0, bytes.find('\0')));
+        onText_(bytes.substr(0, bytes.find('\0')), source);
     }
+    std::string Source() const { return address_ ? address_() : std::string(); }
     FakeLan& lan_;
     PacketTextHandler onText_;
+    std::function<std::string()> address_;
     std::string home_;
     bool joined_ = false;
 };
@@ -205,8 +208,24 @@ std::unique_ptr<RelayTransport> FakeLan::CreateRelay(PacketTextHandler) {
     return nullptr;
 }
 
-void FakeLan::Send(Socket*, const std::string& bytes) {
-    queue_.push_back(bytes);
+namespace {
+struct FakeLanPort : TransportFactory {
+    FakeLanPort(FakeLan& lan, std::function<std::string()> address) : lan_(lan), address_(std::move(address)) {}
+    std::unique_ptr<MulticastTransport> CreateMulticast(PacketTextHandler onText) override {
+        return std::make_unique<FakeLan::Socket>(lan_, std::move(onText), address_);
+    }
+    std::unique_ptr<RelayTransport> CreateRelay(PacketTextHandler onText) override { return lan_.CreateRelay(onText); }
+    FakeLan& lan_;
+    std::function<std::string()> address_;
+};
+}  // namespace
+
+std::unique_ptr<TransportFactory> FakeLan::PortFor(std::function<std::string()> address) {
+    return std::make_unique<FakeLanPort>(*this, std::move(address));
+}
+
+void FakeLan::Send(Socket* from, const std::string& bytes) {
+    queue_.emplace_back(bytes, from->Source());
     wire_.push_back(bytes);
 }
 
@@ -215,11 +234,11 @@ void FakeLan::Detach(Socket* s) { joined_.erase(std::remove(joined_.begin(), joi
 int FakeLan::Pump(int maxRounds) {
     int delivered = 0;
     for (int round = 0; round < maxRounds && !queue_.empty(); ++round) {
-        std::vector<std::string> batch;
+        std::vector<std::pair<std::string, std::string>> batch;
         batch.swap(queue_);
-        for (const std::string& bytes : batch) {
+        for (const auto& [bytes, source] : batch) {
             std::vector<Socket*> receivers = joined_;
-            for (Socket* s : receivers) s->Receive(bytes);
+            for (Socket* s : receivers) s->Receive(bytes, source);
             ++delivered;
         }
     }

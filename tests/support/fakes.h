@@ -292,6 +292,9 @@ class FakeLan : public TransportFactory {
 public:
     std::unique_ptr<MulticastTransport> CreateMulticast(PacketTextHandler onText) override;
     std::unique_ptr<RelayTransport> CreateRelay(PacketTextHandler onText) override;
+    // A host's way onto the LAN: its datagrams come from the address the function gives at the
+    // time they are sent (the sockets of CreateMulticast send from nowhere in particular).
+    std::unique_ptr<TransportFactory> PortFor(std::function<std::string()> address);
     // Delivers queued datagrams (and what handlers send meanwhile); returns how many.
     int Pump(int maxRounds = 100);
     const std::vector<std::string>& Wire() const { return wire_; }
@@ -308,7 +311,8 @@ public:
 
 private:
     std::vector<Socket*> joined_;
-    std::vector<std::string> queue_, wire_;
+    std::vector<std::pair<std::string, std::string>> queue_;  // bytes, source
+    std::vector<std::string> wire_;
 };
 
 // Dialogs that remember what is open; the test answers them.

@@ -1,0 +1,19 @@
+#pragma once
+#include <cstddef>
+
+#include "net/identity_owners.h"
+#include "net/source_log.h"
+
+namespace zc {
+
+// What the dispatcher keeps about senders between packets.
+struct SenderState {
+    IdentityOwners owners;
+    SourceLog log;
+    // Packets whose IP field was not the address they came from.
+    size_t forged = 0;
+    // Packets of an identity from an address it does not belong to.
+    size_t held = 0, dropped = 0;
+};
+
+}  // namespace zc

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace zc {
+
+// Log lines one source may cause: a few a minute, the rest counted. A flood from one address
+// then costs the log a bounded number of lines, and the count still says what happened.
+class SourceLog {
+public:
+    static constexpr int kLinesPerMinute = 3;
+    static constexpr size_t kMaxSources = 1024;
+
+    // True when a line for this source may be written now. When a new minute starts, *held
+    // (if given) gets the number of lines left out in the minute before.
+    bool Allow(const std::string& source, std::int64_t now, size_t* held = nullptr);
+
+private:
+    struct Window {
+        std::int64_t start = 0;
+        int lines = 0;
+        size_t held = 0;
+    };
+    std::map<std::string, Window> windows_;
+};
+
+}  // namespace zc
