@@ -11,6 +11,7 @@ namespace {
 void StoreMode(ChatSession& chat, const IncomingPacket& in) {
     const std::string text = ExtractField(in.body, ":", 1);
     chat.Roster().SetMode(in.raw.senderId, ParseInt(ExtractField(in.body, ":", 0)), text, in.avatar);
+    chat.Roster().SetSentModeText(in.raw.senderId, ExtractField(in.raw.body, ":", 1));
 }
 
 void Line(ChatSession& chat, int stringNumber, const std::string& name, ChatLineKind kind,

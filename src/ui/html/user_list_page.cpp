@@ -1,12 +1,15 @@
 #include "ui/html/user_list_page.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
+#include "base/html_entity.h"
 #include "base/settings.h"
 #include "net/user_roster.h"
 #include "platform/html_view.h"
+#include "services/transfer_stream.h"
 #include "services/user_groups.h"
 #include "ui/html/skin_theme.h"
 
@@ -33,8 +36,15 @@ const char kListPageScript[] =
     "</script>";
 
 std::string ShortenText(const std::string& text, bool cut) {
-    if (!cut || text.size() <= 17) return text;
-    return text.substr(0, 17) + "...";
+    if (!cut) return text;
+    // A character reference is one character: the cut never splits one.
+    size_t at = 0;
+    std::uint32_t cp = 0;
+    for (int shown = 0; shown < 17 && at < text.size(); ++shown) {
+        const size_t reference = text[at] == '&' ? DecodeHtmlEntity(text, at, cp) : 0;
+        at += reference ? reference : 1;
+    }
+    return at < text.size() ? text.substr(0, at) + "..." : text;
 }
 
 std::string UserListShell(const std::string& programFolder, const std::string& theme, const std::string& listStyle) {
@@ -82,34 +92,82 @@ bool FileExists(const std::string& path) {
     return std::filesystem::is_regular_file(path, ec);
 }
 
+// A peer's text shown as text, whatever it holds. Character references stay, so a character
+// the code page lacks ("&#128512;") still shows as itself.
+std::string AsText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    std::uint32_t cp = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) continue;
+        switch (c) {
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '&': out += DecodeHtmlEntity(text, i, cp) ? "&" : "&amp;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+// Only a plain file name becomes a picture path: nothing that ends the attribute, reaches
+// another folder or means something in an address.
+bool IsShownAvatarName(const std::string& name) {
+    return IsPlainFileName(name) && name.find_first_of(" \"'<>&%#?") == std::string::npos;
+}
+
+// Texts as peers sent them (the cleaned ones made for the chat lines would turn into markup
+// here); the local user's own texts were never cleaned.
+const std::string& PlainName(const CUserRecord& r, bool own) {
+    return own || r.sentName.empty() ? r.nickname : r.sentName;
+}
+
+const std::string& PlainModeText(const CUserRecord& r, bool own) {
+    return own || r.sentModeText.empty() ? r.modeText : r.sentModeText;
+}
+
+// A name two users share is shown with the identity after it.
+std::string PlainDisplayName(const CUserRecord& r, bool own) {
+    const size_t n = r.nickname.size();
+    const bool doubled = r.displayName.size() > n && r.displayName.compare(0, n, r.nickname) == 0;
+    return PlainName(r, own) + (doubled ? r.displayName.substr(n) : "");
+}
+
 std::string RecordRows(const CUserRecord& r, const UserListContext& ctx, bool grouped) {
     const std::string s = std::to_string(ctx.user.maxAvatarSize);
     const std::string avatars = ctx.programFolder + "avatars/";
     const bool own = r.id == ctx.ownId;
+    const std::string id = AsText(r.id), name = AsText(PlainName(r, own));
+    const std::string& plainMode = PlainModeText(r, own);
+    const std::string mode = AsText(plainMode);
 
     std::string html = "<tr><td rowspan=2 width=" + s + ">";
     if (r.avatar.size() < 2) {
         html += "&nbsp;";
-    } else if (FileExists(avatars + r.avatar)) {
+    } else if (IsShownAvatarName(r.avatar) && FileExists(avatars + r.avatar)) {
         if (own) {
             html += "<img class=\"myimage\" width=\"" + s + "\" height=\"" + s + "\" src=\"" + avatars + r.avatar +
-                    "\" title=\"" + r.avatar + "\" id=\"" + r.nickname + "\">";
+                    "\" title=\"" + r.avatar + "\" id=\"" + name + "\">";
         } else {
             html += grouped ? "<img class=\"userimage\" width=" + s + " height=" + s
                             : "<img class=userimage width=" + s + " height=" + s;
-            html += " src=\"" + avatars + r.avatar + "\" id=\"" + r.id + "\" title=\"IP " + r.ip + "\n" +
+            html += " src=\"" + avatars + r.avatar + "\" id=\"" + id + "\" title=\"IP " + AsText(r.ip) + "\n" +
                     ctx.avatarLabel + " " + r.avatar + "\">";
         }
     }
     html += "&nbsp;</td>";
 
-    if (own) html += "<td valign=\"middle\" class=myname title=\"" + r.modeText + "\">" + r.nickname + "</td>";
-    else if (grouped) html += "<td valign=\"middle\" class=username id=\"" + r.id + "\">" + r.displayName + "</td>";
-    else html += "<td class=username id=\"" + r.id + "\" title=\"" + r.modeText + "\">" + r.nickname + "</td>";
+    if (own) html += "<td valign=\"middle\" class=myname title=\"" + mode + "\">" + name + "</td>";
+    else if (grouped)
+        html += "<td valign=\"middle\" class=username id=\"" + id + "\">" + AsText(PlainDisplayName(r, own)) + "</td>";
+    else html += "<td class=username id=\"" + id + "\" title=\"" + mode + "\">" + name + "</td>";
 
-    html += "<tr><td height=1 title=\"" + r.modeText + " \">";
+    html += "<tr><td height=1 title=\"" + mode + " \">";
     html += r.active ? "<font class=chatmodefocus>" : "<font class=chatmode>";
-    html += ShortenText(r.modeText, true) + "&nbsp;</font>";
+    // Cut the text, then escape it: a cut escaped text could end inside an entity.
+    html += AsText(ShortenText(plainMode, true)) + "&nbsp;</font>";
     html += "</td></tr>";
     return html;
 }

@@ -16,7 +16,8 @@ inline const char kTargetSchemaMeta[] =
 // everywhere but in inputs and anchors, and no text selection outside inputs.
 extern const char kListPageScript[];
 
-// The text itself, or its first 17 characters and "..." when cut and longer than that.
+// The text itself, or its first 17 characters and "..." when cut and longer than that; a
+// character reference ("&#128512;") counts as one character and is never split.
 std::string ShortenText(const std::string& text, bool cut);
 
 // The page shell; the table goes into its "LIST_TEXT" element.
