@@ -61,8 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     text = text.substr(0, std::min<size_t>(text.find('\0'), 4095));
 
+    // "@ADDRESS " in front: the datagram came from that address (else: a relay, which cannot tell).
+    std::string source;
+    if (text.size() > 1 && text[0] == '@' && text.find(' ') != std::string::npos) {
+        source = text.substr(1, text.find(' ') - 1);
+        text.erase(0, text.find(' ') + 1);
+    }
     const size_t sentBefore = rig.lan.Wire().size();
-    dlg.OnPacketText(dlg.Codec().EncodeText(text));
+    dlg.OnPacketText(dlg.Codec().EncodeText(text), source);
     rig.lan.Pump();
     ZC_FUZZ_CHECK(rig.lan.Pump(1) == 0, "packets keep bouncing between the chat and itself");
     const size_t replies = rig.lan.Wire().size() - sentBefore;
