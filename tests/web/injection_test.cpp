@@ -9,11 +9,16 @@
 #include "base/debug_log.h"
 #include "base/language.h"
 #include "base/settings.h"
+#include "base/text_helpers.h"
+#include "net/chat_packet.h"
+#include "net/commands.h"
 #include "support/fakes.h"
+#include "support/lan_host.h"
 #include "support/temp_root.h"
 #include "gui/web/page_scheme.h"
 #include "gui/web/web_view_factory.h"
 #include "ui/html/chat_document.h"
+#include "ui/html/user_list_page.h"
 #include "base/message_text.h"
 
 namespace zc {
@@ -39,6 +44,24 @@ QVariant RunMainWorld(CZeltoChatText* view, const QString& script) {
 bool WaitLoaded(CZeltoChatText* view) {
     for (int i = 0; i < 250 && !view->Loaded(); ++i) Wait(20);
     return view->Loaded();
+}
+
+// Hover, click and double-click everything, as a curious user would.
+void TouchEverything(CZeltoChatText* view) {
+    RunMainWorld(view, "document.querySelectorAll('*').forEach(function (e) {"
+                       "  ['mouseover', 'mouseout', 'mousedown', 'click', 'dblclick'].forEach(function (k) {"
+                       "    e.dispatchEvent(new MouseEvent(k, {bubbles: true, cancelable: true}));"
+                       "  });"
+                       "}); document.querySelectorAll('a').forEach(function (a) { a.click(); }); 1");
+    Wait(1000);
+}
+
+// Elements with an event attribute other than the page's own (a pattern of attribute names).
+int ForeignEventAttributes(CZeltoChatText* view, const QString& ours) {
+    return RunMainWorld(view, "Array.from(document.querySelectorAll('*')).filter(function (e) {"
+                              "  return Array.from(e.attributes).some(function (a) {"
+                              "    return /^on/i.test(a.name) && !/^(" + ours + ")$/i.test(a.name); });"
+                              "}).length").toInt();
 }
 
 struct Corpus {
@@ -95,13 +118,7 @@ TEST(InjectionCorpus, NoScriptRunsAndNothingNavigates) {
         doc.AppendChatLine(doc.UserNameSpan(name) + ": " + text, "", ChatLineKind::Private);
     }
     Wait(500);
-    // Hover, click and double-click everything, as a curious user would.
-    RunMainWorld(view, "document.querySelectorAll('*').forEach(function (e) {"
-                       "  ['mouseover', 'mouseout', 'mousedown', 'click', 'dblclick'].forEach(function (k) {"
-                       "    e.dispatchEvent(new MouseEvent(k, {bubbles: true, cancelable: true}));"
-                       "  });"
-                       "}); document.querySelectorAll('a').forEach(function (a) { a.click(); }); 1");
-    Wait(1000);
+    TouchEverything(view);
 
     EXPECT_EQ(RunMainWorld(view, "typeof window.__pwned").toString(), "undefined");
     EXPECT_EQ(view->url().toString().toStdString(), page.toString().toStdString());
@@ -109,14 +126,59 @@ TEST(InjectionCorpus, NoScriptRunsAndNothingNavigates) {
     const QString body = RunMainWorld(view, "document.body.innerHTML").toString();
     // No element of a peer's making: no scripts, no pictures, no frames, no event attributes but ours.
     EXPECT_EQ(RunMainWorld(view, "document.querySelectorAll('script,img,svg,iframe,object,embed').length").toInt(), 0);
-    EXPECT_EQ(RunMainWorld(view, "Array.from(document.querySelectorAll('*')).filter(function (e) {"
-                                 "  return Array.from(e.attributes).some(function (a) {"
-                                 "    return /^on/i.test(a.name) && !/^on(mouseover|mouseout)$/i.test(a.name); });"
-                                 "}).length").toInt(), 0);
+    EXPECT_EQ(ForeignEventAttributes(view, "onmouseover|onmouseout"), 0);
     EXPECT_GT(body.count("class=\"username\""), 10);  // the lines did arrive
     // Clicks on links reach the program, never the browser.
     EXPECT_FALSE(events.empty());
     doc.DestroyViews();
+}
+
+// Strangers' names, mode texts and avatar names as a chat on the fake LAN lists them, in a real view.
+TEST(InjectionCorpus, UserListShowsPeerTextsAsText) {
+    test::FakeLan lan;
+    test::Host alice{lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6)};
+    alice.Start();
+    auto here = [&](const std::string& ip, const std::string& name, const std::string& avatar,
+                    const std::string& mode) {
+        const std::string head = ip + "(02000000" + ReplaceAll(ip, ".", "") + ")||" + name + "||" + avatar + "||";
+        const std::string text = head + kEveryone + "||0||" + std::to_string(CMD_HERE) + "||1:" + mode + "//end";
+        alice.dlg().OnPacketText(alice.dlg().Codec().EncodeText(text), ip);
+    };
+    const std::string bait = "x onerror=window.__pwned=1 y.png";
+    alice.root.Write("avatars/" + bait, "not a picture");  // a plain file name to the transfer
+    here("10.0.0.66", "Mallory", "", "[IMG]/etc/hostname[/IMG]");
+    here("10.0.0.67", "Trudy", bait, "a\" onmouseover=\"window.__pwned=1");
+    here("10.0.0.68", "Eve\" onmouseover=\"window.__pwned=1", "", "<b onmouseover=window.__pwned=1>bold</b>");
+    here("10.0.0.69", "Zed", "", "123456789012345&#128512;xyz and more");
+    alice.chat.timers.Advance(4000);
+
+    QWidget host;
+    WebViewFactory views(alice.root.Path(), &host, nullptr, nullptr);
+    std::unique_ptr<HtmlView> owned = views.CreateView(ViewRole::UserList);
+    auto* view = static_cast<CZeltoChatText*>(owned.get());
+    host.show();
+    ASSERT_TRUE(PrepareUserList(view, alice.root.Path(), "def", "list.css"));
+    ASSERT_TRUE(WaitLoaded(view));
+    const QUrl page = view->url();
+    const test::FakeView* list = alice.chat.views.Live(ViewRole::UserList);
+    ASSERT_TRUE(view->SetInnerHtmlById("LIST_TEXT", list->InnerHtmlById("LIST_TEXT")));
+    view->Flush();
+    TouchEverything(view);
+
+    EXPECT_EQ(RunMainWorld(view, "typeof window.__pwned").toString(), "undefined");
+    EXPECT_EQ(view->url().toString().toStdString(), page.toString().toStdString());
+    EXPECT_EQ(ForeignEventAttributes(view, "onload"), 0);
+    EXPECT_EQ(RunMainWorld(view, "document.images.length").toInt(), 0);
+    // Names and mode texts as sent; the cut keeps a character reference whole.
+    EXPECT_EQ(RunMainWorld(view, "Array.from(document.querySelectorAll('.username')).map("
+                                 "function (e) { return e.textContent; }).join('|')").toString().toStdString(),
+              "Eve\" onmouseover=\"window.__pwned=1|Mallory|Trudy|Zed");
+    const std::string modes = RunMainWorld(view, "Array.from(document.querySelectorAll('font')).map(function (e) {"
+                                                 "  return e.parentNode.title + '=' + e.textContent; }).join('|')")
+                                  .toString().toStdString();
+    for (const char* shown : {"[IMG]/etc/hostname[/IMG]  =[IMG]/etc/hostnam...", "=123456789012345\xF0\x9F\x98\x80x...",
+                              "<b onmouseover=window.__pwned=1>bold</b>  =<b onmouseover=wi..."})
+        EXPECT_NE(modes.find(shown), std::string::npos) << shown << " in " << modes;
 }
 
 TEST(WebView, AppendKeepsEarlierLinesAndDocumentDumps) {

@@ -45,6 +45,10 @@ struct GoldenList {
                 if (f.size() != 7) continue;
                 roster.AddOrUpdate(f[0], f[1], f[2], 1, f[4]);
                 roster.SetMode(f[0], 1, f[3], f[4]);
+                if (f[0] != ownId) {  // a peer's texts as sent, beside the cleaned ones
+                    roster.SetSentName(f[0], f[2]);
+                    roster.SetSentModeText(f[0], f[3]);
+                }
                 roster.SetGroup(f[0], ParseInt(f[5]));
                 roster.SetActive(f[0], ParseInt(f[6]));
             }
@@ -83,6 +87,9 @@ TEST(UserList, ShortenText) {
     EXPECT_EQ(ShortenText("123456789012345678", true), "12345678901234567...");
     EXPECT_EQ(ShortenText("123456789012345678", false), "123456789012345678");
     EXPECT_EQ(ShortenText("", true), "");
+    // A character reference is one character, and a cut never splits one.
+    EXPECT_EQ(ShortenText("123456789012345&#128512;xyz", true), "123456789012345&#128512;x...");
+    EXPECT_EQ(ShortenText("1234567890123456&#128512;", true), "1234567890123456&#128512;");
 }
 
 TEST(UserList, GoldenShell) {
