@@ -58,6 +58,7 @@ double ThroughWorkers(const std::string& source, const std::string& folder, int 
     zc::PosixTransferSockets sockets;
     std::atomic<bool> stop{false};
     zc::TransferJob send;
+    send.peerIp = "127.0.0.1";
     send.port = port;
     send.path = source;
     zc::TransferJob receive;

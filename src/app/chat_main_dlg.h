@@ -264,6 +264,8 @@ public:
     void PlaySoundFile(const std::string& path);
     bool OfferFileTo(const std::string& name, const std::string& path);
     bool TransferRunning() const;
+    // A file or desktop transfer runs; an avatar fetch gives way to the user's transfer instead.
+    bool UserTransferRunning() const;
     void CancelTransfer();
     void ShowOwnInfo();
     const TransferOrder* CurrentTransfer() const override;

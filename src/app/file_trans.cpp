@@ -1,5 +1,6 @@
 #include "app/file_trans.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/cp1251.h"
@@ -46,6 +47,7 @@ void CmyFileTrans::Start() {
     window_->SetProgressText(TransferProgress::Text(0, 0));
     window_->SetRateText(texts_.waiting);
     window_->Show();
+    startedAtMs_ = s_.clock.MonotonicMs();
     s_.timers.SetTimer(kTransferWaitTimer, kTransferWaitMs);
 
     TransferJob job;
@@ -56,6 +58,7 @@ void CmyFileTrans::Start() {
     // Names travel in the chat's code page; the file system keeps UTF-8.
     job.name = Cp1251ToUtf8(order_.name);
     job.overwrite = order_.overwrite;
+    job.maxLength = order_.maxLength;
     WorkerThreads& workers = s_.workers;
     TransferSockets& sockets = s_.sockets;
     auto stop = stop_;
@@ -81,6 +84,10 @@ void CmyFileTrans::OnTick(const TransferTick& tick) {
         connected_ = true;
         connectedAtMs_ = s_.clock.MonotonicMs();
         s_.timers.KillTimer(kTransferWaitTimer);
+        if (order_.limitMs > 0) {
+            const std::int64_t left = order_.limitMs - (connectedAtMs_ - startedAtMs_);
+            s_.timers.SetTimer(kTransferWaitTimer, static_cast<int>(std::max<std::int64_t>(left, 1)));
+        }
     }
     if (tick.length == 0 && tick.done == 0) return;
     // A file under 1 KB has an empty range; it shows full once done.
@@ -93,10 +100,22 @@ void CmyFileTrans::OnTick(const TransferTick& tick) {
 
 void CmyFileTrans::OnWaitTimer() {
     s_.timers.KillTimer(kTransferWaitTimer);
-    if (connected_ || reported_) return;
+    if (reported_) return;
+    if (connected_) {
+        // A peer that trickles cannot hold the transfer past its limit.
+        if (order_.limitMs <= 0) return;
+        const std::int64_t left = order_.limitMs - (s_.clock.MonotonicMs() - startedAtMs_);
+        if (left > 0) {
+            s_.timers.SetTimer(kTransferWaitTimer, static_cast<int>(left));
+            return;
+        }
+        overTime_ = true;
+        stop_->store(true);
+        return;
+    }
     // A connection that comes after this is turned away: the worker sees the stop flag.
     stop_->store(true);
-    Report(ID_TRANSFER_ABORTED);
+    Report(order_.mode == TransferMode::Avatar ? 0 : ID_TRANSFER_ABORTED);
 }
 
 void CmyFileTrans::OnWorkerDone(const TransferResult& result) {
@@ -107,12 +126,13 @@ void CmyFileTrans::OnWorkerDone(const TransferResult& result) {
 }
 
 int CmyFileTrans::CommandOf(const TransferResult& result) const {
+    // Avatars come and go in the background: their end is only logged.
+    if (order_.mode == TransferMode::Avatar) return 0;
     switch (result.end) {
         case TransferEnd::Failed: return ID_TRANSFER_FAILED;
         case TransferEnd::Stopped: return ID_TRANSFER_ABORTED;
         case TransferEnd::Done: break;
     }
-    if (order_.mode == TransferMode::Avatar) return 0;
     if (order_.sending) return order_.mode == TransferMode::File ? ID_TRANSFER_FILE_SENT : 0;
     return order_.mode == TransferMode::Desktop ? ID_TRANSFER_DESKTOP_RECEIVED : ID_TRANSFER_FILE_RECEIVED;
 }

@@ -16,7 +16,8 @@ class TransferWindow;
 class TransferWindowFactory;
 class WorkerThreads;
 
-// The id under which the window's wait for a connection runs among the main window's timers.
+// The id under which the window's wait for a connection runs among the main window's timers;
+// after the connection it waits for the order's time limit, if it has one.
 inline constexpr int kTransferWaitTimer = 13;
 inline constexpr int kTransferWaitMs = 3000;
 
@@ -47,8 +48,11 @@ public:
     void Start();
     // The cancel button: the worker stops after its current block.
     void Cancel() { stop_->store(true); }
-    // No connection came within the wait: reported as aborted at once.
+    // No connection came within the wait: reported as aborted at once. Connected but past the
+    // order's time limit: the worker is stopped.
     void OnWaitTimer();
+    // The time limit stopped it.
+    bool OverTime() const { return overTime_; }
     // Whether the worker thread still runs.
     bool Running() const { return running_; }
 
@@ -69,8 +73,9 @@ private:
     std::unique_ptr<TransferWindow> window_;
     std::unique_ptr<WorkerHandle> worker_;
     TransferResult result_;
-    std::int64_t connectedAtMs_ = 0;
+    std::int64_t startedAtMs_ = 0, connectedAtMs_ = 0;
     bool connected_ = false;
+    bool overTime_ = false;
     bool running_ = false;
     bool reported_ = false;
 };

@@ -91,7 +91,7 @@ void CChatMainDlg::OnUserCommand(int command, const std::string& name) {
         case ID_USER_IGNORE_NAME:
         case ID_USER_IGNORE_IP: ToggleIgnore(name); break;
         case ID_USER_SENDFILE:
-            if (p_.dialogs && !TransferRunning())
+            if (p_.dialogs && !UserTransferRunning())
                 p_.dialogs->PickFileToSend(language_.LangString(104),
                                            [this, name](const std::string& path) { OfferFileTo(name, path); });
             break;
@@ -106,6 +106,10 @@ void CChatMainDlg::PlaySoundFile(const std::string& path) {
 bool CChatMainDlg::OfferFileTo(const std::string& name, const std::string& path) { return OfferFile(*this, name, path); }
 
 bool CChatMainDlg::TransferRunning() const { return transfer_ && transfer_->Running(); }
+
+bool CChatMainDlg::UserTransferRunning() const {
+    return TransferSlotTaken(CurrentTransfer(), TransferMode::File);
+}
 
 void CChatMainDlg::CancelTransfer() {
     if (transfer_) transfer_->Cancel();
@@ -135,7 +139,13 @@ bool CChatMainDlg::CaptureScreenToFile(const std::string& path, std::string* why
 }
 
 bool CChatMainDlg::StartTransfer(const TransferOrder& asked) {
-    if (TransferRunning()) return false;
+    if (TransferSlotTaken(CurrentTransfer(), asked.mode)) return false;
+    if (TransferRunning()) {
+        // An avatar gives way: its worker is stopped and waited for (it notices within a block
+        // or a tenth of a second), its partial file removed, and it is asked for again later.
+        log_.Write(":::Avatar transfer with " + transfer_->Order().peerIp + " stopped for a user's transfer");
+        transfer_.reset();
+    }
     // The worker runs beside the chat: it gets paths that do not depend on the current folder.
     TransferOrder order = asked;
     for (std::string* path : {&order.path, &order.folder})
@@ -200,6 +210,11 @@ void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
     if (t.Running()) return;
     const bool avatarArrived = order.mode == TransferMode::Avatar && !order.sending &&
                                t.Result().end == TransferEnd::Done;
+    if (order.mode == TransferMode::Avatar && t.Result().end != TransferEnd::Done) {
+        const std::string why = t.OverTime() ? "took longer than " + std::to_string(order.limitMs / 1000) + " s"
+                                             : t.Result().why;
+        log_.Write(":::Avatar transfer with " + order.peerIp + " ended: " + why);
+    }
     transfer_.reset();
     // A new avatar shows in the list, and the next missing one is asked for from there.
     if (avatarArrived) ArmUserListTimer(500);

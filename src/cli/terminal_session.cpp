@@ -219,7 +219,7 @@ void TerminalSession::SendFile(const std::string& arg) {
         console_.Note("which file? /send " + ChatLineText(user->displayName) + " PATH");
         return;
     }
-    if (chat_.TransferRunning()) {
+    if (chat_.UserTransferRunning()) {
         console_.Note("a transfer is already running; /cancel stops it");
         return;
     }
@@ -264,7 +264,7 @@ void TerminalSession::AskUser(const std::string& command, const std::string& arg
     const CUserRecord* user = OtherUser(command, arg).user;
     if (!user) return;
     const std::string shown = ChatLineText(user->displayName);
-    if (ask->startsTransfer && chat_.TransferRunning()) {
+    if (ask->startsTransfer && chat_.UserTransferRunning()) {
         console_.Note("a transfer is already running; /cancel stops it");
         return;
     }

@@ -150,7 +150,7 @@ ChatMainWindow::ChatMainWindow() {
     layout->addLayout(pages_, 1);
     layout->addWidget(input_);
 
-    drops_ = std::make_unique<UserListDrops>([this] { return chat_ && !chat_->TransferRunning(); },
+    drops_ = std::make_unique<UserListDrops>([this] { return chat_ && !chat_->UserTransferRunning(); },
                                              [this](const std::string& picked, const std::string& path) {
                                                  if (chat_) chat_->OfferFileTo(chat_->Roster().NameOf(picked), path);
                                              });
@@ -467,7 +467,7 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     item(menu, text(25), ID_USER_PROCLIST, [request] { request(ID_USER_PROCLIST); });
     item(menu, text(26), ID_USER_SYSINFO, [request] { request(ID_USER_SYSINFO); });
     // One transfer at a time: its items come back when it has ended.
-    if (!chat_->TransferRunning()) {
+    if (!chat_->UserTransferRunning()) {
         menu.addSeparator();
         item(menu, text(24), ID_USER_AVATAR, [request] { request(ID_USER_AVATAR); });
         item(menu, text(102), ID_USER_DESKTOP, [request] { request(ID_USER_DESKTOP); });

@@ -82,7 +82,6 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
             if (EventShowsLine(chat.User(), NotifyEvent::Sound)) NoticeLine(chat, in, 67, ChatLineKind::Sound);
             chat.Notify(NotifyEvent::Sound, in.displayName, Lang(chat, 67), in.displayName);
             return true;
-        case CMD_PROCLIST: NoticeLine(chat, in, 62, ChatLineKind::Notify, "\n" + in.body); return true;
         case CMD_CONF_DECLINE: NoticeLine(chat, in, 52, ChatLineKind::AlertExist); return true;
         case CMD_NOTICE_22: NoticeLine(chat, in, 44, ChatLineKind::AlertExist, ": " + in.body); return true;
         case CMD_NOTICE:

@@ -1,4 +1,4 @@
-// Files, avatars and desktop pictures between two users, and the cards that describe them.
+// Files, avatars and desktop pictures between two users, and the cards and process lists we asked for.
 #include <sys/stat.h>
 
 #include <utility>
@@ -38,6 +38,13 @@ NameAndPort SplitNameAndPort(const std::string& body) {
     return {body.substr(0, bars), body.substr(bars + 2)};
 }
 
+// The ask an answer uses up: for this sender, from the address it had when we asked.
+bool TakeAnswer(ChatSession& chat, const IncomingPacket& in, Kind kind, const std::string& name = "") {
+    return chat.Asks().TakeAnswer(kind, in.raw.senderId, in.raw.senderIp, name, chat.NowSeconds());
+}
+
+bool SlotTaken(ChatSession& chat, TransferMode wanted) { return TransferSlotTaken(chat.CurrentTransfer(), wanted); }
+
 TransferOrder OrderFor(const IncomingPacket& in, TransferMode mode, bool sending, int port) {
     TransferOrder order;
     order.mode = mode;
@@ -71,9 +78,13 @@ void OnFileRequest(ChatSession& chat, const IncomingPacket& in) {
 }
 
 void OnFileAccept(ChatSession& chat, const IncomingPacket& in) {
-    // Only the user we offered the file to gets it, and only once.
+    // Only the user we offered the file to gets it, at the address we offered it to, and only once.
     OfferedFile& offer = chat.Offered();
-    if (chat.CurrentTransfer() || offer.name.empty() || offer.peerId != in.raw.senderId) return;
+    if (SlotTaken(chat, TransferMode::File) || offer.name.empty() || offer.peerId != in.raw.senderId) return;
+    if (offer.peerIp != in.raw.senderIp) {
+        chat.WriteLog(":::File acceptance from " + in.raw.senderIp + " refused: offered to " + offer.peerIp);
+        return;
+    }
     const OfferedFile file = std::exchange(offer, {});
     const int port = chat.TransferPort();
     if (port <= 0 || !IsRegularFile(file.path)) return;
@@ -88,9 +99,9 @@ void OnFileAccept(ChatSession& chat, const IncomingPacket& in) {
 }
 
 void OnFileOffer(ChatSession& chat, const IncomingPacket& in) {
-    if (chat.CurrentTransfer()) return;
+    if (SlotTaken(chat, TransferMode::File)) return;
     const NameAndPort offer = SplitNameAndPort(in.raw.body);
-    if (!chat.Asks().TakeAnswer(Kind::File, in.raw.senderId, offer.name, chat.NowSeconds())) return;
+    if (!TakeAnswer(chat, in, Kind::File, offer.name)) return;
     const int port = TransferPortOrDefault(offer.port, chat.TransferPort());
     if (port <= 0 || !IsPlainFileName(offer.name)) return;
     chat.WriteLog("::: filetransfer " + offer.name + " port " + std::to_string(port));
@@ -108,20 +119,22 @@ void OnAvatarRequest(ChatSession& chat, const IncomingPacket& in) {
     const int port = chat.TransferPort();
     if (port <= 0 || !IsPlainFileName(avatar) || !IsRegularFile(std::string(kAvatarFolder) + "/" + avatar)) return;
     if (!chat.SendPacket(CMD_AVATAR_INFO, avatar + "||" + std::to_string(port), in.raw.senderId)) return;
-    chat.Asks().Asked(Kind::AvatarServed, in.raw.senderId, "", chat.NowSeconds());
+    chat.Asks().Asked(Kind::AvatarServed, in.raw.senderId, in.raw.senderIp, "", chat.NowSeconds());
 }
 
 void OnAvatarInfo(ChatSession& chat, const IncomingPacket& in) {
     if (chat.CurrentTransfer()) return;
     const NameAndPort answer = SplitNameAndPort(in.raw.body);
     if (!IsPlainFileName(answer.name)) return;
-    if (!chat.Asks().TakeAnswer(Kind::Avatar, in.raw.senderId, answer.name, chat.NowSeconds())) return;
+    if (!TakeAnswer(chat, in, Kind::Avatar, answer.name)) return;
     const int port = TransferPortOrDefault(answer.port, chat.TransferPort());
     if (port <= 0) return;
     TransferOrder order = OrderFor(in, TransferMode::Avatar, false, port);
     order.folder = kAvatarFolder;
     order.name = answer.name;
     order.overwrite = true;
+    order.maxLength = kAvatarMaxBytes;
+    order.limitMs = kAvatarMaxMs;
     if (!chat.SendPacket(CMD_AVATAR_SEND, answer.name, in.raw.senderId)) return;
     chat.StartTransfer(order);
     chat.WriteLog(":::Get avatar from " + in.displayName);
@@ -133,12 +146,13 @@ void OnAvatarSend(ChatSession& chat, const IncomingPacket& in) {
     const std::string path = std::string(kAvatarFolder) + "/" + name;
     // Only a file of the avatars folder, and only to a peer whose request we answered.
     if (!IsPlainFileName(name) || !IsRegularFile(path)) return;
-    if (!chat.Asks().TakeAnswer(Kind::AvatarServed, in.raw.senderId, "", chat.NowSeconds())) return;
+    if (!TakeAnswer(chat, in, Kind::AvatarServed)) return;
     const int port = chat.TransferPort();
     if (port <= 0) return;
     TransferOrder order = OrderFor(in, TransferMode::Avatar, true, port);
     order.path = path;
     order.name = name;
+    order.limitMs = kAvatarMaxMs;
     if (chat.StartTransfer(order)) chat.WriteLog(":::Send avatar");
 }
 
@@ -148,7 +162,7 @@ void OnDesktopRequest(ChatSession& chat, const IncomingPacket& in) {
         chat.SendPacket(CMD_REFUSED, "n/a", sender);
         return;
     }
-    if (chat.CurrentTransfer()) return;
+    if (SlotTaken(chat, TransferMode::Desktop)) return;
     const std::string path = std::string(kDownloadFolder) + "/mydesktop.bmp";
     const int port = chat.TransferPort();
     std::string why = "no transfer port";
@@ -166,8 +180,8 @@ void OnDesktopRequest(ChatSession& chat, const IncomingPacket& in) {
 }
 
 void OnDesktop(ChatSession& chat, const IncomingPacket& in) {
-    if (chat.CurrentTransfer()) return;
-    if (!chat.Asks().TakeAnswer(Kind::Desktop, in.raw.senderId, "", chat.NowSeconds())) return;
+    if (SlotTaken(chat, TransferMode::Desktop)) return;
+    if (!TakeAnswer(chat, in, Kind::Desktop)) return;
     const int port = TransferPortOrDefault(in.raw.body, chat.TransferPort());
     if (port <= 0) return;
     TransferOrder order = OrderFor(in, TransferMode::Desktop, false, port);
@@ -187,7 +201,7 @@ bool HandleTransfers(ChatSession& chat, const IncomingPacket& in) {
         case CMD_FILE_ABORT: {
             // Only the other side of the running transfer can call it off.
             const TransferOrder* running = chat.CurrentTransfer();
-            if (!running || running->peerId != in.raw.senderId) return true;
+            if (!running || running->peerId != in.raw.senderId || running->peerIp != in.raw.senderIp) return true;
             chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Plain(Lang(chat, 108)), ChatPage::Main);
             chat.WriteLog(":::Transfer file aborted");
             return true;
@@ -197,9 +211,15 @@ bool HandleTransfers(ChatSession& chat, const IncomingPacket& in) {
         case CMD_AVATAR_SEND: OnAvatarSend(chat, in); return true;
         case CMD_DESKTOP_REQUEST: OnDesktopRequest(chat, in); return true;
         case CMD_DESKTOP: OnDesktop(chat, in); return true;
+        case CMD_PROCLIST:
+            // A list nobody asked for is not shown: it would speak in that user's name.
+            if (!TakeAnswer(chat, in, Kind::ProcessList)) return true;
+            chat.ShowLine(ChatLineKind::Notify, "",
+                          LineText::Named(Lang(chat, 62) + " ", in.displayName, "\n" + in.body), ChatPage::Main);
+            return true;
         case CMD_SYSINFO: {
             // A card nobody asked for opens no window.
-            if (!chat.Asks().TakeAnswer(Kind::Info, in.raw.senderId, "", chat.NowSeconds())) return true;
+            if (!TakeAnswer(chat, in, Kind::Info)) return true;
             chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Named(Lang(chat, 71) + " ", in.displayName),
                           ChatPage::Main);
             const size_t colon = in.raw.body.find(':');

@@ -5,6 +5,7 @@
 #include "base/cp1251.h"
 #include "base/message_text.h"
 #include "net/chat_session.h"
+#include "net/sender_state.h"
 #include "net/transfer_asks.h"
 #include "net/user_roster.h"
 #include "services/transfer_stream.h"
@@ -27,11 +28,19 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// Sends a request and remembers it with the address its answer must come from.
+bool Ask(ChatSession& chat, Kind kind, Command command, const std::string& body, const std::string& id,
+         const std::string& name = "") {
+    const std::string ip = KnownAddressOf(chat, id);
+    if (ip.empty() || !chat.SendPacket(command, body, id)) return false;
+    chat.Asks().Asked(kind, id, ip, name, chat.NowSeconds());
+    return true;
+}
+
 // Asks the user for the avatar its packets name, and remembers both the ask and the user.
 bool SendAvatarRequest(ChatSession& chat, const CUserRecord& user, std::int64_t now) {
-    if (!chat.SendPacket(CMD_AVATAR_REQUEST, "", user.id)) return false;
-    chat.Asks().Asked(Kind::Avatar, user.id, user.avatar, now);
-    chat.Asks().NoteAvatarAsked(user.id);
+    if (!Ask(chat, Kind::Avatar, CMD_AVATAR_REQUEST, "", user.id, user.avatar)) return false;
+    chat.Asks().NoteAvatarAsked(user.id, now);
     return true;
 }
 
@@ -42,16 +51,21 @@ std::string BaseName(const std::string& path) {
 
 }  // namespace
 
+std::string KnownAddressOf(ChatSession& chat, const std::string& id) {
+    const std::string owner = chat.Senders().owners.IpOf(id);
+    if (!owner.empty()) return owner;
+    const CUserRecord* user = chat.Roster().Find(id);
+    return user ? user->ip : std::string();
+}
+
 bool RequestProcessList(ChatSession& chat, const std::string& name) {
     const std::string id = PeerId(chat, name);
-    return !id.empty() && chat.SendPacket(CMD_PROCLIST_REQUEST, "", id);
+    return !id.empty() && Ask(chat, Kind::ProcessList, CMD_PROCLIST_REQUEST, "", id);
 }
 
 bool RequestUserInfo(ChatSession& chat, const std::string& name) {
     const std::string id = PeerId(chat, name);
-    if (id.empty() || !chat.SendPacket(CMD_SYSINFO_REQUEST, chat.User().nickname, id)) return false;
-    chat.Asks().Asked(Kind::Info, id, "", chat.NowSeconds());
-    return true;
+    return !id.empty() && Ask(chat, Kind::Info, CMD_SYSINFO_REQUEST, chat.User().nickname, id);
 }
 
 bool RequestAvatar(ChatSession& chat, const std::string& name) {
@@ -63,31 +77,30 @@ bool RequestAvatar(ChatSession& chat, const std::string& name) {
 
 bool RequestDesktop(ChatSession& chat, const std::string& name) {
     const std::string id = PeerId(chat, name);
-    if (id.empty() || chat.CurrentTransfer() || !chat.SendPacket(CMD_DESKTOP_REQUEST, "", id)) return false;
-    chat.Asks().Asked(Kind::Desktop, id, "", chat.NowSeconds());
-    return true;
+    if (id.empty() || TransferSlotTaken(chat.CurrentTransfer(), TransferMode::Desktop)) return false;
+    return Ask(chat, Kind::Desktop, CMD_DESKTOP_REQUEST, "", id);
 }
 
 bool OfferFile(ChatSession& chat, const std::string& name, const std::string& path) {
     const std::string id = PeerId(chat, name);
     // The path is the file system's (UTF-8); the name travels in the chat's code page.
     const std::string fileName = Utf8ToCp1251(BaseName(path));
-    if (id.empty() || chat.CurrentTransfer()) return false;
+    const std::string ip = id.empty() ? std::string() : KnownAddressOf(chat, id);
+    if (ip.empty() || TransferSlotTaken(chat.CurrentTransfer(), TransferMode::File)) return false;
     // The peer writes under this name; one it would refuse is not offered at all.
     if (!IsRegularFile(path) || !IsPlainFileName(fileName)) {
         chat.ShowLine(ChatLineKind::Alert, "", LineText::Plain(Lang(chat, 109) + ": " + EscapeHtml(path)), ChatPage::Main);
         return false;
     }
     if (!chat.FloodGuardAllows() || !chat.SendPacket(CMD_FREQUEST, fileName, id)) return false;
-    chat.Offered() = {path, fileName, id};
+    chat.Offered() = {path, fileName, id, ip};
     chat.ShowLine(ChatLineKind::TransferNotify, "",
                   LineText::Named(Lang(chat, 104) + " ", name, ": " + EscapeHtml(fileName)), ChatPage::Main);
     return true;
 }
 
 void AcceptFile(ChatSession& chat, const std::string& peerId, const std::string& peerName, const std::string& fileName) {
-    if (!chat.SendPacket(CMD_FILE_ACCEPT, fileName, peerId)) return;
-    chat.Asks().Asked(Kind::File, peerId, fileName, chat.NowSeconds());
+    if (!Ask(chat, Kind::File, CMD_FILE_ACCEPT, fileName, peerId, fileName)) return;
     chat.WriteLog(":::Send file transfer accept to " + peerName + " MAC " + peerId);
 }
 
@@ -95,7 +108,7 @@ bool AskForAMissingAvatar(ChatSession& chat, const std::string& avatarFolder) {
     const std::int64_t now = chat.NowSeconds();
     if (chat.CurrentTransfer() || chat.Asks().Waiting(Kind::Avatar, now)) return false;
     for (const CUserRecord& user : chat.Roster().Entries()) {
-        if (user.id == chat.OwnId() || chat.Asks().AvatarAskedBefore(user.id)) continue;
+        if (user.id == chat.OwnId() || !chat.Asks().AvatarAskDue(user.id, now)) continue;
         if (!IsPlainFileName(user.avatar) || IsRegularFile(avatarFolder + "/" + user.avatar)) continue;
         return SendAvatarRequest(chat, user, now);
     }

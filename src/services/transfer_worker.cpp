@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -78,6 +79,36 @@ private:
     uint64_t lastBucket_ = 0, lastDone_ = 0;
 };
 
+// A file beside the one it will replace, removed unless it took that name.
+class TempFile {
+public:
+    TempFile() = default;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    // The open descriptor, or -1. The leading dot keeps it apart from any name a peer may send.
+    int Create(const std::string& folder) {
+        std::string pattern = JoinPath(folder, ".incoming-XXXXXX");
+        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0) return -1;
+        path_ = pattern;
+        ::fchmod(fd, 0644);
+        return fd;
+    }
+    const std::string& Path() const { return path_; }
+    // rename replaces a link itself, never what it points to.
+    bool RenameTo(const std::string& target) {
+        if (::rename(path_.c_str(), target.c_str()) != 0) return false;
+        path_.clear();
+        return true;
+    }
+
+private:
+    std::string path_;
+};
+
 bool SendAll(ByteLink& link, const char* data, size_t size) {
     while (size > 0) {
         const long n = link.Send(data, size);
@@ -114,7 +145,7 @@ void SendFile(TransferSockets& sockets, const TransferJob& job, const std::atomi
         if (!link) return GiveUp(result, stop, "accept on port " + std::to_string(job.port) + ": " + why);
         const std::string from = link->PeerIp();
         // The port is announced to the whole group; only the accepting user may take the file.
-        if (job.peerIp.empty() || from.empty() || from == job.peerIp) break;
+        if (!from.empty() && from == job.peerIp) break;
         link.reset();
         if (stop) return GiveUp(result, stop, "stopped");
     }
@@ -189,12 +220,12 @@ void ReceiveFile(TransferSockets& sockets, const TransferJob& job, const std::at
     if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
         return GiveUp(result, stop, ErrnoText("cannot create " + folder));
     std::string chosen = job.name;
-    const int fd = job.overwrite ? ::open(JoinPath(folder, job.name).c_str(),
-                                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644)
-                                 : CreateUniqueFile(folder, job.name, &chosen);
+    TempFile temp;
+    const int fd = job.overwrite ? temp.Create(folder) : CreateUniqueFile(folder, job.name, &chosen);
     FileCloser file(fd);
     if (fd < 0) return GiveUp(result, stop, ErrnoText("cannot create " + JoinPath(folder, job.name)));
-    result.path = JoinPath(job.folder, chosen);
+    const std::string written = job.overwrite ? temp.Path() : JoinPath(job.folder, chosen);
+    if (!job.overwrite) result.path = written;
 
     unsigned char header[kTransferHeaderSize];
     size_t have = 0;
@@ -205,6 +236,9 @@ void ReceiveFile(TransferSockets& sockets, const TransferJob& job, const std::at
         have += static_cast<size_t>(n);
     }
     const uint32_t length = *ParseTransferHeader(header);
+    if (length > job.maxLength)
+        return GiveUp(result, stop,
+                      "refused " + std::to_string(length) + " bytes, at most " + std::to_string(job.maxLength));
     ticker.Header(length);
 
     // A fixed block: the length is only the peer's promise, nothing is reserved by it.
@@ -219,12 +253,17 @@ void ReceiveFile(TransferSockets& sockets, const TransferJob& job, const std::at
                             "closed after " + std::to_string(received) + " of " + std::to_string(length) + " bytes");
         if (n < 0) return GiveUp(result, stop, "connection lost");
         if (!WriteAll(file.Get(), block, static_cast<size_t>(n)))
-            return GiveUp(result, stop, ErrnoText("cannot write " + result.path));
+            return GiveUp(result, stop, ErrnoText("cannot write " + written));
         received += static_cast<uint64_t>(n);
         result.bytes = received;
         ticker.Block(received);
     }
-    if (!file.Close()) return GiveUp(result, stop, ErrnoText("cannot write " + result.path));
+    if (!file.Close()) return GiveUp(result, stop, ErrnoText("cannot write " + written));
+    if (job.overwrite) {
+        const std::string final = JoinPath(job.folder, job.name);
+        if (!temp.RenameTo(JoinPath(folder, job.name))) return GiveUp(result, stop, ErrnoText("cannot write " + final));
+        result.path = final;
+    }
     ticker.Finished();
     result.end = TransferEnd::Done;
 }

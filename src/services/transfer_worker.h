@@ -10,16 +10,19 @@ namespace zc {
 
 // What a transfer's worker thread is told to do.
 struct TransferJob {
-    // Receiving: whom to connect to. Sending: the only address that may connect (anybody when
-    // empty); others are turned away, so a third host cannot take the file.
+    // Receiving: whom to connect to. Sending: the only address that may connect; others are
+    // turned away, so a third host cannot take the file.
     std::string peerIp;
     int port = 0;
     // Sending: the file to read. Receiving: the folder and the name to write under.
     std::string path;
     std::string folder, name;
     // Receiving: replace a file of that name (snapshots, avatars) instead of picking a free
-    // "name (n).ext" (downloads never overwrite what the user has).
+    // "name (n).ext" (downloads never overwrite what the user has). The bytes go to a temporary
+    // file first, which takes the name only when complete: a failed transfer leaves the old file.
     bool overwrite = false;
+    // Receiving: a longer promise fails before anything is written.
+    uint32_t maxLength = UINT32_MAX;
     int connectRetries = 15;
     int retryPauseMs = 1000;
 };

@@ -163,7 +163,7 @@ TEST(Lan, AProcessListGoesOnlyWhereTheUserAllowsItAndIsRefusedAloud) {
     bob.dlg().SendPacket(CMD_PROCLIST_REQUEST, "", alice.dlg().OwnId());  // Alice keeps hers private
     lan.Pump();
     EXPECT_NE(bob.Body().find(bob.dlg().Language().LangString(101)), std::string::npos);
-    alice.dlg().SendPacket(CMD_PROCLIST_REQUEST, "", bob.dlg().OwnId());
+    ASSERT_TRUE(RequestProcessList(alice.dlg(), "Bob"));
     lan.Pump();
     // This test program is one of the processes Bob's list names.
     EXPECT_NE(alice.Body().find(alice.dlg().Language().LangString(62)), std::string::npos);

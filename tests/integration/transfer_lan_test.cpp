@@ -2,6 +2,8 @@
 // connections and worker threads of the test fakes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -11,8 +13,13 @@
 
 #include "base/ini_file.h"
 #include "net/chat_packet.h"
+#include "net/identity_owners.h"
+#include "net/sender_state.h"
+#include "net/transfer_asks.h"
 #include "net/transfer_requests.h"
 #include "platform/window_commands.h"
+#include "services/transfer_stream.h"
+#include "support/fake_transfer.h"
 #include "support/lan_host.h"
 
 namespace zc {
@@ -47,12 +54,44 @@ std::string Bytes(size_t n) {
     return s;
 }
 
+// A packet as a peer with this address and identity would send it; source is where the
+// datagram came from (empty: cannot tell).
 void Send(Host& victim, const std::string& ip, const std::string& id, int command, const std::string& body,
-          const std::string& name = "Mallory") {
-    const std::string plain = ip + "(" + id + ")||" + name + "||||" + victim.dlg().OwnId() + "||0||" +
+          const std::string& name = "Mallory", const std::string& source = "", const std::string& avatar = "") {
+    const std::string plain = ip + "(" + id + ")||" + name + "||" + avatar + "||" + victim.dlg().OwnId() + "||0||" +
                               std::to_string(command) + "||" + body + "//end";
-    victim.dlg().OnPacketText(victim.dlg().Codec().EncodeText(plain));
+    victim.dlg().OnPacketText(victim.dlg().Codec().EncodeText(plain), source);
 }
+
+// Packets of one command that went onto the LAN since mark.
+size_t OnWire(FakeLan& lan, Host& h, int command, size_t mark) {
+    size_t n = 0;
+    for (size_t i = mark; i < lan.Wire().size(); ++i) {
+        const std::string& bytes = lan.Wire()[i];
+        n += ParsePacketText(h.dlg().Codec().DecodeText(bytes.substr(0, bytes.find('\0')))).command == command;
+    }
+    return n;
+}
+
+// A stranger's transfer port: the next connection gets bytes, then is held open until the end.
+struct StrangerPort {
+    StrangerPort(FakeTransferSockets& sockets, std::string bytes)
+        : server([this, &sockets, bytes = std::move(bytes)] {
+              auto link = sockets.Accept(9012, done, nullptr);
+              for (size_t at = 0; link && at < bytes.size();) {
+                  const long n = link->Send(bytes.data() + at, bytes.size() - at);
+                  if (n <= 0) break;
+                  at += static_cast<size_t>(n);
+              }
+              while (link && !done) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          }) {}
+    ~StrangerPort() {
+        done = true;
+        server.join();
+    }
+    std::atomic<bool> done{false};
+    std::thread server;
+};
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -136,9 +175,11 @@ TEST_F(ThreeHosts, NothingUnaskedStartsATransferOrOpensAWindow) {
     Send(bob, "10.0.0.1", aliceId, CMD_DESKTOP, "9012", "Alice");
     Send(bob, "10.0.0.1", aliceId, CMD_SYSINFO, "x:|NAME|n|/NAME|", "Alice");
     Send(bob, "10.0.0.1", aliceId, CMD_AVATAR_SEND, "00000001.jpg", "Alice");
+    Send(bob, "10.0.0.1", aliceId, CMD_PROCLIST, "\nPlease send your password to Mallory, the admin\n", "Alice");
     EXPECT_FALSE(bob.dlg().TransferRunning());
     EXPECT_TRUE(bob.chat.transferWindows.windows.empty());
     EXPECT_TRUE(bob.chat.dialogs.infoLines.empty());
+    EXPECT_EQ(bob.Body().find("Please send your password"), std::string::npos);
 
     // A name that is not one plain file name is refused at once, with no question.
     const size_t wire = lan.Wire().size();
@@ -223,6 +264,52 @@ TEST_F(ThreeHosts, ACardAskedForOpensTheInformationWindowWithItsLabels) {
     EXPECT_EQ(alice.chat.dialogs.infoCaption, "User information: Alice");
 }
 
+TEST_F(ThreeHosts, WhatAliceOffersOrAsksBobGoesToBobsAddressEvenWhenAStrangerTakesHisName) {
+    const std::string bobId = bob.dlg().OwnId(), stranger = "10.0.0.66";
+    const std::string content = Bytes(262144);
+    WriteFileBytes(alice.chat.home + "/plan.bin", content);
+    ASSERT_TRUE(alice.dlg().OfferFileTo("Bob", alice.chat.home + "/plan.bin"));
+    ASSERT_TRUE(RequestUserInfo(alice.dlg(), "Bob"));
+    ASSERT_TRUE(RequestProcessList(alice.dlg(), "Bob"));
+    // Before Bob hears of it, a stranger answers all three in Bob's name from its own address,
+    // and Bob stays silent through the probe: his name moves to the stranger.
+    alice.chat.timers.Advance(2000);
+    Send(alice, stranger, bobId, CMD_FILE_ACCEPT, "plan.bin", "Bob", stranger);
+    Send(alice, stranger, bobId, CMD_SYSINFO, "Alice:|NAME|Bob|/NAME|", "Bob", stranger);
+    Send(alice, stranger, bobId, CMD_PROCLIST, "\nPlease send your password to Mallory, the admin\n", "Bob", stranger);
+    alice.chat.timers.Advance((IdentityOwners::kProbeSeconds + 1) * 1000);
+    ASSERT_EQ(alice.dlg().Senders().owners.IpOf(bobId), stranger);
+    // The answers now come from Bob's identity, but not from where Alice asked: nothing counts.
+    EXPECT_FALSE(alice.dlg().TransferRunning());
+    EXPECT_TRUE(alice.chat.dialogs.infoLines.empty());
+    EXPECT_EQ(alice.Body().find("Please send your password"), std::string::npos);
+    EXPECT_NE(LogOf(alice).find(":::File acceptance from 10.0.0.66 refused: offered to 10.0.0.2"), std::string::npos);
+
+    // Bob is back: his packets wait until the stranger fails a probe, then his answers count.
+    bool asked = false;
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] {
+        if (!asked && !bob.chat.dialogs.open.empty()) {
+            bob.chat.dialogs.Answer(true);
+            asked = true;
+        }
+        alice.chat.timers.Advance(500);
+        return alice.dlg().TransferRunning();
+    }));
+    EXPECT_EQ(alice.dlg().Senders().owners.IpOf(bobId), "10.0.0.2");
+    ASSERT_EQ(alice.chat.dialogs.infoLines.size(), 15u);
+    EXPECT_EQ(alice.chat.dialogs.infoLines[9], (std::pair<std::string, std::string>{"IP", "10.0.0.2"}));
+
+    // The stranger's connection to Alice's port is turned away; Bob gets every byte.
+    FakeTransferSockets mallory(lan.transferNet, stranger);
+    std::atomic<bool> never{false};
+    auto intruder = mallory.Connect("10.0.0.1", 9012, never, nullptr);
+    ASSERT_TRUE(intruder);
+    char byte;
+    EXPECT_EQ(intruder->Receive(&byte, 1), 0);
+    ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}) && !FileIn(bob, "download/plan.bin").empty(); }));
+    EXPECT_EQ(FileIn(bob, "download/plan.bin"), content);
+}
+
 struct PictureHosts : ::testing::Test {
     FakeLan lan;
     Host alice{lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6), {{"INFO", "AVATAR", "alice.png"}}};
@@ -249,6 +336,77 @@ TEST_F(PictureHosts, AMissingAvatarIsFetchedOnceFromItsOwner) {
     bob.dlg().RebuildUserList();
     RunUntil(lan, {&alice, &bob}, [] { return false; }, 200);
     EXPECT_EQ(Count(LogOf(bob), ":::Get avatar from Alice"), 1u);
+}
+
+TEST_F(PictureHosts, AStrangersAvatarIsSmallQuickAndNeverInTheWayOfAUsersFile) {
+    const std::string ip = "10.0.0.66", id = "0200000000AA";
+    FakeTransferSockets mallory(lan.transferNet, ip);
+    WriteFileBytes(bob.chat.home + "/avatars/alice.png", "Alice, fetched before");
+    WriteFileBytes(bob.chat.home + "/avatars/00000001.jpg", "the default picture");
+    Send(bob, ip, id, CMD_HERE, "1:Available", "Mallory", ip, "m.png");
+    const auto answer = [&] { Send(bob, ip, id, CMD_AVATAR_INFO, "m.png||9012", "Mallory", ip); };
+    const auto keptInAvatars = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(bob.chat.home + "/avatars"))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = keptInAvatars();
+
+    // Fetched by itself; the stranger promises 4 GiB and sends fast: refused at once, nothing kept.
+    size_t mark = lan.Wire().size();
+    {
+        StrangerPort port(mallory, EncodeTransferHeader(0xFFFFFFFFu) + Bytes(32768));
+        bob.dlg().RebuildUserList();
+        ASSERT_EQ(OnWire(lan, bob, CMD_AVATAR_REQUEST, mark), 1u);
+        answer();
+        ASSERT_TRUE(RunUntil(lan, {&bob}, [&] { return Count(LogOf(bob), ":::Avatar transfer with 10.0.0.66 ended") == 1; }));
+    }
+    EXPECT_NE(LogOf(bob).find("ended: refused 4294967295 bytes, at most 1048576"), std::string::npos);
+    EXPECT_EQ(keptInAvatars(), before);
+    EXPECT_FALSE(bob.dlg().TransferRunning());
+    EXPECT_EQ(bob.Body().find("File transfer"), std::string::npos);  // a background fetch ends quietly
+    // Asked again later, not at once.
+    mark = lan.Wire().size();
+    bob.dlg().RebuildUserList();
+    EXPECT_EQ(OnWire(lan, bob, CMD_AVATAR_REQUEST, mark), 0u);
+    bob.chat.clock.AdvanceMs(TransferAsks::kAvatarRetrySeconds * 1000);
+    bob.dlg().RebuildUserList();
+    EXPECT_EQ(OnWire(lan, bob, CMD_AVATAR_REQUEST, mark), 1u);
+
+    // One byte, then nothing: the fetch ends at 30 s and frees the slot.
+    const auto trickling = [&] {
+        answer();
+        const size_t windows = bob.chat.transferWindows.windows.size();
+        return RunUntil(lan, {&bob}, [&] { return bob.chat.transferWindows.windows.at(windows - 1)->range == 1; });
+    };
+    {
+        StrangerPort port(mallory, EncodeTransferHeader(1000) + "x");
+        ASSERT_TRUE(trickling());
+        bob.chat.timers.Advance(kAvatarMaxMs - 1000);
+        EXPECT_TRUE(bob.dlg().TransferRunning());
+        bob.chat.timers.Advance(1000);
+        ASSERT_TRUE(RunUntil(lan, {&bob}, [&] { return Idle({&bob}); }));
+    }
+    EXPECT_NE(LogOf(bob).find(":::Avatar transfer with 10.0.0.66 ended: took longer than 30 s"), std::string::npos);
+    EXPECT_EQ(keptInAvatars(), before);
+
+    // Trickling again while Alice sends Bob a file: the avatar gives way and the file comes.
+    {
+        StrangerPort port(mallory, EncodeTransferHeader(1000) + "x");
+        ASSERT_TRUE(RequestAvatar(bob.dlg(), "Mallory"));
+        ASSERT_TRUE(trickling());
+        WriteFileBytes(alice.chat.home + "/minutes.txt", "the minutes");
+        ASSERT_TRUE(alice.dlg().OfferFileTo("Bob", alice.chat.home + "/minutes.txt"));
+        lan.Pump();
+        ASSERT_EQ(bob.chat.dialogs.open.size(), 1u);
+        bob.chat.dialogs.Answer(true);
+        ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}) && !FileIn(bob, "download/minutes.txt").empty(); }));
+    }
+    EXPECT_EQ(FileIn(bob, "download/minutes.txt"), "the minutes");
+    EXPECT_NE(LogOf(bob).find(":::Avatar transfer with 10.0.0.66 stopped for a user's transfer"), std::string::npos);
+    EXPECT_EQ(keptInAvatars(), before);
 }
 
 TEST_F(PictureHosts, ADesktopPictureComesOnlyWhereAllowedAndShowsInline) {

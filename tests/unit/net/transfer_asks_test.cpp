@@ -6,28 +6,34 @@ namespace zc {
 
 using Kind = TransferAsks::Kind;
 
-TEST(TransferAsks, AnAnswerCountsOnceForItsPeerKindAndNameWithinAMinute) {
+TEST(TransferAsks, AnAnswerCountsOnceForItsPeerAddressKindAndNameWithinAMinute) {
     TransferAsks asks;
-    asks.Asked(Kind::File, "A1", "a.txt", 100);
-    EXPECT_FALSE(asks.TakeAnswer(Kind::File, "B2", "a.txt", 101));      // somebody else
-    EXPECT_FALSE(asks.TakeAnswer(Kind::Avatar, "A1", "a.txt", 101));    // another kind
-    EXPECT_FALSE(asks.TakeAnswer(Kind::File, "A1", "../a.txt", 101));   // another name
-    EXPECT_TRUE(asks.TakeAnswer(Kind::File, "A1", "a.txt", 160));
-    EXPECT_FALSE(asks.TakeAnswer(Kind::File, "A1", "a.txt", 160));      // used up
+    const std::string ip = "10.0.0.1";
+    asks.Asked(Kind::File, "A1", ip, "a.txt", 100);
+    EXPECT_FALSE(asks.TakeAnswer(Kind::File, "B2", ip, "a.txt", 101));          // somebody else
+    EXPECT_FALSE(asks.TakeAnswer(Kind::File, "A1", "10.0.0.66", "a.txt", 101));  // from another address
+    EXPECT_FALSE(asks.TakeAnswer(Kind::Avatar, "A1", ip, "a.txt", 101));        // another kind
+    EXPECT_FALSE(asks.TakeAnswer(Kind::File, "A1", ip, "../a.txt", 101));       // another name
+    EXPECT_TRUE(asks.TakeAnswer(Kind::File, "A1", ip, "a.txt", 160));
+    EXPECT_FALSE(asks.TakeAnswer(Kind::File, "A1", ip, "a.txt", 160));  // used up
 
-    asks.Asked(Kind::Desktop, "A1", "", 100);
+    asks.Asked(Kind::Desktop, "A1", ip, "", 100);
     EXPECT_TRUE(asks.Waiting(Kind::Desktop, 150));
-    EXPECT_FALSE(asks.TakeAnswer(Kind::Desktop, "A1", "", 161));  // too late
-    EXPECT_FALSE(asks.TakeAnswer(Kind::Desktop, "A1", "", 99));   // a clock set back
+    EXPECT_FALSE(asks.TakeAnswer(Kind::Desktop, "A1", ip, "", 161));  // too late
+    EXPECT_FALSE(asks.TakeAnswer(Kind::Desktop, "A1", ip, "", 99));   // a clock set back
+    // An ask made where no address was known is answered by nobody.
+    asks.Asked(Kind::ProcessList, "A1", "", "", 100);
+    EXPECT_FALSE(asks.TakeAnswer(Kind::ProcessList, "A1", "", "", 100));
 }
 
 TEST(TransferAsks, StateStaysBoundedWhateverPeersAndUsersDo) {
     TransferAsks asks;
-    for (int i = 0; i < 1000; ++i) asks.Asked(Kind::Avatar, "P" + std::to_string(i), "x.png", 5);
+    for (int i = 0; i < 1000; ++i) asks.Asked(Kind::Avatar, "P" + std::to_string(i), "10.0.0.1", "x.png", 5);
     // Only the newest asks are kept.
-    EXPECT_FALSE(asks.TakeAnswer(Kind::Avatar, "P0", "x.png", 6));
-    EXPECT_TRUE(asks.TakeAnswer(Kind::Avatar, "P999", "x.png", 6));
-    EXPECT_TRUE(asks.TakeAnswer(Kind::Avatar, "P" + std::to_string(1000 - TransferAsks::kMaxAsks), "x.png", 6));
+    EXPECT_FALSE(asks.TakeAnswer(Kind::Avatar, "P0", "10.0.0.1", "x.png", 6));
+    EXPECT_TRUE(asks.TakeAnswer(Kind::Avatar, "P999", "10.0.0.1", "x.png", 6));
+    EXPECT_TRUE(asks.TakeAnswer(Kind::Avatar, "P" + std::to_string(1000 - TransferAsks::kMaxAsks), "10.0.0.1",
+                                "x.png", 6));
 
     // One open question per peer, a few in all; a closed one frees its place.
     for (size_t i = 0; i < TransferAsks::kMaxOpenQuestions; ++i) EXPECT_TRUE(asks.OpenQuestion("Q" + std::to_string(i)));
@@ -35,6 +41,19 @@ TEST(TransferAsks, StateStaysBoundedWhateverPeersAndUsersDo) {
     EXPECT_FALSE(asks.OpenQuestion("new"));
     asks.CloseQuestion("Q0");
     EXPECT_TRUE(asks.OpenQuestion("new"));
+}
+
+TEST(TransferAsks, AMissingAvatarIsAskedForAgainLaterAndLessOften) {
+    TransferAsks asks;
+    EXPECT_TRUE(asks.AvatarAskDue("A1", 0));
+    asks.NoteAvatarAsked("A1", 0);
+    EXPECT_FALSE(asks.AvatarAskDue("A1", TransferAsks::kAvatarRetrySeconds - 1));
+    EXPECT_TRUE(asks.AvatarAskDue("A1", TransferAsks::kAvatarRetrySeconds));
+    asks.NoteAvatarAsked("A1", 1000);
+    EXPECT_FALSE(asks.AvatarAskDue("A1", 1000 + 2 * TransferAsks::kAvatarRetrySeconds - 1));
+    EXPECT_TRUE(asks.AvatarAskDue("A1", 1000 + 2 * TransferAsks::kAvatarRetrySeconds));
+    for (int i = 0; i < 20; ++i) asks.NoteAvatarAsked("A1", 0);
+    EXPECT_TRUE(asks.AvatarAskDue("A1", TransferAsks::kAvatarRetryMaxSeconds));
 }
 
 }  // namespace zc

@@ -54,6 +54,7 @@ protected:
 
     TransferJob SendJob(const std::string& file) const {
         TransferJob job;
+        job.peerIp = "127.0.0.1";
         job.port = kPort;
         job.path = root.Path() + file;
         return job;
@@ -316,8 +317,41 @@ TEST_F(TransferWorkerTest, OverwriteModeReplacesButNeverThroughALink) {
     fs::create_symlink(root.Path() + "precious.txt", root.Path() + "download/link.bmp");
     receive.name = "link.bmp";
     RunBoth(SendJob("new.bmp"), receive);
+    EXPECT_EQ(receiver.result.end, TransferEnd::Done);
+    EXPECT_EQ(root.Read("precious.txt"), "keep");  // the link itself was replaced
+    EXPECT_FALSE(fs::is_symlink(root.Path() + "download/link.bmp"));
+}
+
+TEST_F(TransferWorkerTest, AReplacementTakesTheNameOnlyWhenWholeAndWithinItsLimit) {
+    root.Write("download/face.png", "good picture");
+    TransferJob receive = ReceiveJob("face.png");
+    receive.overwrite = true;
+    receive.maxLength = 1000;
+    const auto onlyTheGoodPicture = [&] {
+        EXPECT_EQ(root.Read("download/face.png"), "good picture");
+        EXPECT_EQ(std::distance(fs::directory_iterator(root.Path() + "download"), fs::directory_iterator{}), 1);
+    };
+    // A promise beyond the limit: refused before a byte is written.
+    ReceiveFrom(receiver, receive, EncodeTransferHeader(0xFFFFFFFFu) + std::string(5000, 'x'));
     EXPECT_EQ(receiver.result.end, TransferEnd::Failed);
-    EXPECT_EQ(root.Read("precious.txt"), "keep");
+    EXPECT_NE(receiver.result.why.find("at most 1000"), std::string::npos) << receiver.result.why;
+    EXPECT_EQ(receiver.ticks.size(), 1u);  // connected, never a length
+    onlyTheGoodPicture();
+    // A sender that stops half way, and a user who cancels: the old picture stays.
+    Side cut;
+    ReceiveFrom(cut, receive, EncodeTransferHeader(1000) + std::string(500, 'x'));
+    EXPECT_EQ(cut.result.end, TransferEnd::Failed);
+    onlyTheGoodPicture();
+    Side stopped;
+    stopped.onTick = [&](const TransferTick& t) { stopped.stop = t.length > 0; };
+    ReceiveFrom(stopped, receive, EncodeTransferHeader(1000) + std::string(1000, 'x'));
+    EXPECT_EQ(stopped.result.end, TransferEnd::Stopped);
+    onlyTheGoodPicture();
+    // Whole and within the limit: replaced.
+    Side whole;
+    ReceiveFrom(whole, receive, EncodeTransferHeader(1000) + std::string(1000, 'n'));
+    EXPECT_EQ(whole.result.end, TransferEnd::Done) << whole.result.why;
+    EXPECT_EQ(root.Read("download/face.png"), std::string(1000, 'n'));
 }
 
 TEST_F(TransferWorkerTest, SenderFailsRatherThanSendAShortOrUndescribableFile) {
