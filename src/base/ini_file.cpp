@@ -1,9 +1,15 @@
 #include "base/ini_file.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -249,26 +255,96 @@ std::string ReadIniValue(const std::string& file, const std::string& section, co
     return ReadIniValueLimited(file, section, key, 254);
 }
 
-bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value) {
+namespace {
+
+// The whole settings write is one read-modify-write under this lock, which the chat and the
+// options editor both take: two writers of different keys never lose each other's change.
+class WriteLock {
+public:
+    explicit WriteLock(const std::string& file)
+        : fd_(::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666)) {
+        // Without a lock file (a folder we may not write) the write fails on its own.
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~WriteLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+private:
+    int fd_;
+};
+
+// A settings file that is a link is written where it points, so the link stays a link.
+std::string LinkTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        char buffer[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
+        if (n <= 0) break;
+        std::string target(buffer, static_cast<size_t>(n));
+        const size_t slash = path.rfind('/');
+        if (target[0] != '/' && slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+        path = std::move(target);
+    }
+    return path;
+}
+
+// Read without changing it: umask() would change it for every thread for a moment.
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 022;
+}
+
+// Written under a fresh name beside the file and renamed over it: a failed write never leaves
+// half a file, and nothing left at a fixed name (a stale file, someone's link) is ever opened.
+bool ReplaceFile(const std::string& file, const std::string& text, bool existed, mode_t mode) {
+    const size_t slash = file.rfind('/');
+    std::string temp = slash == std::string::npos ? "." + file + ".XXXXXX"
+                                                  : file.substr(0, slash + 1) + "." + file.substr(slash + 1) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fchmod(fd, existed ? (mode & 07777) : (0666 & ~CurrentUmask())) == 0;
+    for (size_t done = 0; ok && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool UpdateIniValue(const std::string& file, const std::string& section, const std::string& key,
+                    const std::function<std::string(const std::string&)>& change) {
+    const std::string target = LinkTarget(file);
+    WriteLock lock(target);
     IniLines ini;
-    bool existed = LoadLines(file, ini);
+    struct stat st {};
+    const bool existed = LoadLines(target, ini) && ::stat(target.c_str(), &st) == 0;
     if (existed && !ini.lines.empty() && ini.lines.back().empty()) {  // final line end
         ini.lines.pop_back();
         ini.raw.pop_back();
     }
-    const bool erase = value.empty();
-    const std::string newLine = key + "=" + value;
-    // A UTF-8 file stays UTF-8; the lines we do not touch keep their bytes.
-    const std::string newRaw = ini.utf8 ? Cp1251ToUtf8(newLine) : newLine;
     auto insertAt = [&](long at, const std::string& line, const std::string& raw) {
         ini.lines.insert(ini.lines.begin() + at, line);
         ini.raw.insert(ini.raw.begin() + at, raw);
     };
 
-    bool inSection = false, done = false;
+    bool inSection = false;
+    long keyAt = -1;       // the key's line
     long sectionEnd = -1;  // index after the last line of the wanted section
-    for (size_t i = 0; i < ini.lines.size() && !done; ++i) {
+    std::string current;
+    for (size_t i = 0; i < ini.lines.size() && keyAt < 0; ++i) {
         std::string name, k, v;
         if (SectionOf(ini.lines[i], name)) {
             inSection = EqualsNoCase(name, section);
@@ -277,28 +353,32 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
         }
         if (!inSection) continue;
         if (KeyOf(ini.lines[i], k, v) && EqualsNoCase(k, key)) {
-            if (erase) {
-                ini.lines.erase(ini.lines.begin() + static_cast<long>(i));
-                ini.raw.erase(ini.raw.begin() + static_cast<long>(i));
-            } else {
-                ini.lines[i] = newLine;
-                ini.raw[i] = newRaw;
-            }
-            done = true;
+            keyAt = static_cast<long>(i);
+            current = v;
         } else if (!Trim(ini.lines[i]).empty()) {
             sectionEnd = static_cast<long>(i) + 1;
         }
     }
-    if (!done) {
-        if (erase) return true;
-        if (sectionEnd < 0) {
-            const std::string header = "[" + section + "]";
-            const long end = static_cast<long>(ini.lines.size());
-            insertAt(end, header, ini.utf8 ? Cp1251ToUtf8(header) : header);
-            insertAt(end + 1, newLine, newRaw);
-        } else {
-            insertAt(sectionEnd, newLine, newRaw);
-        }
+    const std::string value = change(current);
+    const bool erase = value.empty();
+    const std::string newLine = key + "=" + value;
+    // A UTF-8 file stays UTF-8; the lines we do not touch keep their bytes.
+    const std::string newRaw = ini.utf8 ? Cp1251ToUtf8(newLine) : newLine;
+    if (keyAt >= 0 && erase) {
+        ini.lines.erase(ini.lines.begin() + keyAt);
+        ini.raw.erase(ini.raw.begin() + keyAt);
+    } else if (keyAt >= 0) {
+        ini.lines[keyAt] = newLine;
+        ini.raw[keyAt] = newRaw;
+    } else if (erase) {
+        return true;
+    } else if (sectionEnd < 0) {
+        const std::string header = "[" + section + "]";
+        const long end = static_cast<long>(ini.lines.size());
+        insertAt(end, header, ini.utf8 ? Cp1251ToUtf8(header) : header);
+        insertAt(end + 1, newLine, newRaw);
+    } else {
+        insertAt(sectionEnd, newLine, newRaw);
     }
     std::string text = ini.bom ? kBom : "";
     for (const std::string& line : ini.raw) text += line + ini.lineEnd;
@@ -309,25 +389,15 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
         text = ini.bom ? kBom : "";
         for (const std::string& line : ini.lines) text += Cp1251ToUtf8(line) + ini.lineEnd;
     }
-
-    // Write beside and rename, so a failed write never leaves half a file.
-    const std::string temp = file + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << text;
-        out.flush();
-        if (!out) {
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
+    const bool written = ReplaceFile(target, text, existed, st.st_mode);
     Cache().Forget(file);
-    if (std::rename(temp.c_str(), file.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    Cache().Forget(target);
+    return written;
+}
+
+bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) {
+    return UpdateIniValue(file, section, key, [&value](const std::string&) { return value; });
 }
 
 std::string ValueOrDefault(const std::string& value, const std::string& fallback) {

@@ -14,15 +14,30 @@ bool IsSafeToOpen(const std::string& pathOrUrl) {
     return url.isValid() && safe.contains(url.scheme().toLower());
 }
 
+namespace {
+
+class EffectPlayer : public SoundPlayer {
+public:
+    explicit EffectPlayer(const QString& file) { effect_.setSource(QUrl::fromLocalFile(file)); }
+    // A sound still loading plays once it is loaded.
+    void Play() override { effect_.play(); }
+    bool IsPlaying() const override { return effect_.isPlaying(); }
+
+private:
+    QSoundEffect effect_;
+};
+
+}  // namespace
+
+QtShellService::QtShellService()
+    : sounds_([](const std::string& file) -> std::unique_ptr<SoundPlayer> {
+          return std::make_unique<EffectPlayer>(QString::fromStdString(file));
+      }) {}
+
 void QtShellService::PlaySound(const std::string& path) {
     const QFileInfo file(QString::fromStdString(path));
     if (!file.isFile()) return;
-    auto* effect = new QSoundEffect;
-    effect->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
-    QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
-        if (!effect->isPlaying()) effect->deleteLater();
-    });
-    effect->play();
+    sounds_.Play(file.absoluteFilePath().toStdString());
 }
 
 bool QtShellService::OpenDocument(const std::string& pathOrUrl) {

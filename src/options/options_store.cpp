@@ -90,9 +90,10 @@ bool OptionsStore::Save(const OptionValues& before, const OptionValues& after) c
 
 bool OptionsStore::AddReload(const std::string& flags) const {
     if (flags.empty()) return true;
-    const std::string s = SettingsFile();
-    const std::string pending = ReadIniValueLimited(s, "GLOBAL", "RELOAD", 99);
-    return WriteIniValue(s, "GLOBAL", "RELOAD", MergeReload(pending, flags));
+    // Under the settings lock: the chat may be taking the list at the same moment.
+    return UpdateIniValue(SettingsFile(), "GLOBAL", "RELOAD", [&flags](const std::string& pending) {
+        return MergeReload(pending.substr(0, 99), flags);
+    });
 }
 
 std::vector<std::string> OptionsStore::Languages() const {

@@ -1,18 +1,55 @@
 #include "qt/qt_single_instance_lock.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 
 namespace zc {
 
 namespace {
 constexpr int kConnectWaitMs = 500;
 const QByteArray kShowRequest = "show";
+
+bool IsOursAndClosed(const struct stat& st) {
+    return S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+}
+
+bool IsPrivateDirectory(const QString& dir) {
+    struct stat st {};
+    return dir.startsWith(u'/') && ::stat(QFile::encodeName(dir).constData(), &st) == 0 && IsOursAndClosed(st);
+}
+
+// Made by us; a folder of ours that was opened up is closed again, anything else is refused.
+bool MakePrivateDirectory(const QString& dir) {
+    const QByteArray path = QFile::encodeName(dir);
+    ::mkdir(path.constData(), 0700);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid()) return false;
+    return (st.st_mode & 077) == 0 || ::chmod(path.constData(), 0700) == 0;
+}
 }  // namespace
+
+QString QtSingleInstanceLock::PrivateDirectory() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (IsPrivateDirectory(runtime)) return runtime;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (!cache.startsWith(u'/')) return {};
+    ::mkdir(QFile::encodeName(cache).constData(), 0700);
+    const QString program = cache + QStringLiteral("/zeltochat"), run = program + QStringLiteral("/run");
+    if (!MakePrivateDirectory(program) || !MakePrivateDirectory(run)) return {};
+    return run;
+}
+
+QString QtSingleInstanceLock::SocketPath(const std::string& name) {
+    const QString dir = PrivateDirectory();
+    return dir.isEmpty() ? QString() : dir + u'/' + ServerName(name);
+}
 
 QtSingleInstanceLock::QtSingleInstanceLock() = default;
 
@@ -25,8 +62,8 @@ QString QtSingleInstanceLock::ServerName(const std::string& name) {
 }
 
 bool QtSingleInstanceLock::IsHeldElsewhere(const std::string& name) {
-    const QString server = ServerName(name);
-    if (IsHeld() && heldName_ == server) return false;
+    const QString server = SocketPath(name);
+    if (server.isEmpty() || (IsHeld() && heldName_ == server)) return false;
     QLocalSocket probe;
     probe.connectToServer(server);
     const bool answered = probe.waitForConnected(kConnectWaitMs);
@@ -35,8 +72,10 @@ bool QtSingleInstanceLock::IsHeldElsewhere(const std::string& name) {
 }
 
 bool QtSingleInstanceLock::ActivateHolder(const std::string& name) {
+    const QString server = SocketPath(name);
+    if (server.isEmpty()) return false;
     QLocalSocket socket;
-    socket.connectToServer(ServerName(name));
+    socket.connectToServer(server);
     if (!socket.waitForConnected(kConnectWaitMs)) return false;
     socket.write(kShowRequest + '\n');
     const bool sent = socket.waitForBytesWritten(kConnectWaitMs);
@@ -46,11 +85,12 @@ bool QtSingleInstanceLock::ActivateHolder(const std::string& name) {
 }
 
 bool QtSingleInstanceLock::Acquire(const std::string& name) {
-    const QString server = ServerName(name);
+    const QString server = SocketPath(name);
+    if (server.isEmpty()) return false;
     if (IsHeld()) return heldName_ == server;
     auto s = std::make_unique<QLocalServer>();
     // No socket options: with them Qt renames the socket into place and would silently take
-    // the name from a running copy. The name holds the user id, the umask keeps others out.
+    // the name from a running copy. The folder keeps other users out.
     if (!s->listen(server)) {
         // A socket file nobody answers on is left from a copy that crashed.
         if (s->serverError() != QAbstractSocket::AddressInUseError || IsHeldElsewhere(name)) return false;

@@ -27,6 +27,12 @@ public:
 
     // "zeltochat-<uid>-<name with every other character than letters and digits as '_'>"
     static QString ServerName(const std::string& name);
+    // The socket's full path inside PrivateDirectory(); empty when there is none.
+    static QString SocketPath(const std::string& name);
+    // A folder only this user can enter, so another local user can neither take the name first
+    // nor answer in our place: $XDG_RUNTIME_DIR when it is ours and closed to others, else
+    // "zeltochat/run" under the cache folder, made and kept at mode 0700. Empty when neither.
+    static QString PrivateDirectory();
 
 private:
     void OnNewConnection();

@@ -9,7 +9,8 @@
 namespace zc {
 namespace {
 
-constexpr int kGuardedSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+// SIGABRT: abort() from a failed assertion or std::terminate inside a plug-in.
+constexpr int kGuardedSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int kSignalCount = sizeof(kGuardedSignals) / sizeof(kGuardedSignals[0]);
 
 // Read inside the signal handler, so initial-exec: no lazy allocation there.

@@ -60,7 +60,7 @@ e2e_log "$R" | grep -qF ":::ExitMain:::" || fail "no :::ExitMain::: after SIGTER
 grep -q '^\[PARAM\]' "$R/system/main.ini" 2>/dev/null || fail "main.ini has no [PARAM] section"
 rect=$(tr -d '\r' <"$R/system/main.ini" | grep -E '^[TLBR]=' | sort | tr '\n' ' ')
 [ "$rect" = "B=550 L=60 R=460 T=50 " ] || fail "main.ini holds \"$rect\" after a run that did not move the window"
-[ -z "$(ls -A "$TMPDIR" 2>/dev/null | grep zeltochat)" ] || fail "the instance lock was left behind"
+[ -z "$(ls -A "$XDG_RUNTIME_DIR" 2>/dev/null | grep zeltochat)" ] || fail "the instance lock was left behind"
 
 # A language file of random bytes must not take the start down: the chat still comes up.
 E2E_ROOT=$(e2e_new_root)

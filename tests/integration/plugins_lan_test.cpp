@@ -16,7 +16,8 @@ namespace {
 const std::vector<Setting> kAlicePlugins = {{"PLUGINS", "filter_tag.so", "1"},
                                             {"PLUGINS", "answerer.so", "1"},
                                             {"PLUGINS", "handler_fpe.so", "1"},
-                                            {"PLUGINS", "run_faults.so", "1"}};
+                                            {"PLUGINS", "run_faults.so", "1"},
+                                            {"PLUGINS", "run_aborts.so", "1"}};
 
 struct PluginHosts : ::testing::Test {
     FakeLan lan;
@@ -29,7 +30,7 @@ struct PluginHosts : ::testing::Test {
         ::setenv("ZC_TEST_PLUGIN_LOG", record.c_str(), 1);
         alice.dlg();
         std::filesystem::create_directory("plugins");
-        for (const char* name : {"filter_tag.so", "answerer.so", "handler_fpe.so", "run_faults.so"})
+        for (const char* name : {"filter_tag.so", "answerer.so", "handler_fpe.so", "run_faults.so", "run_aborts.so"})
             std::filesystem::copy_file(std::string(ZC_TEST_PLUGIN_DIR) + "/" + name, std::string("plugins/") + name);
         for (Host* h : {&alice, &bob}) {
             h->Start();
@@ -69,15 +70,21 @@ TEST_F(PluginHosts, FaultyPlugInsAreSwitchedOffAndTheChatGoesOn) {
     lan.Pump();
     EXPECT_NE(ReadFileBytes(record).find("run_faults ShowTipBubble Private message from Bob|Alice| psst"), std::string::npos) << ReadFileBytes(record);
 
-    // A run procedure that writes through a null pointer: logged, and the chat carries on.
-    int run = 0;
+    // A run procedure that writes through a null pointer, and one that calls abort(): each
+    // logged once and switched off, and the chat carries on.
+    int run = 0, abortRun = 0;
     for (const PluginMenu& menu : alice.dlg().PluginMenus())
         for (const PluginMenuItem& item : menu.items)
-            if (menu.name == "Run faults" && item.command >= kPluginRunCommand && item.command < kPluginSetupCommand)
-                run = item.command;
+            if (item.command >= kPluginRunCommand && item.command < kPluginSetupCommand)
+                (menu.name == "Run aborts" ? abortRun : run) = item.command;
     ASSERT_NE(run, 0);
+    ASSERT_NE(abortRun, 0);
     alice.dlg().OnCommand(run);
     EXPECT_NE(AliceLog().find(":::Call \"GetPluginRunProc\" in plugin run_faults.so FAILED"), std::string::npos);
+    alice.dlg().OnCommand(abortRun);
+    alice.dlg().OnCommand(abortRun);
+    EXPECT_EQ(Count(AliceLog(), ":::Call \"GetPluginRunProc\" in plugin run_aborts.so FAILED"), 1u);
+    EXPECT_EQ(Count(ReadFileBytes(record), "run_aborts GetPluginRunProc"), 1u);
     ASSERT_TRUE(alice.dlg().SendChatMessage("still here"));
     lan.Pump();
     EXPECT_NE(bob.Body().find("still here"), std::string::npos);

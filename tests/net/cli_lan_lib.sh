@@ -136,11 +136,11 @@ lan_start_client() {  # N
   local n=$1
   local dir=$LAN_WORK/h$n
   mkfifo "$dir/in"
-  # Each host its own HOME (settings store) and TMPDIR (single-instance socket). The other
-  # clients' input ends are closed in it, or their end of input would never come.
+  # Each host its own HOME (settings store, and the single-instance socket without a runtime
+  # folder). The other clients' input ends are closed in it, or their end of input would never come.
   (
     lan_close_inputs
-    exec ip netns exec "h$n" env HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" TMPDIR="$dir/tmp" \
+    exec ip netns exec "h$n" env -u XDG_RUNTIME_DIR HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" TMPDIR="$dir/tmp" \
       "$BUILD_DIR/zeltochat-cli" --root "$dir/root" --dump-pages "$dir/pages"
   ) <"$dir/in" >"$dir/out" 2>"$dir/err" &
   LAN_CLIENT_PID[$n]=$!

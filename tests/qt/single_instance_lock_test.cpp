@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QTemporaryDir>
 
 #include "qt/qt_single_instance_lock.h"
 #include "qt_test_env.h"
@@ -22,8 +24,19 @@ protected:
         test::QtApp();
         static int serial = 0;
         name = "Zelto Chat test " + std::to_string(getpid()) + " " + std::to_string(++serial);
+        // A runtime folder of the test's own (QTemporaryDir makes it 0700).
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     }
-    QString SocketPath() const { return QDir::tempPath() + "/" + QtSingleInstanceLock::ServerName(name); }
+    void TearDown() override {
+        for (const auto& [variable, value] : saved) {
+            if (value.isNull()) qunsetenv(variable);
+            else qputenv(variable, value);
+        }
+    }
+    QString SocketPath() const { return QtSingleInstanceLock::SocketPath(name); }
+    std::vector<std::pair<const char*, QByteArray>> saved = {{"XDG_RUNTIME_DIR", qgetenv("XDG_RUNTIME_DIR")},
+                                                             {"XDG_CACHE_HOME", qgetenv("XDG_CACHE_HOME")}};
+    QTemporaryDir runtime;
     std::string name;
 };
 
@@ -31,6 +44,34 @@ TEST_F(QtSingleInstanceLockTest, ServerNameIsPerUserAndFileSafe) {
     const QString server = QtSingleInstanceLock::ServerName("Zelto Chat only one");
     EXPECT_EQ(QStringLiteral("zeltochat-%1-Zelto_Chat_only_one").arg(geteuid()), server);
     EXPECT_FALSE(QtSingleInstanceLock::ServerName("a/../b\xE9").contains(u'/'));
+}
+
+TEST_F(QtSingleInstanceLockTest, TheSocketLivesInAFolderOnlyThisUserCanEnter) {
+    const QString file = QtSingleInstanceLock::ServerName(name);
+    QtSingleInstanceLock lock;
+    ASSERT_TRUE(lock.Acquire(name));
+    EXPECT_TRUE(QFile::exists(runtime.path() + "/" + file));
+    EXPECT_FALSE(QFile::exists(QDir::tempPath() + "/" + file));  // nothing another user could take first
+    lock.Release();
+
+    // A runtime folder open to others: a folder of our own under the cache, kept closed.
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
+    const QString fallback = cache.path() + "/zeltochat/run";
+    ASSERT_EQ(0, ::chmod(QFile::encodeName(runtime.path()).constData(), 0777));
+    ASSERT_TRUE(::mkdir(QFile::encodeName(cache.path() + "/zeltochat").constData(), 0700) == 0 &&
+                ::mkdir(QFile::encodeName(fallback).constData(), 0755) == 0);
+    ASSERT_TRUE(lock.Acquire(name));
+    EXPECT_TRUE(QFile::exists(fallback + "/" + file));
+    struct stat st {};
+    ASSERT_EQ(0, ::stat(QFile::encodeName(fallback).constData(), &st));
+    EXPECT_EQ(0700u, st.st_mode & 0777);
+    lock.Release();
+
+    // A link planted in its place is refused: no lock rather than somebody else's folder.
+    ASSERT_TRUE(QDir(fallback).removeRecursively());
+    ASSERT_TRUE(QFile::link(QDir::tempPath(), fallback));
+    EXPECT_FALSE(lock.Acquire(name));
 }
 
 TEST_F(QtSingleInstanceLockTest, SecondCopySeesTheHolderAndWakesIt) {
@@ -70,7 +111,7 @@ TEST_F(QtSingleInstanceLockTest, OnlyTheShowRequestActivates) {
     ASSERT_TRUE(holder.Acquire(name));
 
     QLocalSocket client;
-    client.connectToServer(QtSingleInstanceLock::ServerName(name));
+    client.connectToServer(SocketPath());
     ASSERT_TRUE(client.waitForConnected(500));
     client.write("hello\nshowme\nsh");
     client.flush();

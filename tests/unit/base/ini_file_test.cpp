@@ -1,6 +1,12 @@
 #include "base/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <iterator>
 
 #include "support/temp_root.h"
 
@@ -51,6 +57,56 @@ TEST(IniFile, EmptyValueDeletesAndMissingFileIsCreated) {
     EXPECT_EQ(root.Read("new.ini"), "[PARAM]\r\nT=10\r\n");
     EXPECT_TRUE(WriteIniValue("none.ini", "PARAM", "T", ""));
     EXPECT_FALSE(root.Exists("none.ini"));
+}
+
+TEST(IniFile, AWriteKeepsALinkAndTheModeAndOpensNothingLeftAtAFixedName) {
+    TempRoot root(false);
+    root.Write("real/p.cfg", "[INFO]\r\nCHATNAME=Bob\r\n");
+    ASSERT_EQ(0, chmod("real/p.cfg", 0640));
+    ASSERT_EQ(0, symlink("real/p.cfg", "p.cfg"));
+    // What another user could leave at the name writes once used: a link to one of our files.
+    root.Write("mine.txt", "mine");
+    ASSERT_EQ(0, symlink("mine.txt", "p.cfg.tmp"));
+
+    ASSERT_TRUE(WriteIniValue("p.cfg", "INFO", "NAME", "Robert"));
+    EXPECT_TRUE(std::filesystem::is_symlink("p.cfg"));
+    EXPECT_EQ(root.Read("real/p.cfg"), "[INFO]\r\nCHATNAME=Bob\r\nNAME=Robert\r\n");
+    EXPECT_EQ(ReadIniValue("p.cfg", "INFO", "NAME"), "Robert");
+    struct stat st {};
+    ASSERT_EQ(0, stat("real/p.cfg", &st));
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(root.Read("mine.txt"), "mine");
+    EXPECT_TRUE(root.Exists("real/p.cfg.lock"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("real"), {}), 2);  // no temporary file stays
+}
+
+TEST(IniFile, TwoProgramsWritingAtOnceLoseNoChange) {
+    TempRoot root(false);
+    root.Write("s.ini", "[GLOBAL]\r\nCOUNT=0\r\n");
+    constexpr int kRounds = 150;
+    auto work = [](const std::string& who) {
+        for (int i = 0; i < kRounds; ++i) {
+            WriteIniValue("s.ini", "KEYS", who + std::to_string(i), "1");
+            UpdateIniValue("s.ini", "GLOBAL", "COUNT",
+                           [](const std::string& n) { return std::to_string(std::stoi(n) + 1); });
+        }
+    };
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        work("CHILD");
+        _exit(0);
+    }
+    work("PARENT");
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    EXPECT_EQ(ReadIniValue("s.ini", "GLOBAL", "COUNT"), std::to_string(2 * kRounds));
+    int missing = 0;
+    for (const char* who : {"CHILD", "PARENT"})
+        for (int i = 0; i < kRounds; ++i) missing += ReadIniValue("s.ini", "KEYS", who + std::to_string(i)) != "1";
+    EXPECT_EQ(missing, 0);
 }
 
 TEST(IniFile, WriteFailsVisiblyInAMissingFolder) {

@@ -582,6 +582,14 @@ TEST(PluginGuard, CatchesThrowsFaultsAndOverflowsAndPutsThePreviousHandlersBack)
     // Caught twice in a row: the signal is not left blocked.
     EXPECT_EQ(RunGuarded([] { raise(SIGILL); }), GuardOutcome::Signalled);
     EXPECT_EQ(RunGuarded([] { raise(SIGILL); }), GuardOutcome::Signalled);
+    // abort(), as a failed assertion ends: caught, and its own handler is back afterwards.
+    struct sigaction abortBefore = {}, abortAfter = {};
+    sigaction(SIGABRT, nullptr, &abortBefore);
+    EXPECT_EQ(RunGuarded([] { abort(); }), GuardOutcome::Signalled);
+    EXPECT_EQ(LastGuardSignal(), SIGABRT);
+    EXPECT_EQ(RunGuarded([] { abort(); }), GuardOutcome::Signalled);
+    sigaction(SIGABRT, nullptr, &abortAfter);
+    EXPECT_EQ(abortAfter.sa_handler, abortBefore.sa_handler);
     // An inner guard catches its own fault; the outer call goes on.
     bool after = false;
     EXPECT_EQ(RunGuarded([&] {
