@@ -198,6 +198,7 @@ public:
     const FloodGuard& Flood() const { return flood_; }
     CUserRoster& Roster() override { return roster_; }
     SenderState& Senders() override { return senders_; }
+    const PeerWindows& OpenPeerWindows() const { return peerWindows_; }
     void ArmIdentityTimer(int ms) override;
     ConferenceGuard& Conference() override { return conference_; }
     std::int64_t NowSeconds() const override;
@@ -310,7 +311,7 @@ private:
     int snapshots_ = 0;
 
     // The rest of the session the handlers work on.
-    void SetFloodLimit(int limit) override { flood_.SetLimit(limit); }
+    void SetFloodLimit(int limit) override { flood_.SetLimitFromPeer(limit); }
     void Notify(NotifyEvent event, const std::string& userName, const std::string& caption,
                 const std::string& text) override;
     void ShowLine(ChatLineKind kind, const std::string& sender, const LineText& text, ChatPage page) override;
@@ -319,10 +320,11 @@ private:
     void OpenSecondPage() override;
     bool HasSecondPage() const override;
     bool CanAsk() const override;
-    void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) override;
-    void AskQuestion(const std::string& caption, const std::string& text, std::function<void(bool)> onAnswer) override;
-    std::string OpenAlertFrom() const override;
-    void SetOpenAlertFrom(const std::string& name) override;
+    bool OpenPeerWindow(PeerWindows::Window window, const std::string& caption, const std::string& text) override;
+    void AnswerPeerWindow(int number, bool yes);
+    void CloseGivenWay(PeerWindows::Window window);
+    // The registry's note of an open alert: its sender's name, a blank when none is open.
+    void NoteOpenAlerts();
     // A user's name as the chat pages show it.
     std::string NameSpan(const std::string& name) const;
     std::string LineHtml(const LineText& text) const;
@@ -397,6 +399,9 @@ private:
     struct GroupSend {
         std::string target;
         Command command;
+    PeerWindows peerWindows_;
+    // Set while a typed line that the guard already counted is being sent.
+    bool typedLineCounted_ = false;
         std::string body;
     };
     std::vector<GroupSend> groupQueue_;

@@ -59,24 +59,6 @@ bool CChatMainDlg::HasSecondPage() const { return chat_ && chat_->SecondPagePrep
 
 bool CChatMainDlg::CanAsk() const { return p_.dialogs != nullptr; }
 
-void CChatMainDlg::ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) {
-    if (p_.dialogs) p_.dialogs->ShowAlert(caption, text, std::move(onRead));
-}
-
-void CChatMainDlg::AskQuestion(const std::string& caption, const std::string& text,
-                               std::function<void(bool)> onAnswer) {
-    if (p_.dialogs) p_.dialogs->AskQuestion(caption, text, std::move(onAnswer));
-}
-
-std::string CChatMainDlg::OpenAlertFrom() const {
-    return ValueOrDefault(ReadAppRegValue(p_.registry, "Profile\\", "AlertFrom"), "");
-}
-
-void CChatMainDlg::SetOpenAlertFrom(const std::string& name) {
-    // A blank, not nothing, is what says that no alert is open.
-    WriteAppRegValue(p_.registry, "Profile\\", "AlertFrom", name.empty() ? " " : name);
-}
-
 std::string CChatMainDlg::OwnInfoCard() const {
     const InfoCardProfile profile = ReadInfoCardProfile(user_.ProfilePath());
     InfoCardFacts facts;

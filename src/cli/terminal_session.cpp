@@ -44,7 +44,10 @@ std::string TerminalSession::CommandHelp() {
            "  /history private   the same for private messages and alerts\n"
            "  /search TEXT       find TEXT in the history of every month, public and private, newest first\n"
            "  /day DD/MM/YYYY [private]   that day's public chat history, or its private messages and alerts\n"
-           "  /yes, /no   answer the oldest open alert or question (either confirms an alert)\n"
+           "  /yes [N], /no [N]  answer alert or question N (the number in its brackets), the newest\n"
+           "              without N (either confirms an alert)\n"
+           "  /questions  list the open alerts and questions\n"
+           "  /again      send again the lines that were not sent (too fast, say), in order\n"
            "Files and requests (Name as /users shows it):\n"
            "  /send Name PATH   offer a file to Name; it goes once Name says yes\n"
            "  /cancel     stop the running transfer, or take back the offer not yet answered\n"
@@ -109,7 +112,22 @@ void TerminalSession::SendTyped(const std::string& utf8) {
             console_.Note("nobody called " + ChatLineText(form.recipient) +
                           " is here (/users lists them, /who asks again)");
     }
-    chat_.SendChatMessage(text);
+    if (chat_.SendChatMessage(text) || text.empty() || text == " ") return;
+    // The chat said why on its page; the line itself is kept for another try.
+    if (unsent_.size() >= kMaxUnsent) unsent_.pop_front();
+    unsent_.push_back(utf8);
+    console_.Note("not sent: " + utf8 + "  (/again sends it)");
+}
+
+void TerminalSession::AnswerDialog(bool yes, std::string arg) {
+    if (arg.size() > 2 && arg.front() == '[' && arg.back() == ']') arg = arg.substr(1, arg.size() - 2);
+    if (!arg.empty() && (arg.size() > 9 || !std::all_of(arg.begin(), arg.end(), [](char c) { return c >= '0' && c <= '9'; }))) {
+        console_.Note(std::string(yes ? "/yes" : "/no") + " takes the number of an open alert or question (/questions lists them)");
+        return;
+    }
+    const int number = arg.empty() ? 0 : std::atoi(arg.c_str());
+    if (dialogs_.Answer(yes, number)) return;
+    console_.Note(arg.empty() || number == 0 ? "nothing to answer" : "nothing open as [" + arg + "] (/questions lists them)");
 }
 
 void TerminalSession::RunCommand(const std::string& line) {
@@ -153,7 +171,13 @@ void TerminalSession::RunCommand(const std::string& line) {
         chat_.ShowPage(static_cast<PageMode>(arg[0] - '0'));
         console_.Note("typed text goes to page " + arg);
     } else if (name == "/yes" || name == "/no") {
-        if (!dialogs_.Answer(name == "/yes")) console_.Note("nothing to answer");
+        AnswerDialog(name == "/yes", arg);
+    } else if (name == "/questions") {
+        if (!dialogs_.List()) console_.Note("nothing to answer");
+    } else if (name == "/again") {
+        if (unsent_.empty()) console_.Note("every line was sent");
+        for (std::deque<std::string> again = std::exchange(unsent_, {}); !again.empty(); again.pop_front())
+            SendTyped(again.front());
     } else if (name == "/send") {
         SendFile(arg);
     } else if (name == "/cancel") {
@@ -242,6 +266,8 @@ void TerminalSession::SendFile(const std::string& arg) {
     // The chat shows the offer; the file goes once the other side says yes.
     if (chat_.OfferFileTo(user->displayName, path))
         console_.Note("waiting for " + ChatLineText(user->displayName) + " to accept " + fileName);
+    else
+        console_.Note("not offered (the chat says why): " + arg);
 }
 
 void TerminalSession::AskUser(const std::string& command, const std::string& arg) {

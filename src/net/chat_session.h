@@ -8,6 +8,7 @@
 #include "net/chat_line.h"
 #include "net/commands.h"
 #include "net/notify_event.h"
+#include "net/peer_windows.h"
 #include "net/transfer_order.h"
 
 namespace zc {
@@ -100,12 +101,11 @@ public:
     // Asking the user; the answer comes later through the callback. CanAsk is false where no
     // dialog can be shown (the terminal without a console, tests): callers take the quiet path.
     virtual bool CanAsk() const = 0;
-    virtual void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) = 0;
-    virtual void AskQuestion(const std::string& caption, const std::string& text,
-                             std::function<void(bool)> onAnswer) = 0;
-    // Who sent the alert whose dialog is open; empty when none is.
-    virtual std::string OpenAlertFrom() const = 0;
-    virtual void SetOpenAlertFrom(const std::string& name) = 0;
+    // A window a peer opens (an alert, a question), numbered so that the user can answer it by
+    // its number. False, and nothing shown, when that peer already has one of this kind open
+    // or its address holds its share. window.onAnswer runs once with the answer (an alert:
+    // true when confirmed); a question that gives way to newer ones gets false.
+    virtual bool OpenPeerWindow(PeerWindows::Window window, const std::string& caption, const std::string& text) = 0;
 };
 
 }  // namespace zc

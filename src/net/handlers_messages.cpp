@@ -30,20 +30,21 @@ void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
         chat.SendPacket(CMD_NOTICE, Lang(chat, 48), sender);
         return;
     }
-    if (!chat.OpenAlertFrom().empty()) {
+    // One open alert window per sender: a stranger's never blocks a colleague's.
+    PeerWindows::Window window{.kind = PeerWindows::Kind::Alert,
+                               .peerId = sender,
+                               .peerIp = in.raw.senderIp,
+                               .peerName = in.displayName,
+                               .onAnswer = [&chat, sender](bool) { chat.SendPacket(CMD_ALERT_READ, "", sender); }};
+    if (!chat.OpenPeerWindow(std::move(window), Lang(chat, 54) + " " + in.displayName, text)) {
         NoticeLine(chat, in, 40, ChatLineKind::AlertExist);
         chat.SendPacket(CMD_ALERT_EXISTS, "", sender);
         return;
     }
-    chat.SetOpenAlertFrom(in.displayName);
     if (EventShowsLine(chat.User(), NotifyEvent::Alert)) chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
     chat.AppendHistory(line, false);
     chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
     chat.FlashTray(kTrayAlertIcon);
-    chat.ShowAlert(Lang(chat, 54) + " " + in.displayName, text, [&chat, sender] {
-        chat.SendPacket(CMD_ALERT_READ, "", sender);
-        chat.SetOpenAlertFrom("");
-    });
 }
 
 }  // namespace

@@ -64,17 +64,19 @@ void OnFileRequest(ChatSession& chat, const IncomingPacket& in) {
         chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Named(Lang(chat, 58) + " ", in.displayName, ": " + in.body),
                       ChatPage::Main);
     chat.Notify(NotifyEvent::FRequest, in.displayName, Lang(chat, 58), in.body);
-    // A name we could not write under, nobody to ask, or too many questions open: refused.
-    if (!IsPlainFileName(fileName) || !chat.CanAsk() || !chat.Asks().OpenQuestion(sender)) {
-        chat.SendPacket(CMD_REFUSED, "n/a", sender);
-        return;
-    }
+    // A name we could not write under, nobody to ask, or this peer's question still open: refused.
     const std::string name = in.displayName;
-    chat.AskQuestion(Lang(chat, 58) + " " + name, in.body + "?", [&chat, sender, name, fileName](bool yes) {
-        chat.Asks().CloseQuestion(sender);
-        if (yes) AcceptFile(chat, sender, name, fileName);
-        else chat.SendPacket(CMD_REFUSED, "n/a", sender);
-    });
+    PeerWindows::Window window{.kind = PeerWindows::Kind::File,
+                               .peerId = sender,
+                               .peerIp = in.raw.senderIp,
+                               .peerName = name,
+                               .onAnswer = [&chat, sender, name, fileName](bool yes) {
+                                   if (yes) AcceptFile(chat, sender, name, fileName);
+                                   else chat.SendPacket(CMD_REFUSED, "n/a", sender);
+                               }};
+    if (!IsPlainFileName(fileName) || !chat.CanAsk() ||
+        !chat.OpenPeerWindow(std::move(window), Lang(chat, 58) + " " + name, in.body + "?"))
+        chat.SendPacket(CMD_REFUSED, "n/a", sender);
 }
 
 void OnFileAccept(ChatSession& chat, const IncomingPacket& in) {

@@ -34,26 +34,6 @@ TEST(TransferAsks, StateStaysBoundedWhateverPeersAndUsersDo) {
     EXPECT_TRUE(asks.TakeAnswer(Kind::Avatar, "P999", "10.0.0.1", "x.png", 6));
     EXPECT_TRUE(asks.TakeAnswer(Kind::Avatar, "P" + std::to_string(1000 - TransferAsks::kMaxAsks), "10.0.0.1",
                                 "x.png", 6));
-
-    // One open question per peer, a few in all; a closed one frees its place.
-    for (size_t i = 0; i < TransferAsks::kMaxOpenQuestions; ++i) EXPECT_TRUE(asks.OpenQuestion("Q" + std::to_string(i)));
-    EXPECT_FALSE(asks.OpenQuestion("Q0"));
-    EXPECT_FALSE(asks.OpenQuestion("new"));
-    asks.CloseQuestion("Q0");
-    EXPECT_TRUE(asks.OpenQuestion("new"));
-}
-
-TEST(TransferAsks, AMissingAvatarIsAskedForAgainLaterAndLessOften) {
-    TransferAsks asks;
-    EXPECT_TRUE(asks.AvatarAskDue("A1", 0));
-    asks.NoteAvatarAsked("A1", 0);
-    EXPECT_FALSE(asks.AvatarAskDue("A1", TransferAsks::kAvatarRetrySeconds - 1));
-    EXPECT_TRUE(asks.AvatarAskDue("A1", TransferAsks::kAvatarRetrySeconds));
-    asks.NoteAvatarAsked("A1", 1000);
-    EXPECT_FALSE(asks.AvatarAskDue("A1", 1000 + 2 * TransferAsks::kAvatarRetrySeconds - 1));
-    EXPECT_TRUE(asks.AvatarAskDue("A1", 1000 + 2 * TransferAsks::kAvatarRetrySeconds));
-    for (int i = 0; i < 20; ++i) asks.NoteAvatarAsked("A1", 0);
-    EXPECT_TRUE(asks.AvatarAskDue("A1", TransferAsks::kAvatarRetryMaxSeconds));
 }
 
 }  // namespace zc
