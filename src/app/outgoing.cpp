@@ -11,6 +11,8 @@
 namespace zc {
 
 bool CChatMainDlg::FloodGuardAllows() {
+    // A typed line counts once, also when its form goes on to a guarded action (MODE->).
+    if (typedLineCounted_) return true;
     if (flood_.Check(p_.clock.Now()) == FloodGuard::Verdict::Allowed) return true;
     return RefuseToSend(*this, ReplaceAll(language_.LangString(91), "%s", std::to_string(flood_.Penalty())));
 }
@@ -40,6 +42,11 @@ void CChatMainDlg::AnnounceActivity() { SendPacket(user_.hidden ? CMD_INACTIVE :
 bool CChatMainDlg::SendChatMessage(const std::string& input) {
     if (input.empty() || input == " ") return false;
     if (!FloodGuardAllows()) return false;
+    typedLineCounted_ = true;
+    struct Uncount {
+        bool& flag;
+        ~Uncount() { flag = false; }
+    } uncount{typedLineCounted_};
     inputHistoryIndex_ = (inputHistoryIndex_ + 1) % 10;
     inputHistory_[static_cast<size_t>(inputHistoryIndex_)] = input;
 

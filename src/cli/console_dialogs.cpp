@@ -1,6 +1,7 @@
 #include "cli/console_dialogs.h"
 
 #include <QTimer>
+#include <algorithm>
 
 #include "cli/chat_line_text.h"
 #include "cli/console.h"
@@ -12,31 +13,40 @@ void ConsoleDialogs::Print(const Dialog& d, bool reminder) {
     line += ChatLineText(d.caption);
     const std::string text = ChatLineText(d.text);
     if (!text.empty()) line += ": " + text;
+    const std::string n = d.number ? " " + std::to_string(d.number) : "";
     if (nobodyAnswers_) line += d.question ? "  (no input: refused)" : "";
-    else line += d.question ? "  (/yes or /no)" : "  (/yes to confirm)";
+    else line += d.question ? "  (/yes" + n + " or /no" + n + ")" : "  (/yes" + n + " to confirm)";
     if (!reminder && open_.size() > 1) line += "  [" + std::to_string(open_.size() - 1) + " more waiting]";
     console_.Line(line, d.question ? LineStyle::Notice : LineStyle::Alert);
 }
 
-void ConsoleDialogs::ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) {
+void ConsoleDialogs::ShowNumberedAlert(int number, const std::string& caption, const std::string& text,
+                                       std::function<void()> onRead) {
     if (nobodyAnswers_) {
-        Print({false, caption, text, nullptr, nullptr}, false);
+        Print({number, false, caption, text, nullptr, nullptr}, false);
         return;
     }
-    open_.push_back({false, caption, text, std::move(onRead), nullptr});
+    open_.push_back({number, false, caption, text, std::move(onRead), nullptr});
     Print(open_.back(), false);
 }
 
-void ConsoleDialogs::AskQuestion(const std::string& caption, const std::string& text,
+void ConsoleDialogs::AskNumbered(int number, const std::string& caption, const std::string& text,
                                  std::function<void(bool)> onAnswer) {
     if (nobodyAnswers_) {
-        Print({true, caption, text, nullptr, nullptr}, false);
+        Print({number, true, caption, text, nullptr, nullptr}, false);
         // After the handler that asked has finished, as a click would come.
         if (onAnswer) QTimer::singleShot(0, [answer = std::move(onAnswer)] { answer(false); });
         return;
     }
-    open_.push_back({true, caption, text, nullptr, std::move(onAnswer)});
+    open_.push_back({number, true, caption, text, nullptr, std::move(onAnswer)});
     Print(open_.back(), false);
+}
+
+void ConsoleDialogs::Withdraw(int number) {
+    auto it = std::find_if(open_.begin(), open_.end(), [number](const Dialog& d) { return d.number == number; });
+    if (it == open_.end()) return;
+    console_.Note("closed unanswered, too many open: " + ChatLineText(it->caption));
+    open_.erase(it);
 }
 
 void ConsoleDialogs::ShowUserInfo(const std::string& caption,
@@ -50,18 +60,25 @@ void ConsoleDialogs::ShowUserInfo(const std::string& caption,
     }
 }
 
-bool ConsoleDialogs::Answer(bool yes) {
-    if (open_.empty()) return false;
-    // Taken out first: the answer may open the next dialog.
-    Dialog d = std::move(open_.front());
-    open_.pop_front();
+bool ConsoleDialogs::Answer(bool yes, int number) {
+    auto it = number == 0 ? (open_.empty() ? open_.end() : std::prev(open_.end()))
+                          : std::find_if(open_.begin(), open_.end(), [number](const Dialog& d) { return d.number == number; });
+    if (it == open_.end()) return false;
+    // Taken out first: the answer may open or close other dialogs.
+    Dialog d = std::move(*it);
+    open_.erase(it);
     if (d.question) {
         if (d.onAnswer) d.onAnswer(yes);
     } else if (d.onRead) {
         d.onRead();
     }
-    if (!open_.empty()) Print(open_.front(), true);
+    if (!open_.empty()) Print(open_.back(), true);
     return true;
+}
+
+bool ConsoleDialogs::List() {
+    for (const Dialog& d : open_) Print(d, true);
+    return !open_.empty();
 }
 
 }  // namespace zc

@@ -9,19 +9,33 @@ namespace zc {
 
 class Console;
 
-// Dialogs as lines on the terminal: each waits in turn for /yes or /no, oldest first.
+// Dialogs as lines on the terminal, each open until /yes or /no. Peers' windows carry the
+// chat's number, by which an answer can name one; without a number the newest is answered.
 class ConsoleDialogs : public DialogService {
 public:
     explicit ConsoleDialogs(Console& console) : console_(console) {}
-    void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) override;
+    void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) override {
+        ShowNumberedAlert(0, caption, text, std::move(onRead));
+    }
     void AskQuestion(const std::string& caption, const std::string& text,
+                     std::function<void(bool)> onAnswer) override {
+        AskNumbered(0, caption, text, std::move(onAnswer));
+    }
+    void ShowNumberedAlert(int number, const std::string& caption, const std::string& text,
+                           std::function<void()> onRead) override;
+    void AskNumbered(int number, const std::string& caption, const std::string& text,
                      std::function<void(bool)> onAnswer) override;
+    void Withdraw(int number) override;
+    bool KeepsWindows() const override { return !nobodyAnswers_; }
     // A card waits for nothing: the caption, then one "label: value" line each.
     void ShowUserInfo(const std::string& caption,
                       const std::vector<std::pair<std::string, std::string>>& lines) override;
 
-    // Answers the oldest open dialog; an alert is confirmed by either answer. False when none is open.
-    bool Answer(bool yes);
+    // Answers the dialog of that number, or the newest when number is 0; an alert is
+    // confirmed by either answer. False when there is no such dialog.
+    bool Answer(bool yes, int number = 0);
+    // Prints every open dialog, oldest first; false when none is open.
+    bool List();
     size_t Open() const { return open_.size(); }
     // At exit: open dialogs go unanswered.
     void DropAll() { open_.clear(); }
@@ -31,6 +45,7 @@ public:
 
 private:
     struct Dialog {
+        int number = 0;
         bool question = false;
         std::string caption, text;  // windows-1251
         std::function<void()> onRead;
@@ -39,7 +54,7 @@ private:
     void Print(const Dialog& d, bool reminder);
 
     Console& console_;
-    std::deque<Dialog> open_;
+    std::deque<Dialog> open_;  // oldest first
     bool nobodyAnswers_ = false;
 };
 

@@ -41,6 +41,8 @@ private:
     void Run(const std::string& utf8);
     void RunCommand(const std::string& line);
     void SendTyped(const std::string& utf8);
+    // "/yes [N]" and "/no [N]".
+    void AnswerDialog(bool yes, std::string arg);
     void PrintUsers();
     void PrintBoard();
     void PrintHistory(bool isMain);
@@ -70,6 +72,9 @@ private:
     Console& console_;
     std::deque<std::string> waiting_;
     std::string startDir_;
+    // Typed lines the chat did not send, the newest few.
+    static constexpr size_t kMaxUnsent = 20;
+    std::deque<std::string> unsent_;
     bool ready_ = false, inputEnded_ = false, quitting_ = false;
 };
 

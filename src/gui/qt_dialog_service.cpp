@@ -31,7 +31,8 @@ QMessageBox* MakeBox(QWidget* parent, const std::string& caption, const std::str
 
 }  // namespace
 
-void QtDialogService::ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) {
+QMessageBox* QtDialogService::OpenAlert(const std::string& caption, const std::string& text,
+                                        std::function<void()> onRead) {
     QMessageBox* box = MakeBox(parent_, caption, text, QMessageBox::Warning);
     box->addButton(QMessageBox::Ok);
     QObject::connect(box, &QMessageBox::finished, box, [onRead](int) {
@@ -40,10 +41,11 @@ void QtDialogService::ShowAlert(const std::string& caption, const std::string& t
     box->show();
     box->raise();
     box->activateWindow();
+    return box;
 }
 
-void QtDialogService::AskQuestion(const std::string& caption, const std::string& text,
-                                  std::function<void(bool)> onAnswer) {
+QMessageBox* QtDialogService::OpenQuestion(const std::string& caption, const std::string& text,
+                                           std::function<void(bool)> onAnswer) {
     QMessageBox* box = MakeBox(parent_, caption, text, QMessageBox::Question);
     QPushButton* yes = box->addButton(QMessageBox::Yes);
     box->addButton(QMessageBox::No);
@@ -52,6 +54,40 @@ void QtDialogService::AskQuestion(const std::string& caption, const std::string&
     });
     box->show();
     box->raise();
+    return box;
+}
+
+void QtDialogService::ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) {
+    OpenAlert(caption, text, std::move(onRead));
+}
+
+void QtDialogService::AskQuestion(const std::string& caption, const std::string& text,
+                                  std::function<void(bool)> onAnswer) {
+    OpenQuestion(caption, text, std::move(onAnswer));
+}
+
+void QtDialogService::ShowNumberedAlert(int number, const std::string& caption, const std::string& text,
+                                        std::function<void()> onRead) {
+    std::erase_if(numbered_, [](const auto& entry) { return !entry.second; });
+    numbered_[number] = OpenAlert(caption, text, std::move(onRead));
+}
+
+void QtDialogService::AskNumbered(int number, const std::string& caption, const std::string& text,
+                                  std::function<void(bool)> onAnswer) {
+    std::erase_if(numbered_, [](const auto& entry) { return !entry.second; });
+    numbered_[number] = OpenQuestion(caption, text, std::move(onAnswer));
+}
+
+void QtDialogService::Withdraw(int number) {
+    const auto it = numbered_.find(number);
+    if (it == numbered_.end()) return;
+    QPointer<QMessageBox> box = it->second;
+    numbered_.erase(it);
+    if (!box) return;
+    // Closed by the chat, not answered by the user: nobody hears of it.
+    QObject::disconnect(box, &QMessageBox::finished, nullptr, nullptr);
+    box->hide();
+    box->deleteLater();
 }
 
 void QtDialogService::ShowEventNotice(int kind, const std::string& caption, const std::string& text) {

@@ -18,6 +18,12 @@ public:
     explicit QtDialogService(QWidget* parent) : parent_(parent) {}
     void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) override;
     void AskQuestion(const std::string& caption, const std::string& text, std::function<void(bool)> onAnswer) override;
+    void ShowNumberedAlert(int number, const std::string& caption, const std::string& text,
+                           std::function<void()> onRead) override;
+    void AskNumbered(int number, const std::string& caption, const std::string& text,
+                     std::function<void(bool)> onAnswer) override;
+    // Closes that window without an answer.
+    void Withdraw(int number) override;
     // One card window per caption (it names the user); shown again, it is refilled and raised.
     void ShowUserInfo(const std::string& caption,
                       const std::vector<std::pair<std::string, std::string>>& lines) override;
@@ -31,7 +37,10 @@ public:
     QDialog* UserInfoWindow(const std::string& caption) const;
 
 private:
+    QMessageBox* OpenAlert(const std::string& caption, const std::string& text, std::function<void()> onRead);
+    QMessageBox* OpenQuestion(const std::string& caption, const std::string& text, std::function<void(bool)> onAnswer);
     QWidget* parent_;
+    std::map<int, QPointer<QMessageBox>> numbered_;
     std::map<std::string, QPointer<QDialog>> cards_;
     std::map<int, QPointer<QMessageBox>> notices_;
 };

@@ -15,10 +15,4 @@ bool ConferenceGuard::WasInvited(const std::string& peer, std::int64_t now) cons
     return it != invited_.end() && now - it->second <= kAnswerWindowSeconds && now >= it->second;
 }
 
-bool ConferenceGuard::OpenQuestion(const std::string& peer) {
-    if (openQuestions_.count(peer) || openQuestions_.size() >= kMaxOpenQuestions) return false;
-    openQuestions_.insert(peer);
-    return true;
-}
-
 }  // namespace zc

@@ -10,6 +10,11 @@ void FloodGuard::Reset(int limit, int windowSeconds, int penaltySeconds) {
     last_ = 0;
 }
 
+void FloodGuard::SetLimitFromPeer(int limit) {
+    if (limit <= 0) return;
+    limit_ = limit < kPeerFloor ? kPeerFloor : limit;
+}
+
 FloodGuard::Verdict FloodGuard::Check(std::int64_t now) {
     if (limit_ == 0) return Verdict::Allowed;
     if (count_ < limit_) {

@@ -11,6 +11,10 @@ public:
     // now in whole seconds.
     Verdict Check(std::int64_t now);
     void SetLimit(int limit) { limit_ = limit; }
+    // A peer may ask us to send more slowly, but not to stop nor to switch the guard off: 0 or
+    // less is ignored and anything below the floor becomes the floor.
+    static constexpr int kPeerFloor = 5;
+    void SetLimitFromPeer(int limit);
     int Limit() const { return limit_; }
     int Count() const { return count_; }
     int Penalty() const { return penalty_; }

@@ -30,27 +30,28 @@ bool HandleConference(ChatSession& chat, const IncomingPacket& in) {
     switch (in.raw.command) {
         case CMD_INVCONFERENCE: {
             if (chat.IsIgnored(in.raw.senderIp)) return true;
-            // One open question per peer, and only a few at all.
-            if (!chat.Conference().OpenQuestion(sender)) return true;
-            chat.Notify(NotifyEvent::InvConference, in.displayName, lang.LangString(47), in.displayName);
             if (!EventFlags(chat.User(), NotifyEvent::InvConference).dialog || !chat.CanAsk()) {
-                chat.Conference().CloseQuestion(sender);
+                chat.Notify(NotifyEvent::InvConference, in.displayName, lang.LangString(47), in.displayName);
                 chat.SendPacket(CMD_NOTICE, lang.LangString(48), sender);
                 return true;
             }
-            chat.AskQuestion(lang.LangString(47) + " " + in.displayName, lang.LangString(49),
-                             [&chat, sender](bool yes) {
-                                 chat.Conference().CloseQuestion(sender);
-                                 if (!yes) {
-                                     chat.SendPacket(CMD_CONF_DECLINE, "", sender);
-                                     return;
-                                 }
-                                 chat.SendPacket(CMD_CONF_ACCEPT, sender, sender);
-                                 if (!chat.Roster().IsMember(chat.OwnId())) chat.Roster().AddMember(chat.OwnId());
-                                 if (!chat.Roster().IsMember(sender)) chat.Roster().AddMember(sender);
-                                 chat.OpenSecondPage();
-                                 chat.SendPacket(CMD_CONF_JOINED, sender, sender);
-                             });
+            // One open question per peer; a repeat while it is open is not news.
+            PeerWindows::Window window{.kind = PeerWindows::Kind::Invitation,
+                                       .peerId = sender,
+                                       .peerIp = in.raw.senderIp,
+                                       .peerName = in.displayName,
+                                       .onAnswer = [&chat, sender](bool yes) {
+                                           if (!yes) {
+                                               chat.SendPacket(CMD_CONF_DECLINE, "", sender);
+                                               return;
+                                           }
+                                           chat.SendPacket(CMD_CONF_ACCEPT, sender, sender);
+                                           Join(chat, sender);
+                                           chat.SendPacket(CMD_CONF_JOINED, sender, sender);
+                                       }};
+            if (!chat.OpenPeerWindow(std::move(window), lang.LangString(47) + " " + in.displayName, lang.LangString(49)))
+                return true;
+            chat.Notify(NotifyEvent::InvConference, in.displayName, lang.LangString(47), in.displayName);
             return true;
         }
         case CMD_CONF_ACCEPT:

@@ -30,12 +30,6 @@ bool TransferAsks::Waiting(Kind kind, std::int64_t now) const {
                        [&](const Ask& a) { return a.kind == kind && now - a.at <= kAnswerSeconds && now >= a.at; });
 }
 
-bool TransferAsks::OpenQuestion(const std::string& peerId) {
-    if (openQuestions_.size() >= kMaxOpenQuestions || openQuestions_.count(peerId)) return false;
-    openQuestions_.insert(peerId);
-    return true;
-}
-
 bool TransferAsks::AvatarAskDue(const std::string& peerId, std::int64_t now) const {
     const auto it = avatarsAsked_.find(peerId);
     return it == avatarsAsked_.end() || now >= it->second.nextAt;

@@ -4,7 +4,6 @@
 #include <deque>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace zc {
 
@@ -16,7 +15,6 @@ class TransferAsks {
 public:
     static constexpr size_t kMaxAsks = 64;
     static constexpr std::int64_t kAnswerSeconds = 60;
-    static constexpr size_t kMaxOpenQuestions = 4;
     // A missing avatar is asked for again after this, twice as long after each try, at most kMax.
     static constexpr std::int64_t kAvatarRetrySeconds = 300;
     static constexpr std::int64_t kAvatarRetryMaxSeconds = 3600;
@@ -31,10 +29,6 @@ public:
     bool TakeAnswer(Kind kind, const std::string& peerId, const std::string& fromIp, const std::string& name,
                     std::int64_t now);
     bool Waiting(Kind kind, std::int64_t now) const;
-
-    // Offers waiting for the user's answer, one per peer and a few in all; false when full.
-    bool OpenQuestion(const std::string& peerId);
-    void CloseQuestion(const std::string& peerId) { openQuestions_.erase(peerId); }
 
     // A missing avatar is asked for again only after a while, longer after each try: a fetch
     // that fails is retried later, never in a loop.
@@ -53,7 +47,6 @@ private:
     };
     std::deque<Ask> asks_;
     std::unordered_map<std::string, AvatarTries> avatarsAsked_;
-    std::unordered_set<std::string> openQuestions_;
 };
 
 }  // namespace zc

@@ -15,6 +15,20 @@ public:
     // A yes/no question; onAnswer(true) for yes.
     virtual void AskQuestion(const std::string& caption, const std::string& text,
                              std::function<void(bool)> onAnswer) = 0;
+    // A peer's alert or question, numbered by the chat ("[n]" leads the caption) so that the
+    // user can answer it by number; Withdraw closes one that gave way to newer ones, unanswered.
+    virtual void ShowNumberedAlert(int /*number*/, const std::string& caption, const std::string& text,
+                                   std::function<void()> onRead) {
+        ShowAlert(caption, text, std::move(onRead));
+    }
+    virtual void AskNumbered(int /*number*/, const std::string& caption, const std::string& text,
+                             std::function<void(bool)> onAnswer) {
+        AskQuestion(caption, text, std::move(onAnswer));
+    }
+    virtual void Withdraw(int /*number*/) {}
+    // False where windows are only shown and nobody answers them (the terminal without input):
+    // the chat then keeps no record of them.
+    virtual bool KeepsWindows() const { return true; }
     // A user's information card: label and value lines, in order. Shown without waiting.
     virtual void ShowUserInfo(const std::string& /*caption*/,
                               const std::vector<std::pair<std::string, std::string>>& /*lines*/) {}

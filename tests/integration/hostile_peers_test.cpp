@@ -7,6 +7,8 @@
 #include "support/lan_host.h"
 #include "ui/html/user_list_page.h"
 #include "net/conference_guard.h"
+#include "net/peer_windows.h"
+#include "net/transfer_requests.h"
 
 namespace zc {
 using namespace zc::test;
@@ -15,6 +17,8 @@ namespace {
 
 struct Forger {
     Host& victim;
+    // Sent from the address it claims, as a stranger at its own address would.
+    bool fromItsAddress = false;
     // A packet as a peer with this address and identity would send it.
     void Send(const std::string& ip, const std::string& id, int command, const std::string& body,
               const std::string& target = kEveryone, const std::string& name = "Mallory",
@@ -22,7 +26,7 @@ struct Forger {
         const std::string plain =
             ip + "(" + id + ")||" + name + "||" + avatar + "||" + target + "||0||" + std::to_string(command) + "||" +
             body + "//end";
-        victim.dlg().OnPacketText(victim.dlg().Codec().EncodeText(plain));
+        victim.dlg().OnPacketText(victim.dlg().Codec().EncodeText(plain), fromItsAddress ? ip : "");
     }
 };
 
@@ -42,12 +46,47 @@ TEST_F(ThreeHosts, InvitationsOpenOneQuestionPerPeerAndAFewInAll) {
     for (int peer = 0; peer < 20; ++peer)
         mallory.Send("10.0.0." + std::to_string(100 + peer), "0200000001" + std::to_string(10 + peer),
                      CMD_INVCONFERENCE, "x", alice.dlg().OwnId());
-    EXPECT_EQ(alice.chat.dialogs.open.size(), ConferenceGuard::kMaxOpenQuestions);
+    EXPECT_EQ(alice.chat.dialogs.open.size(), 21u);
     EXPECT_EQ(lan.Wire().size(), before);  // and no packet in reply
     // An answered question lets the same peer ask again.
     alice.chat.dialogs.Answer(false);
     mallory.Send("10.0.0.66", "0200000000AA", CMD_INVCONFERENCE, "x", alice.dlg().OwnId());
-    EXPECT_EQ(alice.chat.dialogs.open.size(), ConferenceGuard::kMaxOpenQuestions);
+    EXPECT_EQ(alice.chat.dialogs.open.size(), 21u);
+}
+
+TEST_F(ThreeHosts, AStrangersWindowsNeitherBlockNorRefuseAColleagues) {
+    Forger mallory{alice, true};
+    const std::string to = alice.dlg().OwnId();
+    // A stranger's alert, then a colleague's: each sender has a window of its own.
+    mallory.Send("10.0.0.66", "0200000000AA", CMD_ALERT, "Alice:click here", to);
+    ASSERT_TRUE(bob.dlg().SendChatMessage("ALERT->Alice:server down"));
+    lan.Pump();
+    ASSERT_EQ(alice.chat.dialogs.open.size(), 2u);
+    EXPECT_EQ(alice.chat.dialogs.open[1].text, "server down");
+    EXPECT_EQ(bob.Body().find("class=\"alertexist\""), std::string::npos);
+    ASSERT_TRUE(bob.dlg().SendChatMessage("ALERT->Alice:still down"));
+    lan.Pump();
+    EXPECT_EQ(alice.chat.dialogs.open.size(), 2u);  // his first is still open
+    EXPECT_NE(bob.Body().find("class=\"alertexist\""), std::string::npos);
+
+    // File offers from ten stranger addresses, ten identities each: an address gets a few
+    // windows, and past the cap the flood's own oldest give way, refused.
+    for (int a = 0; a < 10; ++a)
+        for (int i = 0; i < 10; ++i)
+            mallory.Send("10.0.1." + std::to_string(a), "03000" + std::to_string(1000000 + a * 100 + i), CMD_FREQUEST,
+                         "setup.exe", to);
+    EXPECT_EQ(alice.chat.dialogs.open.size(), PeerWindows::kMaxOpen);
+    carol.root.Write("notes.txt", "minutes");
+    ASSERT_TRUE(OfferFile(carol.dlg(), "Alice", carol.root.Path() + "notes.txt"));
+    lan.Pump();
+    const auto& open = alice.chat.dialogs.open;
+    ASSERT_EQ(open.size(), PeerWindows::kMaxOpen);
+    EXPECT_EQ(open[0].text, "click here");
+    EXPECT_EQ(open[1].text, "server down");
+    EXPECT_EQ(open.back().text, "notes.txt?");
+    EXPECT_EQ(open.back().caption, "[" + std::to_string(open.back().number) + "] " +
+                                       alice.dlg().Language().LangString(58) + " Carol");
+    EXPECT_NE(alice.chat.LogText().find("Too many windows open"), std::string::npos);
 }
 
 TEST_F(ThreeHosts, UnaskedAcceptancesChangeNothing) {

@@ -64,15 +64,22 @@ TEST_F(ThreeHosts, AlertDialogOpenExistsAndRead) {
     EXPECT_EQ(bob.chat.dialogs.open[0].text, "server down");
     EXPECT_EQ(ReadAppRegValue(bob.chat.registry, "Profile\\", "AlertFrom"), "Alice");
 
+    // One window per sender: Alice's second waits for her first, Carol's opens beside it.
+    alice.dlg().SendChatMessage("ALERT->Bob:still down");
     carol.dlg().SendChatMessage("ALERT->Bob:me too");
     lan.Pump();
-    EXPECT_EQ(bob.chat.dialogs.open.size(), 1u);
-    EXPECT_NE(carol.Body().find("class=\"alertexist\">" + carol.dlg().Language().LangString(40)), std::string::npos);
+    EXPECT_EQ(bob.chat.dialogs.open.size(), 2u);
+    EXPECT_NE(alice.Body().find("class=\"alertexist\">" + alice.dlg().Language().LangString(40)), std::string::npos);
+    EXPECT_EQ(carol.Body().find("class=\"alertexist\""), std::string::npos);
+    EXPECT_EQ(ReadAppRegValue(bob.chat.registry, "Profile\\", "AlertFrom"), "Carol");
 
     bob.dlg();
     bob.chat.dialogs.Answer();
     lan.Pump();
     EXPECT_NE(alice.Body().find("class=\"alertread\">" + alice.dlg().Language().LangString(41)), std::string::npos);
+    EXPECT_EQ(carol.Body().find("class=\"alertread\""), std::string::npos);
+    bob.dlg();
+    bob.chat.dialogs.Answer();
     EXPECT_EQ(ReadAppRegValue(bob.chat.registry, "Profile\\", "AlertFrom"), " ");
 }
 
@@ -158,12 +165,15 @@ TEST_F(ThreeHosts, FloodLimitFromAPeer) {
         carol.dlg().SendPacket(CMD_FLOODLIMIT, body, "0.0");
         lan.Pump();
     };
+    // A peer may slow us down, to a floor, but neither stop us nor switch the guard off.
     send45("x:-3");
-    EXPECT_EQ(alice.dlg().Flood().Limit(), 15);
     send45("x:0");
-    EXPECT_EQ(alice.dlg().Flood().Limit(), 0);
+    EXPECT_EQ(alice.dlg().Flood().Limit(), 15);
+    send45("x:1");
+    EXPECT_EQ(alice.dlg().Flood().Limit(), FloodGuard::kPeerFloor);
+    send45("x:30");
     const size_t before = lan.Wire().size();
-    for (int i = 0; i < 30; ++i) alice.dlg().SendChatMessage("free " + std::to_string(i));
+    for (int i = 0; i < 31; ++i) alice.dlg().SendChatMessage("free " + std::to_string(i));
     EXPECT_EQ(lan.Wire().size() - before, 30u);
 }
 

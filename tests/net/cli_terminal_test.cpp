@@ -17,6 +17,10 @@
 #include "cli/terminal_session.h"
 #include "cli/terminal_views.h"
 #include "cli/timer_watch.h"
+#include "net/chat_packet.h"
+#include "net/peer_windows.h"
+#include "net/transfer_requests.h"
+#include "support/lan_host.h"
 #include "qt/qt_test_env.h"
 #include "support/captured_console.h"
 #include "support/chat_fixture.h"
@@ -188,21 +192,25 @@ TEST(InputReader, ReadsLinesWhileTheLoopRunsAndEndsAtEof) {
     EXPECT_EQ(ends, 2);
 }
 
-TEST(ConsoleDialogs, OldestFirstAndAnAlertIsConfirmedEitherWay) {
+TEST(ConsoleDialogs, NewestFirstOrByNumberAndAnAlertIsConfirmedEitherWay) {
     CapturedConsole out;
     ConsoleDialogs dialogs(out.console);
     std::vector<std::string> log;
-    dialogs.ShowAlert("Alert from Bob", "disk &quot;full&quot;", [&] { log.push_back("read"); });
-    dialogs.AskQuestion("Invitation from Carol", "Join?", [&](bool yes) { log.push_back(yes ? "yes" : "no"); });
-    EXPECT_NE(out.Text().find("[alert] Alert from Bob: disk \"full\""), std::string::npos);
-    EXPECT_NE(out.Text().find("[question] Invitation from Carol: Join?"), std::string::npos);
-    EXPECT_NE(out.Text().find("[1 more waiting]"), std::string::npos);
+    dialogs.ShowNumberedAlert(7, "[7] Alert from Bob", "disk &quot;full&quot;", [&] { log.push_back("read"); });
+    dialogs.AskNumbered(8, "[8] Invitation from Carol", "Join?", [&](bool yes) { log.push_back(yes ? "yes" : "no"); });
+    dialogs.AskNumbered(9, "[9] File from Dave", "a.txt?", [&](bool yes) { log.push_back(yes ? "a" : "not a"); });
+    EXPECT_NE(out.Text().find("[alert] [7] Alert from Bob: disk \"full\"  (/yes 7 to confirm)"), std::string::npos);
+    EXPECT_NE(out.Text().find("[question] [8] Invitation from Carol: Join?  (/yes 8 or /no 8)  [1 more waiting]"),
+              std::string::npos);
 
-    EXPECT_TRUE(dialogs.Answer(false));
-    EXPECT_EQ(log, (std::vector<std::string>{"read"}));
-    EXPECT_TRUE(dialogs.Answer(false));
-    EXPECT_EQ(log, (std::vector<std::string>{"read", "no"}));
+    EXPECT_TRUE(dialogs.Answer(false, 7));
+    EXPECT_FALSE(dialogs.Answer(false, 7));
+    EXPECT_TRUE(dialogs.Answer(true));
+    EXPECT_EQ(log, (std::vector<std::string>{"read", "a"}));
+    dialogs.Withdraw(8);
+    EXPECT_NE(out.Text().find("-- closed unanswered, too many open: [8] Invitation from Carol"), std::string::npos);
     EXPECT_FALSE(dialogs.Answer(true));
+    EXPECT_EQ(log.size(), 2u);
 
     // An answer that opens the next dialog finds the queue in order.
     dialogs.AskQuestion("q1", "", [&](bool) { dialogs.ShowAlert("a2", "", [&] { log.push_back("a2"); }); });
@@ -347,6 +355,65 @@ TEST_F(Session, OwnCommandsAndTheEscapedSlash) {
     EXPECT_EQ(alice.chat.Use().Roster().Entries().size(), 2u);
     session.OnLine("/no");
     EXPECT_NE(out.Text().find("-- nothing to answer"), std::string::npos);
+}
+
+TEST_F(Session, YesAnswersTheQuestionItNamesAndHeldBackLinesAreOfferedAgain) {
+    alice.chat.dialogs.forward = &dialogs;
+    session.SetReady();
+    CChatMainDlg& chat = alice.chat.Use();
+    auto stranger = [&](const std::string& id, int command, const std::string& body) {
+        const std::string plain = "10.0.0.66(" + id + ")||Mallory||||" + chat.OwnId() + "||0||" +
+                                  std::to_string(command) + "||" + body + "//end";
+        chat.OnPacketText(chat.Codec().EncodeText(plain), "10.0.0.66");
+    };
+    // 2,000 invitations from a stranger's identities, then Bob's file offer: /yes takes the offer.
+    for (int i = 0; i < 2000; ++i) stranger("0300000" + std::to_string(10000 + i % 16), CMD_INVCONFERENCE, "x");
+    EXPECT_EQ(dialogs.Open(), PeerWindows::kMaxPerAddress);
+    bob.root.Write("plan.txt", "x");
+    ASSERT_TRUE(OfferFile(bob.chat.Use(), "Alice", bob.root.Path() + "plan.txt"));
+    lan.Pump();
+    alice.chat.Use();
+    const size_t sent = lan.Wire().size();
+    session.OnLine("/yes");
+    ASSERT_EQ(lan.Wire().size(), sent + 1);
+    const std::string& bytes = lan.Wire().back();
+    const CChatPacket answer = ParsePacketText(chat.Codec().DecodeText(bytes.substr(0, bytes.find('\0'))));
+    EXPECT_EQ(answer.command, CMD_FILE_ACCEPT);
+    EXPECT_EQ(answer.target, bob.chat.Use().OwnId());
+    alice.chat.Use();
+
+    // The strangers' questions are listed with their numbers, and answered by number.
+    const size_t mark = out.Text().size();
+    session.OnLine("/questions");
+    EXPECT_EQ(Count(out.Text().substr(mark), "[question] ["), PeerWindows::kMaxPerAddress);
+    EXPECT_NE(out.Text().find("[question] [1] ", mark), std::string::npos);
+    session.OnLine("/no 1");
+    session.OnLine("/no [1]");
+    session.OnLine("/yes x");
+    EXPECT_EQ(dialogs.Open(), PeerWindows::kMaxPerAddress - 1);
+    EXPECT_NE(out.Text().find("-- nothing open as [1]"), std::string::npos);
+    EXPECT_NE(out.Text().find("-- /yes takes the number"), std::string::npos);
+
+    // A stranger slows us down, to a floor, and cannot switch the guard off; what the guard
+    // holds back is said and offered again.
+    stranger("0300000" + std::to_string(10000), CMD_FLOODLIMIT, "x:1");
+    stranger("0300000" + std::to_string(10000), CMD_FLOODLIMIT, "x:0");
+    EXPECT_EQ(chat.Flood().Limit(), FloodGuard::kPeerFloor);
+    for (int i = 0; i < 7; ++i) session.OnLine("line " + std::to_string(i));
+    lan.Pump();
+    EXPECT_NE(bob.Body().find("line 4"), std::string::npos);
+    EXPECT_EQ(bob.Body().find("line 5"), std::string::npos);
+    EXPECT_EQ(Count(out.Text(), "-- not sent: line "), 2u);
+    EXPECT_NE(out.Text().find("-- not sent: line 6  (/again sends it)"), std::string::npos);
+    EXPECT_NE(alice.Body().find("Please wait 15 seconds"), std::string::npos);
+    alice.chat.clock.AdvanceMs(16000);
+    bob.chat.clock.AdvanceMs(16000);
+    session.OnLine("/again");
+    session.OnLine("/again");
+    lan.Pump();
+    EXPECT_LT(bob.Body().find("line 5"), bob.Body().find("line 6"));
+    EXPECT_NE(bob.Body().find("line 6"), std::string::npos);
+    EXPECT_NE(out.Text().find("-- every line was sent"), std::string::npos);
 }
 
 TEST_F(Session, EndOfInputEndsTheChatAfterTheWaitingLines) {

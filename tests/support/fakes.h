@@ -322,13 +322,30 @@ public:
         std::string caption, text;
         std::function<void()> onRead;
         std::function<void(bool)> onAnswer;
+        int number = 0;
     };
     void ShowAlert(const std::string& caption, const std::string& text, std::function<void()> onRead) override {
-        open.push_back({caption, text, std::move(onRead), nullptr});
+        ShowNumberedAlert(0, caption, text, std::move(onRead));
     }
     void AskQuestion(const std::string& caption, const std::string& text, std::function<void(bool)> onAnswer) override {
-        open.push_back({caption, text, nullptr, std::move(onAnswer)});
+        AskNumbered(0, caption, text, std::move(onAnswer));
     }
+    void ShowNumberedAlert(int number, const std::string& caption, const std::string& text,
+                           std::function<void()> onRead) override {
+        if (forward) forward->ShowNumberedAlert(number, caption, text, std::move(onRead));
+        else open.push_back({caption, text, std::move(onRead), nullptr, number});
+    }
+    void AskNumbered(int number, const std::string& caption, const std::string& text,
+                     std::function<void(bool)> onAnswer) override {
+        if (forward) forward->AskNumbered(number, caption, text, std::move(onAnswer));
+        else open.push_back({caption, text, nullptr, std::move(onAnswer), number});
+    }
+    void Withdraw(int number) override {
+        if (forward) forward->Withdraw(number);
+        else std::erase_if(open, [number](const Open& o) { return o.number == number; });
+    }
+    // Alerts and questions go there instead (the terminal's dialogs, say).
+    DialogService* forward = nullptr;
     void ShowUserInfo(const std::string& caption, const std::vector<std::pair<std::string, std::string>>& lines) override {
         infoCaption = caption;
         infoLines = lines;

@@ -249,6 +249,19 @@ TEST(DesktopWindow, QuestionNamesWhoAsks) {
     EXPECT_TRUE(box->text().contains("join the conference"));
     box->button(QMessageBox::No)->click();
     EXPECT_TRUE(WaitFor([&] { return answer == 0; }));
+
+    // A numbered question the chat withdraws closes without an answer.
+    answer = -1;
+    dialogs.AskNumbered(3, "[3] File from Mallory", "setup.exe?", [&](bool yes) { answer = yes; });
+    QPointer<QMessageBox> numbered;
+    ASSERT_TRUE(WaitFor([&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible() && b->text().contains("Mallory")) numbered = b;
+        return numbered != nullptr;
+    }));
+    dialogs.Withdraw(3);
+    EXPECT_TRUE(WaitFor([&] { return numbered.isNull(); }));
+    EXPECT_EQ(answer, -1);
 }
 
 }  // namespace zc
