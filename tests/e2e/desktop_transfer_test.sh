@@ -151,7 +151,7 @@ sleep 0.3
 xdotool key Return
 lan_check "Alice's chat shows the offer" desk_wait_page 1 chat 'Send file .*Bob.*payload\.bin' 10
 
-question=$(wait_window 2 "File transfer request from Alice" 10) ||
+question=$(wait_window 2 "\[[0-9]+\] File transfer request from Alice" 10) ||
   { lan_fail "Bob was not asked about the file"; desk_report 1 2; exit 1; }
 # Both progress windows, looked for while the bytes move.
 ( for _ in $(seq 300); do
@@ -206,7 +206,7 @@ xdotool mouseup 1
 for _ in $(seq 50); do kill -0 $drag 2>/dev/null || break; sleep 0.1; done
 lan_check "the drop was taken (drag source: $(tr '\n' ' ' <"$LAN_WORK/drag.out"))" grep -qx copied "$LAN_WORK/drag.out"
 lan_check "Alice's chat shows the offer of the dropped file" desk_wait_page 1 chat 'Send file .*Bob.*dropped notes\.txt' 10
-if question=$(wait_window 2 "File transfer request from Alice" 10); then
+if question=$(wait_window 2 "\[[0-9]+\] File transfer request from Alice" 10); then
   xdotool windowfocus --sync "$question"
   sleep 0.3
   xdotool key Return

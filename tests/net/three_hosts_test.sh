@@ -69,7 +69,7 @@ lan_check "Alice sees her own copy of the private message" lan_wait_output 1 'Bo
 
 # An alert waits on Carol's terminal until she confirms it; then Alice learns it was read.
 lan_type 1 "ALERT->Carol: server down"
-lan_check "Carol's terminal shows the alert and waits" lan_wait_output 3 '^\[alert\] Alert from Alice: server down' 10
+lan_check "Carol's terminal shows the alert and waits" lan_wait_output 3 '^\[alert\] \[[0-9]+\] Alert from Alice: server down  \(/yes [0-9]+ to confirm\)' 10
 lan_check "Alice hears nothing back before Carol answers" bash -c "! grep -q 'Alert was read by' '$LAN_WORK/h1/out'"
 lan_type 3 /yes
 lan_check "Alice learns that Carol read the alert" lan_wait_output 1 'Alert was read by <Carol>' 10

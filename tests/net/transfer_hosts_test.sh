@@ -74,7 +74,7 @@ mark1=$(wc -l <"$H1/out")
 mark2=$(wc -l <"$H2/out")
 lan_type 1 "/send Bob ~/big report.bin"
 lan_check "Alice's offer is shown" lan_wait_output 1 'Send file <Bob>: big report\.bin' 5
-lan_check "Bob is asked" lan_wait_output 2 '^\[question\] File transfer request from Alice: big report\.bin\?' 10
+lan_check "Bob is asked" lan_wait_output 2 '^\[question\] \[[0-9]+\] File transfer request from Alice: big report\.bin\?  \(/yes [0-9]+ or /no [0-9]+\)' 10
 lan_check "nothing moved before the answer" test ! -e "$H2/root/download/big report.bin"
 lan_type 2 /yes
 lan_check "Bob has the file, byte for byte" wait_same_file "$H1/home/big report.bin" "$H2/root/download/big report.bin" 20
@@ -102,7 +102,7 @@ lan_check "Bob's progress went up in tenths" tenths_ok 2 "$mark2"
 
 # The same name again is no reason to overwrite what Bob already has.
 lan_type 1 "/send Bob ~/big report.bin"
-lan_check "Bob is asked again" wait_count 2 '^\[question\] File transfer request from Alice: big report' 2 10
+lan_check "Bob is asked again" wait_count 2 '^\[question\] \[[0-9]+\] File transfer request from Alice: big report' 2 10
 lan_type 2 /yes
 lan_check "the second copy lands beside the first" \
   wait_same_file "$H1/home/big report.bin" "$H2/root/download/big report (1).bin" 20
@@ -111,7 +111,7 @@ lan_check "the first copy is unchanged" cmp -s "$H1/home/big report.bin" "$H2/ro
 # A no sends nothing, and the offer is gone for good.
 lan_check "Alice's second transfer ended" wait_count 1 'File sent successfully' 2 10
 lan_type 1 "/send Bob ~/big report.bin"
-lan_check "Bob is asked a third time" wait_count 2 '^\[question\] File transfer request from Alice: big report' 3 10
+lan_check "Bob is asked a third time" wait_count 2 '^\[question\] \[[0-9]+\] File transfer request from Alice: big report' 3 10
 lan_type 2 /no
 lan_check "Alice hears of the refusal" wait_count 1 'Request refused by <Bob>' 1 10
 lan_check "no third copy came" test ! -e "$H2/root/download/big report (2).bin"
