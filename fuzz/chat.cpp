@@ -73,6 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ZC_FUZZ_CHECK(rig.lan.Pump(1) == 0, "packets keep bouncing between the chat and itself");
     const size_t replies = rig.lan.Wire().size() - sentBefore;
     ZC_FUZZ_CHECK(replies <= kMaxReplies, std::to_string(replies) + " replies to one packet");
+    // Peers may slow the user down, never stop the guard; their windows stay few.
+    ZC_FUZZ_CHECK(dlg.Flood().Limit() >= zc::FloodGuard::kPeerFloor, "a peer set the send limit to " +
+                                                                         std::to_string(dlg.Flood().Limit()));
+    ZC_FUZZ_CHECK(dlg.OpenPeerWindows().All().size() <= zc::PeerWindows::kMaxOpen, "too many windows open");
 
     // Whatever it asks the user is answered, alternately yes and no, and time moves on so
     // the chat's timers (user list, refresh, flashing) run between packets.
