@@ -3,6 +3,7 @@
 #include "net/chat_session.h"
 #include "net/conference_guard.h"
 #include "net/packet_handlers.h"
+#include "net/source_log.h"
 #include "net/user_roster.h"
 
 namespace zc {
@@ -18,7 +19,8 @@ void Join(ChatSession& chat, const std::string& other) {
 // Acceptance and joining count only from a peer we invited a little before.
 bool Asked(ChatSession& chat, const IncomingPacket& in) {
     if (chat.Conference().WasInvited(in.raw.senderId, chat.NowSeconds())) return true;
-    chat.WriteLog(":::Conference answer from " + in.raw.senderIp + " that was not invited, ignored");
+    LogForSource(chat, "conference", in.raw.senderIp,
+                 ":::Conference answer from " + in.raw.senderIp + " that was not invited, ignored");
     return false;
 }
 

@@ -1,5 +1,8 @@
 #include "net/source_log.h"
 
+#include "net/chat_session.h"
+#include "net/sender_state.h"
+
 namespace zc {
 
 bool SourceLog::Allow(const std::string& source, std::int64_t now, size_t* held) {
@@ -24,6 +27,12 @@ bool SourceLog::Allow(const std::string& source, std::int64_t now, size_t* held)
     }
     ++w.held;
     return false;
+}
+
+void LogForSource(ChatSession& chat, const std::string& kind, const std::string& source, const std::string& line) {
+    size_t held = 0;
+    if (!chat.Senders().log.Allow(kind + " " + source, chat.NowSeconds(), &held)) return;
+    chat.WriteLog(held ? line + " (" + std::to_string(held) + " more in the minute before)" : line);
 }
 
 }  // namespace zc

@@ -5,6 +5,8 @@
 
 namespace zc {
 
+class ChatSession;
+
 // Log lines one source may cause: a few a minute, the rest counted. A flood from one address
 // then costs the log a bounded number of lines, and the count still says what happened.
 class SourceLog {
@@ -24,5 +26,9 @@ private:
     };
     std::map<std::string, Window> windows_;
 };
+
+// One log line a peer's packet causes: a few a minute per source and kind, then only counted
+// (the count goes with the next line written).
+void LogForSource(ChatSession& chat, const std::string& kind, const std::string& source, const std::string& line);
 
 }  // namespace zc

@@ -39,12 +39,14 @@ TEST_F(ThreeHosts, NobodySpeaksForAnotherAddressOrIdentity) {
     Forge(alice, "10.0.0.66", "10.0.0.66", bobId, CMD_MESSAGE, "forged with his identity");
     Forge(alice, "10.0.0.66", "10.0.0.66", bobId, CMD_PRIVATE, "private forgery", "Bob", alice.dlg().OwnId());
     Forge(alice, "10.0.0.66", "10.0.0.66", bobId, CMD_CHANGENAME, "Bob:Mallory");
+    Forge(alice, "10.0.0.66", "10.0.0.66", bobId, CMD_ALERT, "forged alert", "Bob", alice.dlg().OwnId());
     Forge(alice, "10.0.0.66", "10.0.0.66", bobId, CMD_EXIT, "");
-    EXPECT_EQ(lan.Wire().size(), wire + 1);  // one probe for all four
+    EXPECT_EQ(lan.Wire().size(), wire + 1);  // one probe for all five
     lan.Pump();
     alice.chat.timers.Advance(IdentityOwners::kProbeSeconds * 1000 + 1000);
     lan.Pump();
-    for (const char* text : {"forged with his identity", "private forgery", "Mallory"})
+    EXPECT_TRUE(alice.chat.dialogs.open.empty());
+    for (const char* text : {"forged with his identity", "private forgery", "Mallory", "forged alert"})
         EXPECT_EQ(alice.Body().find(text), std::string::npos) << text;
     ASSERT_NE(Entry(alice, bobId), nullptr);
     EXPECT_EQ(Entry(alice, bobId)->ip, "10.0.0.2");
@@ -60,6 +62,13 @@ TEST_F(ThreeHosts, NobodySpeaksForAnotherAddressOrIdentity) {
     // Our own identity from elsewhere is nobody's.
     Forge(alice, "10.0.0.66", "10.0.0.66", alice.dlg().OwnId(), CMD_MESSAGE, "as Alice");
     EXPECT_EQ(alice.Body().find("as Alice"), std::string::npos);
+
+    // What strangers send costs the log a few lines, not one each.
+    const size_t logBefore = alice.chat.LogText().size();
+    for (int i = 0; i < 20000; ++i)
+        Forge(alice, "10.0.0.67", "10.0.0.67", "0200000000C7", i % 2 ? CMD_CONF_ACCEPT : CMD_MESSAGE, "1:x", "M",
+              i % 2 ? alice.dlg().OwnId() : "0.0.0.9");
+    EXPECT_LT(alice.chat.LogText().size() - logBefore, 4000u);
 
     // Bob himself is still Bob.
     EXPECT_TRUE(bob.dlg().SendChatMessage("the real Bob"));
