@@ -4,6 +4,7 @@
 
 #include "app/file_trans.h"
 #include "net/dispatch.h"
+#include "net/held_lines.h"
 #include "net/transfer_requests.h"
 #include "services/plugin_host.h"
 #include "platform/clock.h"
@@ -69,6 +70,10 @@ void CChatMainDlg::OnTimer(int id) {
         case kIdentityTimer:
             p_.timers.KillTimer(id);
             SettleIdentityClaims(*this);
+            break;
+        case kPacingTimer:
+            p_.timers.KillTimer(id);
+            ReportHeldLines(*this);
             break;
         case kTransferWaitTimer:
             if (transfer_) transfer_->OnWaitTimer();

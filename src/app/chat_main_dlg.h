@@ -91,6 +91,7 @@ enum MainTimer {
     kPluginRequestTimer = 14,  // notification requests the plug-ins posted
     kTrayFlashTimer = 15,      // the tray icon's next picture while it flashes
     kIdentityTimer = 16,       // settles identities claimed from a new address
+    kPacingTimer = 18,         // tells how many lines a flooding sender had held back
 };
 
 // The information window's lines: the language file's labels, each with its item of the card.
@@ -202,6 +203,8 @@ public:
     void ArmIdentityTimer(int ms) override;
     ConferenceGuard& Conference() override { return conference_; }
     std::int64_t NowSeconds() const override;
+    std::int64_t NowMs() const override;
+    void ArmPacingTimer(int ms) override;
     void WriteLog(const std::string& line) const override { log_.Write(line); }
     const CUserRoster& Roster() const { return roster_; }
     const ChatHistory& History() const { return history_; }
@@ -390,6 +393,9 @@ private:
     std::array<std::string, 10> inputHistory_{};
     int inputHistoryIndex_ = 9;
     FloodGuard flood_;
+    PeerWindows peerWindows_;
+    // Set while a typed line that the guard already counted is being sent.
+    bool typedLineCounted_ = false;
     CUserRoster roster_;
     SenderState senders_;
     ConferenceGuard conference_;
@@ -399,9 +405,6 @@ private:
     struct GroupSend {
         std::string target;
         Command command;
-    PeerWindows peerWindows_;
-    // Set while a typed line that the guard already counted is being sent.
-    bool typedLineCounted_ = false;
         std::string body;
     };
     std::vector<GroupSend> groupQueue_;

@@ -19,6 +19,7 @@ bool CChatMainDlg::SendPacket(Command command, const std::string& body, const st
     if (!text) return false;
     std::string bytes = codec_.EncodeText(*text);
     bytes.push_back('\0');
+    senders_.answers.Sent(bytes.size(), NowMs());
     return transports_.SendAll(
         bytes, [this](const CNetSettings& failed) { ShowAlertNotice(language_.LangString(116) + " " + failed.name); });
 }
@@ -43,5 +44,6 @@ void CChatMainDlg::DispatchPacket(const CChatPacket& packet, const std::string& 
 }
 
 void CChatMainDlg::ArmIdentityTimer(int ms) { p_.timers.SetTimer(kIdentityTimer, ms); }
+void CChatMainDlg::ArmPacingTimer(int ms) { p_.timers.SetTimer(kPacingTimer, ms); }
 
 }  // namespace zc

@@ -49,6 +49,7 @@ void CChatMainDlg::AppendHistory(const LineText& text, bool isMain) {
 }
 
 std::int64_t CChatMainDlg::NowSeconds() const { return p_.clock.Now(); }
+std::int64_t CChatMainDlg::NowMs() const { return p_.clock.MonotonicMs(); }
 
 void CChatMainDlg::ArmUserListTimer(int ms) { p_.timers.SetTimer(kUserListTimer, ms); }
 

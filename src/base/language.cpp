@@ -21,6 +21,7 @@ constexpr const char* kEnglishExtras[] = {
     "The text is too long to send; nothing was sent",
     "Not connected to the network; nothing was sent",
     "The board message could not be saved in %s",
+    "%s lines held back",
 };
 
 }  // namespace

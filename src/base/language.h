@@ -18,6 +18,7 @@ enum class ExtraText {
     TooLong,
     NotConnected,
     BoardNotSaved,  // %s: the folder
+    LinesHeldBack,  // %s: how many, e.g. "18,000"
 };
 
 // The numbered user-visible texts of the chosen language.

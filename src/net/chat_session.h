@@ -39,6 +39,10 @@ public:
     virtual void ArmIdentityTimer(int ms) = 0;
     // Wall-clock seconds, for the windows in which answers count.
     virtual std::int64_t NowSeconds() const = 0;
+    // Monotonic milliseconds, for pacing answers and lines.
+    virtual std::int64_t NowMs() const = 0;
+    // Calls ReportHeldLines after ms milliseconds.
+    virtual void ArmPacingTimer(int ms) = 0;
     // One line of the debug log.
     virtual void WriteLog(const std::string& line) const = 0;
 

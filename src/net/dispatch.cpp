@@ -6,6 +6,7 @@
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/commands.h"
+#include "net/held_lines.h"
 #include "net/packet_handlers.h"
 #include "net/sender_state.h"
 #include "net/user_roster.h"
@@ -158,10 +159,14 @@ void DispatchOwned(ChatSession& chat, const CChatPacket& raw) {
     if (ownEcho && raw.command != CMD_USERLIST) return;
 
     if (!acted) return;
+    in.displayName = rosterName.empty() ? in.name : rosterName;
+    // Lines faster than a person types are counted before any work is spent on their text.
+    if (IsTypedLine(raw.command) && raw.senderId != chat.OwnId() && !chat.IsIgnored(raw.senderIp) &&
+        !LineAllowed(chat, raw.senderIp, in.displayName))
+        return;
     in.body = (raw.command == CMD_BOARD_ITEM || raw.command == CMD_BOARD_MESSAGE)
                   ? raw.body
                   : MessageTextSanitizer(raw.body, true, showImages);
-    in.displayName = rosterName.empty() ? in.name : rosterName;
     HandleCommand(chat, in);
 }
 

@@ -5,6 +5,7 @@
 #include "net/board_requests.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
+#include "net/paced_answers.h"
 #include "platform/tray.h"
 #include "services/board_store.h"
 
@@ -67,7 +68,8 @@ bool HandleBoard(ChatSession& chat, const IncomingPacket& in) {
         case CMD_BOARD_REQUEST: {  // a peer asks for one of our messages
             if (chat.IsIgnored(in.raw.senderIp)) return true;
             const std::string item = ReadBoardFileForSend(in.body);
-            if (item.size() > 5) chat.SendPacket(CMD_BOARD_ITEM, item, from);
+            if (item.size() > 5 && AnswerDue(chat, in, AnswerKind::Board, item.size()))
+                chat.SendPacket(CMD_BOARD_ITEM, item, from);
             return true;
         }
         case CMD_BOARD_DELETE: {  // the author deleted a message

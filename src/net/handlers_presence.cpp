@@ -3,6 +3,7 @@
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
+#include "net/paced_answers.h"
 #include "net/user_roster.h"
 
 namespace zc {
@@ -37,6 +38,7 @@ bool HandlePresence(ChatSession& chat, const IncomingPacket& in) {
             chat.ArmUserListTimer(4000);
             return true;
         case CMD_WHO:
+            if (!PresenceAnswerDue(chat, in, 2)) return true;
             chat.SendPacket(CMD_HERE, chat.ModeBody(), kEveryone);
             chat.AnnounceActivity();
             return true;
@@ -58,6 +60,7 @@ bool HandlePresence(ChatSession& chat, const IncomingPacket& in) {
             History(chat, 89, in.displayName);
             chat.Notify(NotifyEvent::Enter, in.displayName, lang.LangString(89), in.displayName);
             chat.ArmUserListTimer(2000);
+            if (!PresenceAnswerDue(chat, in, 2)) return true;
             chat.SendOwnBoardList(id);
             chat.AnnounceActivity();
             return true;
@@ -67,7 +70,7 @@ bool HandlePresence(ChatSession& chat, const IncomingPacket& in) {
                 Line(chat, 92, in.displayName, ChatLineKind::ChangeMode, " " + ExtractField(in.body, ":", 1));
             chat.Notify(NotifyEvent::ChangeMode, in.displayName, lang.LangString(92), in.displayName);
             chat.ArmUserListTimer(3000);
-            chat.SendOwnBoardList(id);
+            if (PresenceAnswerDue(chat, in, 1)) chat.SendOwnBoardList(id);
             return true;
         case CMD_ACTIVE:
         case CMD_INACTIVE:

@@ -3,6 +3,7 @@
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
+#include "net/paced_answers.h"
 #include "services/system_texts.h"
 
 namespace zc {
@@ -11,11 +12,12 @@ bool HandleSystemRequests(ChatSession& chat, const IncomingPacket& in) {
     const std::string& sender = in.raw.senderId;
     switch (in.raw.command) {
         case CMD_PROCLIST_REQUEST: {
-            // A refusal is answered, never dropped; the list is sent only where the user allows it.
+            // A refusal is answered like the list; the list is sent only where the user allows it.
             if (!chat.User().allowProcessList) {
-                chat.SendPacket(CMD_REFUSED, "n/a", sender);
+                if (AnswerDue(chat, in, AnswerKind::Card, kShortAnswerBytes)) chat.SendPacket(CMD_REFUSED, "n/a", sender);
                 return true;
             }
+            if (!AnswerDue(chat, in, AnswerKind::Card, kProcessListAnswerBytes)) return true;
             // As much of the list as one packet holds, whole lines only.
             std::string list;
             for (size_t limit = 3900; limit >= 256; limit -= 256) {
@@ -27,6 +29,7 @@ bool HandleSystemRequests(ChatSession& chat, const IncomingPacket& in) {
             return true;
         }
         case CMD_SYSINFO_REQUEST: {
+            if (!AnswerDue(chat, in, AnswerKind::Card, kCardAnswerBytes)) return true;
             // The request's first text comes back in front of the card.
             const std::string& asked = in.raw.body;
             const std::string first = asked.find(':') == std::string::npos ? asked : ExtractField(asked, ":", 0);

@@ -8,6 +8,7 @@
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
+#include "net/paced_answers.h"
 #include "net/transfer_asks.h"
 #include "net/transfer_requests.h"
 #include "services/transfer_stream.h"
@@ -120,6 +121,7 @@ void OnAvatarRequest(ChatSession& chat, const IncomingPacket& in) {
     const std::string& avatar = chat.User().avatarFile;
     const int port = chat.TransferPort();
     if (port <= 0 || !IsPlainFileName(avatar) || !IsRegularFile(std::string(kAvatarFolder) + "/" + avatar)) return;
+    if (!AnswerDue(chat, in, AnswerKind::Card, kShortAnswerBytes)) return;
     if (!chat.SendPacket(CMD_AVATAR_INFO, avatar + "||" + std::to_string(port), in.raw.senderId)) return;
     chat.Asks().Asked(Kind::AvatarServed, in.raw.senderId, in.raw.senderIp, "", chat.NowSeconds());
 }

@@ -1,7 +1,9 @@
 #pragma once
 #include <cstddef>
 
+#include "net/answer_pacer.h"
 #include "net/identity_owners.h"
+#include "net/line_pacer.h"
 #include "net/source_log.h"
 
 namespace zc {
@@ -10,6 +12,9 @@ namespace zc {
 struct SenderState {
     IdentityOwners owners;
     SourceLog log;
+    // Our answers to their requests, and their lines shown, at a pace.
+    AnswerPacer answers;
+    LinePacer lines;
     // Packets whose IP field was not the address they came from.
     size_t forged = 0;
     // Packets of an identity from an address it does not belong to.
