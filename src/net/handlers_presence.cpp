@@ -2,6 +2,7 @@
 #include "base/text_helpers.h"
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
+#include "net/held_lines.h"
 #include "net/packet_handlers.h"
 #include "net/paced_answers.h"
 #include "net/user_roster.h"
@@ -26,6 +27,15 @@ void History(ChatSession& chat, int stringNumber, const std::string& name) {
 
 bool ShowsLine(ChatSession& chat, NotifyEvent event) { return EventShowsLine(chat.User(), event); }
 
+// Someone came or went: shown, written and notified at the pace of typed lines, so a flood of
+// them is counted like one.
+void Arrival(ChatSession& chat, const IncomingPacket& in, int stringNumber, NotifyEvent event, ChatLineKind kind) {
+    if (!LineAllowed(chat, in.raw.senderIp, in.displayName)) return;
+    if (ShowsLine(chat, event)) Line(chat, stringNumber, in.displayName, kind);
+    History(chat, stringNumber, in.displayName);
+    chat.Notify(event, in.displayName, chat.Language().LangString(stringNumber), in.displayName);
+}
+
 }  // namespace
 
 bool HandlePresence(ChatSession& chat, const IncomingPacket& in) {
@@ -48,17 +58,13 @@ bool HandlePresence(ChatSession& chat, const IncomingPacket& in) {
                 Line(chat, 45, in.displayName, ChatLineKind::Private);
             }
             chat.Roster().Remove(id);
-            if (ShowsLine(chat, NotifyEvent::Exit)) Line(chat, 90, in.displayName, ChatLineKind::ExitUser);
-            History(chat, 90, in.displayName);
-            chat.Notify(NotifyEvent::Exit, in.displayName, lang.LangString(90), in.displayName);
+            Arrival(chat, in, 90, NotifyEvent::Exit, ChatLineKind::ExitUser);
             chat.ArmUserListTimer(2000);
             return true;
         }
         case CMD_ENTER:
             StoreMode(chat, in);
-            if (ShowsLine(chat, NotifyEvent::Enter)) Line(chat, 89, in.displayName, ChatLineKind::EnterUser);
-            History(chat, 89, in.displayName);
-            chat.Notify(NotifyEvent::Enter, in.displayName, lang.LangString(89), in.displayName);
+            Arrival(chat, in, 89, NotifyEvent::Enter, ChatLineKind::EnterUser);
             chat.ArmUserListTimer(2000);
             if (!PresenceAnswerDue(chat, in, 2)) return true;
             chat.SendOwnBoardList(id);

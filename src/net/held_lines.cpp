@@ -33,7 +33,8 @@ void ReportHeldLines(ChatSession& chat) {
         const LineText line = LineText::Named("", r.name, ": " + chat.Language().Extra(ExtraText::LinesHeldBack, count));
         chat.ShowLine(ChatLineKind::Notify, "", line, ChatPage::Main);
         chat.AppendHistory(line, true);
-        chat.WriteLog(":::" + r.source + " sent lines faster than a person types: " + count + " held back");
+        const std::string from = r.source.empty() ? "Many addresses" : r.source;  // past the cap they share one count
+        chat.WriteLog(":::" + from + " sent lines faster than a person types: " + count + " held back");
     }
     ArmReport(chat);
 }

@@ -45,6 +45,8 @@ void Advance(std::initializer_list<Host*> hosts, int ms) {
 TEST_F(ThreeHosts, AWhoAndEnterFloodIsAnsweredInProportionWhileARefreshIsAnsweredAtOnce) {
     Stranger mallory{{&alice, &bob, &carol}};
     const size_t wire = lan.Wire().size();
+    const std::string history = alice.dlg().History().PathFor(true);
+    const size_t stored = alice.root.Read(history).size();
     // 4,000 requests in ten seconds, to three copies.
     for (int i = 0; i < 4000; ++i) {
         mallory.Send(i % 2 ? CMD_WHO : CMD_ENTER, "1:Available");
@@ -57,6 +59,8 @@ TEST_F(ThreeHosts, AWhoAndEnterFloodIsAnsweredInProportionWhileARefreshIsAnswere
     EXPECT_LT(WireBytesSince(lan, wire), 2 * mallory.bytesSent);
     // The stranger was answered too, at first.
     EXPECT_GT(WireBytesSince(lan, wire), 0u);
+    // Its arrivals were shown like typed lines: a few, not 2,000.
+    EXPECT_LT(alice.root.Read(history).size() - stored, 2048u);
 
     // Bob's refresh right after: both others answer before any time passes.
     bob.dlg().RefreshPresence();
