@@ -17,17 +17,22 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: zeltorelay [--port N] [--bind ADDR] [--echo] [--max-clients N] [--quiet-timeout S]\n"
+    "Usage: zeltorelay [--port N] [--bind ADDR] [--echo] [--max-clients N]\n"
+    "                  [--max-per-address N] [--greeting-timeout S] [--quiet-timeout S]\n"
     "Relay server for ZeltoChat clients in relay mode: every zero-terminated packet\n"
     "a client sends is passed on to every other connected client.\n"
     "\n"
-    "  --port N           TCP port to listen on (default 9011; 0 picks a free one)\n"
-    "  --bind ADDR        IPv4 address to listen on (default 0.0.0.0, all addresses)\n"
-    "  --echo             also send each packet back to its sender\n"
-    "  --max-clients N    refuse connections beyond N clients (default 10000)\n"
-    "  --quiet-timeout S  drop a client whose link is gone after S seconds without\n"
-    "                     an answer (default 60, at least 2)\n"
-    "  -h, --help         show this help and exit\n"
+    "  --port N              TCP port to listen on (default 9011; 0 picks one)\n"
+    "  --bind ADDR           IPv4 address to listen on (default 0.0.0.0)\n"
+    "  --echo                also send each packet back to its sender\n"
+    "  --max-clients N       refuse connections beyond N clients (default 10000)\n"
+    "  --max-per-address N   refuse connections beyond N from one address\n"
+    "                        (default 16)\n"
+    "  --greeting-timeout S  close a connection that sends no packet within\n"
+    "                        S seconds of connecting (default 60)\n"
+    "  --quiet-timeout S     drop a client whose link is gone after S seconds\n"
+    "                        without an answer (default 60, at least 2)\n"
+    "  -h, --help            show this help and exit\n"
     "\n"
     "A client that lets more than 1 MiB pile up unread, or sends more than 4096\n"
     "bytes without a zero byte, is disconnected. Connections are logged to standard\n"
@@ -45,8 +50,9 @@ Parsed ParseArgs(int argc, char** argv, zc::relay::RelayConfig& config, std::str
             arg = arg.substr(0, eq);
             hasValue = true;
         }
-        const bool takesValue =
-            arg == "--port" || arg == "--bind" || arg == "--max-clients" || arg == "--quiet-timeout";
+        const bool takesValue = arg == "--port" || arg == "--bind" || arg == "--max-clients" ||
+                                arg == "--max-per-address" || arg == "--greeting-timeout" ||
+                                arg == "--quiet-timeout";
         if (!takesValue && hasValue) {
             error = "option " + std::string(arg) + " takes no value";
             return Parsed::Error;
@@ -69,9 +75,10 @@ Parsed ParseArgs(int argc, char** argv, zc::relay::RelayConfig& config, std::str
                 return Parsed::Error;
             }
             config.port = static_cast<uint16_t>(port);
-        } else if (arg == "--max-clients" || arg == "--quiet-timeout") {
-            const bool clients = arg == "--max-clients";
-            const unsigned long low = clients ? 1 : 2, high = clients ? 1000000 : 86400;
+        } else if (arg == "--max-clients" || arg == "--max-per-address" || arg == "--greeting-timeout" ||
+                   arg == "--quiet-timeout") {
+            const bool count = arg.starts_with("--max");
+            const unsigned long low = arg == "--quiet-timeout" ? 2 : 1, high = count ? 1000000 : 86400;
             unsigned long number = 0;
             auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
             if (value.empty() || ec != std::errc() || end != value.data() + value.size() || number < low ||
@@ -80,8 +87,12 @@ Parsed ParseArgs(int argc, char** argv, zc::relay::RelayConfig& config, std::str
                         std::to_string(low) + " to " + std::to_string(high);
                 return Parsed::Error;
             }
-            if (clients)
+            if (arg == "--max-clients")
                 config.maxClients = number;
+            else if (arg == "--max-per-address")
+                config.maxPerAddress = number;
+            else if (arg == "--greeting-timeout")
+                config.greetingTimeout = std::chrono::seconds(number);
             else
                 config.quietTimeout = std::chrono::seconds(number);
         } else if (arg == "--bind") {

@@ -2,9 +2,11 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 
 #include "relay/output_queue.h"
 #include "relay/stream_splitter.h"
+#include "relay/write_pace.h"
 
 namespace zc::relay {
 
@@ -24,6 +27,8 @@ constexpr size_t kMaxEvents = 1024;
 constexpr size_t kMaxIov = 1024;  // IOV_MAX on Linux
 // After an accept error we cannot answer, stop accepting for a while instead of spinning.
 constexpr auto kAcceptPause = std::chrono::milliseconds(200);
+// More packets than this waiting for their turn and a client counts as fallen behind.
+constexpr size_t kMaxPaced = 64;
 
 std::string Endpoint(const sockaddr_in& addr) {
     char text[INET_ADDRSTRLEN] = "?";
@@ -34,6 +39,16 @@ std::string Endpoint(const sockaddr_in& addr) {
 std::string Clients(size_t n) { return "(" + std::to_string(n) + (n == 1 ? " client)" : " clients)"); }
 
 std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+std::string DurationText(std::chrono::milliseconds d) {
+    return d.count() % 1000 == 0 ? std::to_string(d.count() / 1000) + " s" : std::to_string(d.count()) + " ms";
+}
+
+// True once the peer acknowledged everything written to it (or when that cannot be told).
+bool Acked(int fd) {
+    int unacknowledged = 0;
+    return ioctl(fd, SIOCOUTQ, &unacknowledged) != 0 || unacknowledged == 0;
+}
 
 int OpenSpare() { return open("/dev/null", O_RDONLY | O_CLOEXEC); }
 
@@ -54,13 +69,17 @@ void SetQuietTimeout(int fd, std::chrono::seconds timeout) {
 }  // namespace
 
 struct RelayServer::Client {
-    Client(int f, std::string p) : fd(f), peer(std::move(p)) {}
+    Client(int f, uint64_t i, uint32_t a, std::string p) : fd(f), id(i), address(a), peer(std::move(p)) {}
     int fd;
+    uint64_t id;              // tells a client from a later one on the same descriptor
+    uint32_t address;         // IPv4, network order
     std::string peer;
     StreamSplitter splitter;
-    OutputQueue queue;
+    OutputQueue queue;        // packets waiting for their turn, or for room in the socket
     bool wantOut = false;     // socket was full: EPOLLOUT is watched until the queue drains
-    bool queued = false;      // in toFlush_ for this round
+    bool paced = false;       // in paced_, for its next write
+    WritePace pace;           // when the next packet may go out by itself
+    bool greeted = false;     // has sent a whole packet
     bool closing = false;     // dropped; closed by Sweep at the end of the round
     std::string closeReason;
 };
@@ -124,29 +143,25 @@ bool RelayServer::Run(int stopFd) {
     std::vector<epoll_event> events(kMaxEvents);
     bool ok = true, stop = false;
     while (!stop) {
-        int timeout = -1;
-        if (!acceptWatched_) {
-            const auto wait = acceptPausedUntil_ - std::chrono::steady_clock::now();
-            if (wait <= std::chrono::steady_clock::duration::zero()) {
-                epoll_event ev{};
-                ev.events = EPOLLIN;
-                ev.data.fd = listenFd_;
-                acceptWatched_ = epoll_ctl(epollFd_, EPOLL_CTL_ADD, listenFd_, &ev) == 0;
-                if (!acceptWatched_) acceptPausedUntil_ = std::chrono::steady_clock::now() + kAcceptPause;
-            }
-            if (!acceptWatched_)
-                timeout = static_cast<int>(std::max<long long>(
-                    1, std::chrono::duration_cast<std::chrono::milliseconds>(acceptPausedUntil_ -
-                                                                             std::chrono::steady_clock::now())
-                           .count()));
+        const auto now = Clock::now();
+        CloseSilent(now);
+        Pace(now);
+        Sweep();
+        if (!acceptWatched_ && now >= acceptPausedUntil_) {
+            epoll_event ev{};
+            ev.events = EPOLLIN;
+            ev.data.fd = listenFd_;
+            acceptWatched_ = epoll_ctl(epollFd_, EPOLL_CTL_ADD, listenFd_, &ev) == 0;
+            if (!acceptWatched_) acceptPausedUntil_ = now + kAcceptPause;
         }
-        const int n = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
+        const int n = Wait(events.data(), static_cast<int>(events.size()), now);
         if (n < 0) {
             if (errno == EINTR) continue;
             log_(ErrnoText("epoll_wait"));
             ok = false;
             break;
         }
+        now_ = Clock::now();
         for (int i = 0; i < n; ++i) {
             const int fd = events[i].data.fd;
             const uint32_t ev = events[i].events;
@@ -160,17 +175,60 @@ bool RelayServer::Run(int stopFd) {
                 if (!c.closing && (ev & (EPOLLIN | EPOLLHUP | EPOLLERR))) ReadFrom(c);
             }
         }
-        // Everything a round queued for a client leaves in one gathered write.
-        for (Client* c : toFlush_) {
-            c->queued = false;
-            if (!c->closing && !c->wantOut) Flush(*c);
-        }
-        toFlush_.clear();
         Sweep();
     }
     epoll_ctl(epollFd_, EPOLL_CTL_DEL, stopFd, nullptr);
     CloseAll(ok ? "relay stopping" : "relay failed");
     return ok;
+}
+
+// Waits for events until the next paced write or greeting falls due, or accepting resumes.
+int RelayServer::Wait(epoll_event* events, int max, Clock::time_point now) {
+    auto until = Clock::time_point::max();
+    if (!acceptWatched_) until = acceptPausedUntil_;
+    if (!greetings_.empty()) until = std::min(until, greetings_.front().due);
+    if (!paced_.empty()) until = std::min(until, paced_.top().due);
+    if (until == Clock::time_point::max()) return epoll_wait(epollFd_, events, max, -1);
+    const auto wait = std::clamp<Clock::duration>(until - now, Clock::duration::zero(), std::chrono::hours(24));
+    // The pace is finer than epoll_wait's milliseconds.
+    if (fineWait_) {
+        const auto seconds = std::chrono::floor<std::chrono::seconds>(wait);
+        const timespec timeout{static_cast<time_t>(seconds.count()),
+                               static_cast<long>(std::chrono::nanoseconds(wait - seconds).count())};
+        const int n = epoll_pwait2(epollFd_, events, max, &timeout, nullptr);
+        if (n >= 0 || errno != ENOSYS) return n;
+        fineWait_ = false;
+    }
+    // Rounded up, so the loop does not spin through the last fraction of a millisecond.
+    return epoll_wait(epollFd_, events, max, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
+}
+
+RelayServer::Client* RelayServer::Find(int fd, uint64_t id) const {
+    Client* c = static_cast<size_t>(fd) < byFd_.size() ? byFd_[fd] : nullptr;
+    return c && c->id == id && !c->closing ? c : nullptr;
+}
+
+void RelayServer::CloseSilent(Clock::time_point now) {
+    while (!greetings_.empty() && greetings_.front().due <= now) {
+        const Deadline g = greetings_.front();
+        greetings_.pop_front();
+        if (Client* c = Find(g.fd, g.id); c && !c->greeted)
+            Drop(*c, "no packet within " + DurationText(config_.greetingTimeout) + " of connecting");
+    }
+}
+
+// The next waiting packet to every client whose pause since its last write is over.
+void RelayServer::Pace(Clock::time_point now) {
+    while (!paced_.empty() && paced_.top().due <= now) {
+        const Deadline d = paced_.top();
+        paced_.pop();
+        Client* c = Find(d.fd, d.id);
+        if (!c) continue;
+        c->paced = false;
+        if (c->wantOut || c->queue.Empty()) continue;
+        if (c->pace.MayWrite(now, [c] { return Acked(c->fd); })) WriteFirst(*c, now);
+        if (!c->closing && !c->wantOut && !c->queue.Empty()) Schedule(*c, now);
+    }
 }
 
 void RelayServer::AcceptAll() {
@@ -179,7 +237,7 @@ void RelayServer::AcceptAll() {
         socklen_t len = sizeof addr;
         int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
-            AdmitOrRefuse(fd, Endpoint(addr));
+            AdmitOrRefuse(fd, addr);
             continue;
         }
         switch (errno) {
@@ -231,10 +289,17 @@ void RelayServer::AcceptAll() {
     }
 }
 
-bool RelayServer::AdmitOrRefuse(int fd, const std::string& peer) {
+bool RelayServer::AdmitOrRefuse(int fd, const sockaddr_in& addr) {
+    const std::string peer = Endpoint(addr);
     if (live_ >= config_.maxClients) {
         close(fd);
         Refuse(peer, "client limit of " + std::to_string(config_.maxClients) + " reached");
+        return false;
+    }
+    const uint32_t address = addr.sin_addr.s_addr;
+    if (auto it = perAddress_.find(address); it != perAddress_.end() && it->second >= config_.maxPerAddress) {
+        close(fd);
+        Refuse(peer, "limit of " + std::to_string(config_.maxPerAddress) + " connections from its address reached");
         return false;
     }
     int one = 1;
@@ -251,8 +316,11 @@ bool RelayServer::AdmitOrRefuse(int fd, const std::string& peer) {
         return false;
     }
     if (static_cast<size_t>(fd) >= byFd_.size()) byFd_.resize(static_cast<size_t>(fd) + 1, nullptr);
-    clients_.push_back(std::make_unique<Client>(fd, peer));
+    clients_.push_back(std::make_unique<Client>(fd, nextId_, address, peer));
     byFd_[fd] = clients_.back().get();
+    greetings_.push_back({Clock::now() + config_.greetingTimeout, fd, nextId_});
+    ++nextId_;
+    ++perAddress_[address];
     ++live_;
     EndRefusals();
     log_("connect " + peer + " " + Clients(live_));
@@ -285,24 +353,69 @@ void RelayServer::ReadFrom(Client& client) {
     ++stats_.reads;
     std::string chunk;
     const bool fine = client.splitter.Feed(readBuffer_.data(), static_cast<size_t>(n), chunk);
-    if (!chunk.empty()) Broadcast(client, std::move(chunk));
+    if (!chunk.empty()) {
+        client.greeted = true;
+        Broadcast(client, std::move(chunk));
+    }
     if (!fine) Drop(client, "over " + std::to_string(kMaxPacketText) + " bytes without a packet end");
 }
 
+// Packet by packet, each to every client in turn, so the writes of one client are spread out.
 void RelayServer::Broadcast(const Client& from, std::string&& chunk) {
     const auto shared = std::make_shared<const std::string>(std::move(chunk));
-    for (auto& other : clients_) {
-        Client& c = *other;
-        if (c.closing || (&c == &from && !config_.echo)) continue;
-        if (!c.queue.Push(shared)) {
-            Drop(c, "stopped reading, over " + std::to_string(kMaxBacklogBytes) + " bytes unsent");
-            continue;
-        }
-        if (!c.queued) {
-            c.queued = true;
-            toFlush_.push_back(&c);
+    // The splitter hands on whole packets only, so every packet ends in a zero byte.
+    for (size_t begin = 0, end; begin < shared->size(); begin = end) {
+        end = shared->find('\0', begin) + 1;
+        for (auto& other : clients_) {
+            Client& c = *other;
+            if (c.closing || (&c == &from && !config_.echo)) continue;
+            Deliver(c, shared, begin, end);
         }
     }
+}
+
+// One packet: at once in a write of its own when the client has had its pause, else queued for
+// a paced write, or for a gathered one once the client has fallen behind.
+void RelayServer::Deliver(Client& client, const std::shared_ptr<const std::string>& chunk, size_t begin,
+                          size_t end) {
+    bool full = false;
+    if (client.queue.Empty() && client.pace.MayWrite(now_, [&client] { return Acked(client.fd); })) {
+        const ssize_t n = send(client.fd, chunk->data() + begin, end - begin, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return Drop(client, ErrnoText("write"));
+        client.pace.Wrote(now_);
+        if (n >= 0) {
+            ++stats_.writes;
+            begin += static_cast<size_t>(n);
+        }
+        if (begin == end) return;
+        full = true;  // the client then waits for its socket like one fallen behind
+    }
+    if (!client.queue.Push(chunk, begin, end))
+        return Drop(client, "stopped reading, over " + std::to_string(kMaxBacklogBytes) + " bytes unsent");
+    if (full) return WatchWrites(client, true);
+    if (client.wantOut) return;
+    if (client.queue.Packets() > kMaxPaced) return Flush(client);
+    Schedule(client, now_);
+}
+
+void RelayServer::Schedule(Client& client, Clock::time_point now) {
+    if (client.paced) return;
+    client.paced = true;
+    paced_.push({client.pace.NextCheck(now), client.fd, client.id});
+}
+
+void RelayServer::WriteFirst(Client& client, Clock::time_point now) {
+    iovec first{};
+    if (!client.queue.GatherFirst(first)) return;
+    const ssize_t n = send(client.fd, first.iov_base, first.iov_len, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return WatchWrites(client, true);
+        return Drop(client, ErrnoText("write"));
+    }
+    ++stats_.writes;
+    client.pace.Wrote(now);
+    client.queue.Consume(static_cast<size_t>(n));
+    if (static_cast<size_t>(n) < first.iov_len) WatchWrites(client, true);
 }
 
 void RelayServer::Flush(Client& client) {
@@ -321,6 +434,8 @@ void RelayServer::Flush(Client& client) {
             return Drop(client, ErrnoText("write"));
         }
         ++stats_.writes;
+        ++stats_.catchUpWrites;
+        client.pace.Wrote(now_);
         client.queue.Consume(static_cast<size_t>(n));
         if (static_cast<size_t>(n) < want) return WatchWrites(client, true);
     }
@@ -340,6 +455,7 @@ void RelayServer::Drop(Client& client, std::string reason) {
     if (client.closing) return;
     client.closing = true;
     client.closeReason = std::move(reason);
+    if (auto it = perAddress_.find(client.address); it != perAddress_.end() && --it->second == 0) perAddress_.erase(it);
     --live_;
     ++closing_;
 }

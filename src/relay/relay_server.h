@@ -1,10 +1,16 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <queue>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+struct sockaddr_in;
+struct epoll_event;
 
 namespace zc::relay {
 
@@ -13,6 +19,12 @@ struct RelayConfig {
     uint16_t port = 9011;                 // 0 picks a free port, see RelayServer::Port()
     bool echo = false;                    // also send each packet back to its sender
     size_t maxClients = 10000;            // connections past this are refused
+    // One host cannot take every place: a LAN relay serves a person per address, and a few
+    // copies behind one NAT still fit.
+    size_t maxPerAddress = 16;
+    // A connection that sends no packet this long after connecting is closed, so idle
+    // connections cannot hold places (the chat announces itself as soon as it connects).
+    std::chrono::milliseconds greetingTimeout{60000};
     // A client whose link went away without a close is dropped after this much silence. The
     // kernel's keepalive probes tell a quiet client from a gone one, so quiet ones stay.
     std::chrono::seconds quietTimeout{60};
@@ -20,14 +32,21 @@ struct RelayConfig {
 
 // What the server did, for tests and the benchmark; read after Run returned.
 struct RelayStats {
-    uint64_t reads = 0;       // successful reads from clients
-    uint64_t writes = 0;      // gathered writes to clients
-    uint64_t refused = 0;     // connections closed at once: client cap or no descriptors
+    uint64_t reads = 0;          // successful reads from clients
+    uint64_t writes = 0;         // writes to clients, one packet each while a client keeps up
+    uint64_t catchUpWrites = 0;  // of those, gathered writes to a client that had fallen behind
+    uint64_t refused = 0;        // connections closed at once: a cap, or no descriptors
 };
 
 // Passes every zero-terminated packet of one client on to all the others. One thread, one
 // epoll loop, non-blocking sockets; a client that stops reading is cut off instead of
 // slowing the rest down.
+//
+// Clients may take one packet per read, so a client that keeps up gets each packet in a write of
+// its own, paced (see WritePace) so that packets arriving together (a burst, or a relay busy for
+// a moment) reach it one by one. A client with more than 64 packets waiting for their turn, or
+// whose socket is full, has fallen behind: it has unread packets anyway, so all that waits for
+// it goes out in one gathered write.
 class RelayServer {
 public:
     using LogFn = std::function<void(const std::string&)>;
@@ -49,14 +68,29 @@ public:
     const RelayStats& Stats() const { return stats_; }
 
 private:
+    using Clock = std::chrono::steady_clock;
     struct Client;
+    // Something due for one client at `due`: its first packet, or its next paced write.
+    struct Deadline {
+        Clock::time_point due;
+        int fd;
+        uint64_t id;
+        auto operator<=>(const Deadline&) const = default;
+    };
 
+    int Wait(epoll_event* events, int max, Clock::time_point now);
+    Client* Find(int fd, uint64_t id) const;
+    void CloseSilent(Clock::time_point now);
+    void Pace(Clock::time_point now);
     void AcceptAll();
-    bool AdmitOrRefuse(int fd, const std::string& peer);
+    bool AdmitOrRefuse(int fd, const sockaddr_in& addr);
     void Refuse(const std::string& peer, const std::string& reason);
     void EndRefusals();
     void ReadFrom(Client& client);
     void Broadcast(const Client& from, std::string&& chunk);
+    void Deliver(Client& client, const std::shared_ptr<const std::string>& chunk, size_t begin, size_t end);
+    void Schedule(Client& client, Clock::time_point now);
+    void WriteFirst(Client& client, Clock::time_point now);
     void Flush(Client& client);
     void WatchWrites(Client& client, bool on);
     void Drop(Client& client, std::string reason);
@@ -69,11 +103,16 @@ private:
     int epollFd_ = -1;
     int spareFd_ = -1;  // kept open so a client can be told no when descriptors run out
     uint16_t port_ = 0;
-    std::chrono::steady_clock::time_point acceptPausedUntil_{};
+    Clock::time_point acceptPausedUntil_{};
+    Clock::time_point now_{};  // when the current round's events arrived
     bool acceptWatched_ = false;
+    bool fineWait_ = true;  // epoll_pwait2 is there (Linux 5.11 and later)
     std::vector<std::unique_ptr<Client>> clients_;
     std::vector<Client*> byFd_;
-    std::vector<Client*> toFlush_;
+    std::unordered_map<uint32_t, size_t> perAddress_;  // live clients per IPv4 address
+    std::deque<Deadline> greetings_;                   // in order of connection, so of `due`
+    std::priority_queue<Deadline, std::vector<Deadline>, std::greater<>> paced_;
+    uint64_t nextId_ = 0;
     size_t live_ = 0;
     size_t closing_ = 0;
     // A burst of refused connections is logged once at its start and once at its end.

@@ -136,13 +136,15 @@ TEST(RelayProgram, HelpAndBadArguments) {
         RelayProcess relay({"--help"});
         ASSERT_TRUE(relay.Started());
         EXPECT_EQ(relay.Wait(), 0);
-        for (const char* option : {"--port", "--bind", "--echo", "--max-clients", "--quiet-timeout"})
+        for (const char* option : {"--port", "--bind", "--echo", "--max-clients", "--max-per-address",
+                                   "--greeting-timeout", "--quiet-timeout"})
             EXPECT_NE(relay.Out().find(option), std::string::npos) << option;
     }
     const std::vector<std::vector<std::string>> bad = {
         {"--port", "70000"}, {"--port", "9x"}, {"--port"}, {"--port="}, {"--bind", "300.1.2.3"},
         {"--echo=yes"}, {"--verbose"}, {"9011"}, {"--max-clients", "0"}, {"--max-clients", "-5"},
-        {"--quiet-timeout", "1"}, {"--quiet-timeout=2s"},
+        {"--quiet-timeout", "1"}, {"--quiet-timeout=2s"}, {"--max-per-address", "0"}, {"--greeting-timeout", "0"},
+        {"--greeting-timeout=90000"},
     };
     for (const auto& args : bad) {
         RelayProcess relay(args);

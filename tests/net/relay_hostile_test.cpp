@@ -29,22 +29,42 @@ TEST_F(RelaySocketTest, LongestPacketIsRelayedAndItsSenderStaysServed) {
     EXPECT_FALSE(log_.Has("disconnect " + a->Peer() + ":"));
 }
 
-TEST_F(RelaySocketTest, ABurstToOneReaderLeavesInFewWrites) {
-    auto sender = Connect(), reader = Connect();
-    // 200 packets in one send reach the relay together; one write per packet would be 200.
+// A burst from one sender, sent in one write and read by the relay in one go.
+std::string Burst(int count) {
     std::string burst;
-    for (int i = 0; i < 200; ++i) burst += "packet " + std::to_string(i) + std::string(90, '.') + '\0';
-    ASSERT_TRUE(sender->Send(burst));
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < count; ++i) burst += "packet " + std::to_string(i) + std::string(90, '.') + '\0';
+    return burst;
+}
+
+TEST_F(RelaySocketTest, ABurstReachesAReaderThatKeepsUpOnePacketPerWriteSpacedOut) {
+    auto sender = Connect(), reader = Connect();
+    const auto sent = Clock::now();
+    ASSERT_TRUE(sender->Send(Burst(50)));
+    for (int i = 0; i < 50; ++i) {
+        auto got = reader->NextPacket();
+        ASSERT_TRUE(got) << i;
+        ASSERT_TRUE(got->starts_with("packet " + std::to_string(i) + ".")) << *got;
+    }
+    // Half a millisecond for the reader to take each one.
+    EXPECT_GE(Clock::now() - sent, 49 * 500us);
+    StopServer();
+    EXPECT_EQ(server_->Stats().writes, 50u);
+    EXPECT_EQ(server_->Stats().catchUpWrites, 0u);
+}
+
+TEST_F(RelaySocketTest, ABurstTooLongToSpaceOutLeavesInFewGatheredWrites) {
+    auto sender = Connect(), reader = Connect();
+    ASSERT_TRUE(sender->Send(Burst(1000)));
+    for (int i = 0; i < 1000; ++i) {
         auto got = reader->NextPacket();
         ASSERT_TRUE(got) << i;
         ASSERT_TRUE(got->starts_with("packet " + std::to_string(i) + ".")) << *got;
     }
     StopServer();
-    const RelayStats& stats = server_->Stats();
-    // Nothing else was sent, so every write went to the reader: at most one per read.
-    EXPECT_LE(stats.writes, stats.reads);
-    EXPECT_LE(stats.writes, 20u);
+    // Spaced out it would take over half a second; gathered, a packet goes alone only when the
+    // client's turn comes before the next gathered write.
+    EXPECT_GE(server_->Stats().catchUpWrites, 1u);
+    EXPECT_LE(server_->Stats().writes, 500u);
 }
 
 class CappedRelayTest : public RelaySocketTest {
@@ -106,7 +126,13 @@ TEST_F(QuietTimeoutRelayTest, VanishedClientIsDroppedWhileAQuietLiveOneStays) {
     EXPECT_EQ(quiet->NextPacket(), "still there?");
 }
 
-TEST_F(RelaySocketTest, TwoThousandClientsAllGetEveryPacket) {
+class CrowdedRelayTest : public RelaySocketTest {
+protected:
+    void Configure(RelayConfig& config) const override { config.maxPerAddress = 5000; }
+};
+
+// All from 127.0.0.1, so the limit per address is raised.
+TEST_F(CrowdedRelayTest, TwoThousandClientsAllGetEveryPacket) {
     constexpr size_t kClients = 2000;
     rlimit files{};
     getrlimit(RLIMIT_NOFILE, &files);

@@ -136,6 +136,7 @@ TEST(OutputQueue, GatheredWritesResumeWherePartialWritesStopped) {
     }
     EXPECT_EQ(sent, "first\0second\0third\0fourth\0"s);
     EXPECT_TRUE(q.Empty());
+    EXPECT_EQ(q.Packets(), 0u);
     iovec none[1];
     EXPECT_EQ(q.Gather(none, 1), 0u);
 }

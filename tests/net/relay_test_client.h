@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <optional>
 #include <string>
@@ -24,10 +25,23 @@ using Clock = std::chrono::steady_clock;
 class TestClient {
 public:
     // receiveBuffer > 0 shrinks SO_RCVBUF, so a client that never reads fills up quickly.
-    explicit TestClient(uint16_t port, int receiveBuffer = 0) {
+    // `from` is the loopback address it connects from, so one test can play several hosts.
+    explicit TestClient(uint16_t port, int receiveBuffer = 0, const char* from = "127.0.0.1") {
         fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd_ < 0) return;
         if (receiveBuffer > 0) setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        inet_pton(AF_INET, from, &source.sin_addr);
+        // The port is chosen at connect, so thousands of clients do not run out of ports.
+        int one = 1;
+        setsockopt(fd_, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &one, sizeof one);
+        if (bind(fd_, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
+            close(fd_);
+            fd_ = -1;
+            return;
+        }
+        from_ = from;
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_port = htons(port);
@@ -47,7 +61,7 @@ public:
 
     bool Ok() const { return fd_ >= 0; }
     // How the relay names this client in its log.
-    std::string Peer() const { return "127.0.0.1:" + std::to_string(localPort_); }
+    std::string Peer() const { return from_ + ":" + std::to_string(localPort_); }
     void Close() {
         if (fd_ >= 0) close(fd_);
         fd_ = -1;
@@ -81,6 +95,18 @@ public:
         std::string packet = std::move(ready_.front());
         ready_.pop_front();
         return packet;
+    }
+
+    // Reads as a client built to take one packet per read does: one read of up to 4096 bytes,
+    // whose text ends at the first zero byte; whatever follows in that read is lost. nullopt on
+    // timeout or end of stream.
+    std::optional<std::string> ReadOnePacket(std::chrono::milliseconds timeout = 3000ms) {
+        pollfd p{fd_, POLLIN, 0};
+        if (fd_ < 0 || poll(&p, 1, static_cast<int>(timeout.count())) <= 0) return std::nullopt;
+        char buf[4096];
+        const ssize_t n = recv(fd_, buf, sizeof buf, 0);
+        if (n <= 0) return std::nullopt;
+        return std::string(buf, strnlen(buf, static_cast<size_t>(n)));
     }
 
     // True when the relay closes the connection in time; whatever arrives first is discarded.
@@ -117,6 +143,7 @@ private:
 
     int fd_ = -1;
     uint16_t localPort_ = 0;
+    std::string from_;
     bool closed_ = false;
     std::string partial_;
     std::deque<std::string> ready_;

@@ -96,8 +96,8 @@ protected:
     }
 
     // A connected client the server has already accepted, so it gets every later packet.
-    std::unique_ptr<TestClient> Connect(int receiveBuffer = 0) {
-        auto c = std::make_unique<TestClient>(server_->Port(), receiveBuffer);
+    std::unique_ptr<TestClient> Connect(int receiveBuffer = 0, const char* from = "127.0.0.1") {
+        auto c = std::make_unique<TestClient>(server_->Port(), receiveBuffer, from);
         EXPECT_TRUE(c->Ok());
         EXPECT_NE(log_.WaitFor("connect " + c->Peer() + " "), "") << "server never saw " << c->Peer();
         return c;
