@@ -160,8 +160,8 @@ void DispatchOwned(ChatSession& chat, const CChatPacket& raw) {
 
     if (!acted) return;
     in.displayName = rosterName.empty() ? in.name : rosterName;
-    // Lines faster than a person types are counted before any work is spent on their text.
-    if (IsTypedLine(raw.command) && raw.senderId != chat.OwnId() && !chat.IsIgnored(raw.senderIp) &&
+    // Lines faster than a person types or reads are counted before any work is spent on their text.
+    if (ShowsPeerLine(raw.command) && raw.senderId != chat.OwnId() && !chat.IsIgnored(raw.senderIp) &&
         !LineAllowed(chat, raw.senderIp, in.displayName))
         return;
     in.body = (raw.command == CMD_BOARD_ITEM || raw.command == CMD_BOARD_MESSAGE)

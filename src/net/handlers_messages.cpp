@@ -4,6 +4,7 @@
 #include "net/chat_session.h"
 #include "net/outgoing_forms.h"
 #include "net/packet_handlers.h"
+#include "net/paced_answers.h"
 #include "net/user_roster.h"
 #include "platform/tray.h"
 
@@ -77,7 +78,8 @@ bool HandleMessages(ChatSession& chat, const IncomingPacket& in) {
         case CMD_ALERT_EXISTS: NoticeLine(chat, in, 40, ChatLineKind::AlertExist); return true;
         case CMD_SOUND:
             if (chat.IsIgnored(in.raw.senderIp)) {
-                chat.SendPacket(CMD_REFUSED, "n/a", in.raw.senderId);
+                if (AnswerDue(chat, in, AnswerKind::Card, kShortAnswerBytes))
+                    chat.SendPacket(CMD_REFUSED, "n/a", in.raw.senderId);
                 return true;
             }
             if (EventShowsLine(chat.User(), NotifyEvent::Sound)) NoticeLine(chat, in, 67, ChatLineKind::Sound);

@@ -17,8 +17,21 @@ void ArmReport(ChatSession& chat) {
 
 }  // namespace
 
-bool IsTypedLine(int command) {
-    return command == CMD_MESSAGE || command == CMD_PRIVATE || command == CMD_ALERT || command == CMD_CONFERENCE;
+bool ShowsPeerLine(int command) {
+    switch (command) {
+        case CMD_MESSAGE:
+        case CMD_PRIVATE:
+        case CMD_ALERT:
+        case CMD_CONFERENCE:
+        case CMD_SOUND:
+        case CMD_ALERT_READ:
+        case CMD_ALERT_EXISTS:
+        case CMD_CONF_DECLINE:
+        case CMD_NOTICE_22:
+        case CMD_NOTICE:
+        case CMD_REFUSED: return true;
+        default: return false;
+    }
 }
 
 bool LineAllowed(ChatSession& chat, const std::string& address, const std::string& name) {

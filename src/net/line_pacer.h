@@ -9,8 +9,8 @@
 
 namespace zc {
 
-// Lines (public, private, alert, conference) from one address at the pace a person types and
-// reads: five at once, then one a second. The rest are counted, not shown, and the count is told
+// Lines from one address (what a person wrote, and the notices and arrivals that come of it) at
+// the pace a person types and reads: five at once, then one a second. The rest are counted, not shown, and the count is told
 // once the flood is over (three quiet seconds), or each minute while it goes on.
 class LinePacer {
 public:

@@ -120,6 +120,11 @@ TEST_F(ThreeHosts, APublicFloodIsCountedNotShownAndAColleagueStillGetsThrough) {
     }
     EXPECT_NE(alice.Body().find("slow line 7"), std::string::npos);
     EXPECT_EQ(Count(alice.Body(), "lines held back"), 1u);
+
+    // Notices are lines too; their count comes a minute after the last one at the earliest.
+    for (int i = 0; i < 1000; ++i) mallory.Send(CMD_NOTICE, "x", alice.dlg().OwnId());
+    Advance({&alice}, LinePacer::kReportEveryMs);
+    EXPECT_NE(alice.Body().find(": 995 lines held back"), std::string::npos);
 }
 
 }  // namespace zc
