@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "net/board_requests.h"
 #include "services/board_entries.h"
+#include "services/board_index.h"
 #include "services/board_store.h"
 #include "support/fakes.h"
 
@@ -59,6 +60,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string entries = zc::BuildBoardEntries(format);
     ZC_FUZZ_CHECK(Count(entries, "<tr id=\"") == 4, "the four category rows");
     ZC_FUZZ_CHECK(Count(entries, "class=\"deletemessage\"") <= 1, "one record, one entry");
+
+    // The same bytes as Alice's post: stored only in her name and address, and then hers alone.
+    std::filesystem::remove_all(zc::kBoardFolder, ec);
+    zc::BoardIndex index;
+    const zc::BoardSender alice{"10.0.0.1", "Alice", "0200000000A1", true};
+    if (index.Admit(name, content, alice, 1765188000, 30) == zc::BoardAdmission::Stored) {
+        const zc::BoardPost* post = index.Find(name);
+        ZC_FUZZ_CHECK(post && post->ip == alice.ip && post->author == alice.name, "stored in another user's name");
+        const zc::BoardSender other{"10.0.0.1", "Alice", "0200000000B2", true};
+        ZC_FUZZ_CHECK(index.Admit(name, content, other, 1765188000, 30) == zc::BoardAdmission::NotTheOwner,
+                      "replaced by another identity");
+        ZC_FUZZ_CHECK(!index.DeleteFrom(name, other) && index.DeleteFrom(name, alice), "deleted by the wrong sender");
+    }
 
     // The same bytes as a peer's list: a few requests out, a bounded rest waiting.
     zc::BoardRequests requests;

@@ -6,6 +6,7 @@
 #include "base/text_helpers.h"
 #include "net/outgoing_forms.h"
 #include "platform/dialogs.h"
+#include "platform/timers.h"
 #include "services/board_entries.h"
 #include "services/board_store.h"
 #include "ui/html/board_page.h"
@@ -48,8 +49,26 @@ void CChatMainDlg::ShowBoardPage() {
                  "|" + std::to_string(std::hash<std::string>{}(smiles)) + "|" + programDir_ + "|" + format.deleteTitle;
     const std::array<std::string, 4> captions{language_.LangString(111), language_.LangString(112),
                                               language_.LangString(113), language_.LangString(114)};
-    boardView_->WritePage(
-        BoardPage(programDir_, styles_.theme, styles_.boardStyle, captions, board_.files.Entries(format), boardCategory_));
+    boardStale_ = false;
+    boardView_->WritePage(BoardPage(programDir_, styles_.theme, styles_.boardStyle, captions,
+                                    board_.entries.Rows(board_.files, format), boardCategory_));
+}
+
+// Messages from peers come as fast as they are sent: the page is built only while it is in front,
+// at most once a second, and opening it builds it afresh.
+void CChatMainDlg::BoardChanged() {
+    if (user_.pageMode != PageMode::Board) return;
+    if (p_.timers.IsArmed(kBoardPageTimer)) {
+        boardStale_ = true;
+        return;
+    }
+    ShowBoardPage();
+    p_.timers.SetTimer(kBoardPageTimer, 1000);
+}
+
+void CChatMainDlg::OnBoardPageTimer() {
+    p_.timers.KillTimer(kBoardPageTimer);
+    if (boardStale_) BoardChanged();
 }
 
 bool CChatMainDlg::PostToBoard(const std::string& text) {
@@ -62,6 +81,7 @@ bool CChatMainDlg::PostToBoard(const std::string& text) {
         std::filesystem::remove(std::string(kBoardFolder) + "/" + ExtractField(record, ";", 0), ec);
         return RefuseToSend(*this, language_.Extra(ExtraText::TooLong));
     }
+    board_.files.Saved(ExtractField(record, ";", 0), ExtractField(record, ";", 1));
     board_.files.Trim(user_.nickname, ownIp_);
     SendPacket(CMD_BOARD_MESSAGE, record, kEveryone);
     ShowBoardPage();
@@ -89,8 +109,8 @@ void CChatMainDlg::DeleteBoardMessage(const std::string& id) {
     const std::string path = BoardPathOfWirePath(id);
     if (path.empty()) return;
     const bool mine = IsOwnBoardMessage(path, user_.nickname);
-    std::error_code ec;
-    if (std::filesystem::remove(path, ec) && mine) SendPacket(CMD_BOARD_DELETE, id, kEveryone);
+    if (board_.files.Remove(id.substr(std::string(kBoardWirePrefix).size())) && mine)
+        SendPacket(CMD_BOARD_DELETE, id, kEveryone);
     ShowBoardPage();
 }
 

@@ -67,6 +67,7 @@ void CChatMainDlg::OnTimer(int id) {
             ApplyOptionsChange();
             break;
         case kTrayFlashTimer: trayFlasher_.OnTick(); break;
+        case kBoardPageTimer: OnBoardPageTimer(); break;
         case kIdentityTimer:
             p_.timers.KillTimer(id);
             SettleIdentityClaims(*this);

@@ -91,6 +91,7 @@ enum MainTimer {
     kPluginRequestTimer = 14,  // notification requests the plug-ins posted
     kTrayFlashTimer = 15,      // the tray icon's next picture while it flashes
     kIdentityTimer = 16,       // settles identities claimed from a new address
+    kBoardPageTimer = 17,      // a board page in front follows changes at most once a second
     kPacingTimer = 18,         // tells how many lines a flooding sender had held back
 };
 
@@ -250,13 +251,16 @@ public:
     const std::string& ProgramDir() const { return programDir_; }
 
     // The board: its page, posting into the open tab, the page's tab and delete clicks.
-    void ShowBoardPage() override;
+    // Builds and writes the board page now.
+    void ShowBoardPage();
+    void BoardChanged() override;
     bool PostToBoard(const std::string& text);
     void SendOwnBoardList(const std::string& target) override;
     void OnBoardCategory(const std::string& id);
     void OnBoardDelete(const std::string& id);
     // Deletes a message by its page id; the author's delete goes to every copy.
     void DeleteBoardMessage(const std::string& id);
+    void OnBoardPageTimer();
     const std::string& BoardCategory() const { return boardCategory_; }
     HtmlView* BoardView() const { return boardView_.get(); }
     BoardState& Board() override { return board_; }
@@ -384,6 +388,7 @@ private:
     std::unique_ptr<HtmlView> userListView_;
     std::unique_ptr<HtmlView> boardView_;
     std::string boardCategory_;  // the tab picked on the board page; lives with the view
+    bool boardStale_ = false;    // changed since the board page in front was built
     BoardState board_;
     SmileAliasTable smiles_;
     std::unique_ptr<HtmlView> smilesView_;

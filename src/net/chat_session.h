@@ -76,7 +76,8 @@ public:
     virtual void OpenSecondPage() = 0;
     // The second page is ready for conference lines.
     virtual bool HasSecondPage() const = 0;
-    virtual void ShowBoardPage() = 0;
+    // The board's messages changed: the board page follows when it is in front.
+    virtual void BoardChanged() = 0;
     // The board's files as last seen and the requests out to peers.
     virtual BoardState& Board() = 0;
     // Our information card with the system and memory items, as a request is answered.

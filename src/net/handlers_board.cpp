@@ -31,29 +31,45 @@ void KeepBoardWithinLimits(ChatSession& chat) {
                       std::to_string(kMaxBoardBytes) + " bytes), oldest messages of others removed");
 }
 
+BoardSender SenderOf(const IncomingPacket& in) {
+    return {in.raw.senderIp, in.raw.senderName, in.raw.senderId, in.fromOwner};
+}
+
+void NoteRefusal(ChatSession& chat, const std::string& ip, const std::string& why) {
+    if (chat.Board().refusals.Allow(ip, chat.NowSeconds()))
+        chat.WriteLog(":::Board message from " + ip + " refused: " + why);
+}
+
+// A message from a peer (16 or 31), stored when it is the sender's own.
+bool Store(ChatSession& chat, const IncomingPacket& in) {
+    const BoardAdmission a = chat.Board().files.Admit(ExtractField(in.body, ";", 0), ExtractField(in.body, ";", 1),
+                                                      SenderOf(in), chat.NowSeconds(), chat.User().boardMessageLife);
+    if (a != BoardAdmission::Stored) {
+        NoteRefusal(chat, in.raw.senderIp, BoardAdmissionText(a));
+        return false;
+    }
+    KeepBoardWithinLimits(chat);
+    return true;
+}
+
 }  // namespace
 
 bool HandleBoard(ChatSession& chat, const IncomingPacket& in) {
     const std::string& from = in.raw.senderId;
     switch (in.raw.command) {
         case CMD_BOARD_MESSAGE: {  // a new message
-            if (chat.IsIgnored(in.raw.senderIp)) return true;
-            if (!WriteBoardFile(ExtractField(in.body, ";", 0), ExtractField(in.body, ";", 1))) return true;
-            KeepBoardWithinLimits(chat);
+            if (chat.IsIgnored(in.raw.senderIp) || !Store(chat, in)) return true;
             chat.Notify(NotifyEvent::Board, in.displayName, "", "");
             chat.FlashTray(kTrayBoardIcon);
-            chat.ShowBoardPage();
+            chat.BoardChanged();
             return true;
         }
         case CMD_BOARD_ITEM: {  // the answer to our request; one we did not ask for is dropped
-            if (chat.IsIgnored(in.raw.senderIp)) return true;
+            if (chat.IsIgnored(in.raw.senderIp) || !in.fromOwner) return true;
             const std::string name = ExtractField(in.body, ";", 0);
             BoardRequests& requests = chat.Board().requests;
             if (!requests.Answered(from, name)) return true;
-            if (WriteBoardFile(name, ExtractField(in.body, ";", 1))) {
-                KeepBoardWithinLimits(chat);
-                chat.ShowBoardPage();
-            }
+            if (Store(chat, in)) chat.BoardChanged();
             Ask(chat, requests.Next(from, chat.NowSeconds(), HaveBoardFile), from);
             return true;
         }
@@ -72,11 +88,12 @@ bool HandleBoard(ChatSession& chat, const IncomingPacket& in) {
                 chat.SendPacket(CMD_BOARD_ITEM, item, from);
             return true;
         }
-        case CMD_BOARD_DELETE: {  // the author deleted a message
-            if (chat.IsIgnored(in.raw.senderIp)) return true;
-            const std::string path = BoardPathOfWirePath(in.body);
-            std::error_code ec;
-            if (!path.empty() && std::filesystem::remove(path, ec)) chat.ShowBoardPage();
+        case CMD_BOARD_DELETE: {  // the author deleted a message; nobody else's delete counts
+            if (chat.IsIgnored(in.raw.senderIp) || BoardPathOfWirePath(in.body).empty()) return true;
+            const std::string name = in.body.substr(std::string(kBoardWirePrefix).size());
+            BoardIndex& files = chat.Board().files;
+            if (files.DeleteFrom(name, SenderOf(in))) chat.BoardChanged();
+            else if (files.Find(name)) NoteRefusal(chat, in.raw.senderIp, "deleting another user's message");
             return true;
         }
         default: return false;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "services/board_index.h"
+
 namespace zc {
 
 class Clock;
@@ -23,53 +25,27 @@ struct BoardEntryFormat {
     std::string key = {};
 };
 
-// The board folder as last seen, with each file's built entry, so that a page build reads and
-// converts only the files that changed since the last one (same name, size and modification
-// time: same entry).
-class BoardIndex {
+// The board page's entries as last built: a build converts only the messages that are new or
+// changed since the last one (same name and version: same entry).
+class BoardEntries {
 public:
-    // The four category rows of the board page; expired messages are deleted on the way.
-    std::string Entries(const BoardEntryFormat& format);
-    // Keeps the board within kMaxBoardFiles and kMaxBoardBytes: peers' copies go oldest first,
-    // the messages of userName at ip only when nothing else is left. How many files went.
-    size_t Trim(const std::string& userName, const std::string& ip);
-    // Names of the messages of userName at ip, each followed by ";".
-    std::string OwnNames(const std::string& userName, const std::string& ip);
-    // Whether a message of that name is stored (as of the last look at the folder).
-    bool Has(const std::string& name) const { return files_.count(name) > 0; }
-
-    size_t Files() const { return files_.size(); }
-    std::uintmax_t Bytes() const { return bytes_; }
-    // Files read and entries built since the index was made.
-    size_t FilesRead() const { return filesRead_; }
-    size_t EntriesBuilt() const { return entriesBuilt_; }
-    // True from the Trim that found the board over its limits until a look finds it well below them.
-    bool Full() const { return full_; }
+    // The four category rows of the board page, newer messages first; expired messages are
+    // deleted on the way, and the folder is looked at for files changed behind our back.
+    std::string Rows(BoardIndex& index, const BoardEntryFormat& format);
+    // Entries built since this was made.
+    size_t Built() const { return built_; }
 
 private:
-    struct File {
-        std::uintmax_t size = 0;
-        std::int64_t modified = 0;  // nanoseconds
-        bool readable = false;
-        long long created = 0;
-        std::string life;
-        int category = 4;
-        std::string author, date, ownerName, ownerIp;
-        bool hasAuthor = false, hasDate = false;
-        std::vector<std::string> body;
-        std::string entry;  // empty until built
+    struct Entry {
+        std::uint64_t version = 0;
+        std::uint64_t pass = 0;  // the last build that showed it
+        std::string html;
     };
-    // Looks at the folder: new or changed files are read, vanished ones forgotten.
-    void Refresh();
-    void Read(const std::string& name, File& file);
-    void Forget(std::map<std::string, File>::iterator it);
-    std::string Build(const std::string& name, const File& file, const BoardEntryFormat& f);
-
-    std::map<std::string, File> files_;  // name order is creation order
-    std::uintmax_t bytes_ = 0;
+    std::string Build(const std::string& name, const BoardPost& post, const BoardEntryFormat& f);
+    std::map<std::string, Entry> cache_;
     std::string key_;
-    size_t filesRead_ = 0, entriesBuilt_ = 0;
-    bool full_ = false;
+    std::uint64_t pass_ = 0;
+    size_t built_ = 0;
 };
 
 // The four category rows from the files as they are now, with nothing kept.

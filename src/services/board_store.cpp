@@ -88,7 +88,21 @@ bool WriteBoardFile(const std::string& fileName, const std::string& content) {
 bool ReadBoardLines(const std::string& path, std::vector<std::string>& lines) {
     std::string all;
     if (!ReadAll(path, all)) return false;
-    lines.clear();
+    lines = SplitBoardLines(all);
+    return true;
+}
+
+long long BoardNameSeconds(const std::string& name) {
+    long long seconds = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') break;
+        seconds = seconds * 10 + (c - '0');
+    }
+    return seconds;
+}
+
+std::vector<std::string> SplitBoardLines(const std::string& all) {
+    std::vector<std::string> lines;
     size_t start = 0;
     while (start < all.size()) {
         size_t end = all.find('\n', start);
@@ -99,7 +113,7 @@ bool ReadBoardLines(const std::string& path, std::vector<std::string>& lines) {
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    return true;
+    return lines;
 }
 
 std::string ReadBoardFileForSend(const std::string& fileName) {

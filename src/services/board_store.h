@@ -17,8 +17,11 @@ inline constexpr size_t kMaxBoardFiles = 1000;
 inline constexpr std::uintmax_t kMaxBoardBytes = 2u << 20;
 // The longest a message lives (what the program writes); a longer TimeLife counts as this.
 inline constexpr long long kLongestBoardLife = 2592000;
-// A message dated further ahead than this is a forged date, not a peer's clock running fast.
+// A message dated further ahead than this is a forged date, not a peer's clock running fast; a
+// file name further than this from its CreateTime is not the name its author's copy gave it.
 inline constexpr long long kBoardClockSkew = 86400;
+// Live messages one address may have stored here: a colleague's notices, not a flood.
+inline constexpr size_t kMaxBoardPostsPerAddress = 20;
 
 // A name from a peer is used only when it is a plain decimal number and ".mes".
 bool IsBoardFileName(const std::string& name);
@@ -49,6 +52,10 @@ std::string BoardTagValue(const std::vector<std::string>& lines, const std::stri
 std::string BoardLineAfter(const std::vector<std::string>& lines, const std::string& tagLine);
 // The file's lines: split at line feeds, a carriage return before one dropped.
 bool ReadBoardLines(const std::string& path, std::vector<std::string>& lines);
+// The same for a file's content already in memory.
+std::vector<std::string> SplitBoardLines(const std::string& content);
+// The seconds a message name stands for ("1765188000.mes": 1765188000).
+long long BoardNameSeconds(const std::string& name);
 // Valid message file names in the folder, in name order.
 std::vector<std::string> BoardFileNames();
 
