@@ -198,10 +198,11 @@ public:
     const CSubstCodec& Codec() const { return codec_; }
     const std::vector<std::string>& Profiles() const { return profiles_; }
     const FloodGuard& Flood() const { return flood_; }
+    const PeerWindows& OpenPeerWindows() const { return peerWindows_; }
     CUserRoster& Roster() override { return roster_; }
     SenderState& Senders() override { return senders_; }
-    const PeerWindows& OpenPeerWindows() const { return peerWindows_; }
     void ArmIdentityTimer(int ms) override;
+    void CheckOwnAddress() override;
     ConferenceGuard& Conference() override { return conference_; }
     std::int64_t NowSeconds() const override;
     std::int64_t NowMs() const override;
@@ -403,6 +404,7 @@ private:
     bool typedLineCounted_ = false;
     CUserRoster roster_;
     SenderState senders_;
+    std::int64_t lastAddressCheck_ = -1;
     ConferenceGuard conference_;
     ChatHistory history_;
     std::unique_ptr<MulticastTransport> multicast_;

@@ -22,7 +22,10 @@ bool CChatMainDlg::InitNetwork() {
         if (multicast_) multicast_->LeaveGroup();
         ShowStartupLine(WithName(language_.LangString(96), s.name));
         if (!multicast_ && p_.network) multicast_ = p_.network->CreateMulticast(onText);
-        if (multicast_ && multicast_->JoinGroup(s.group, s.port, s.ttl, s.interfaceAddr)) {
+        // Datagrams leave from the interface whose address we claim in them: the others drop a
+        // packet whose source is not its IP field.
+        const std::string sendFrom = p_.system.LocalIpv4(s.interfaceAddr);
+        if (multicast_ && multicast_->JoinGroup(s.group, s.port, s.ttl, s.interfaceAddr, sendFrom)) {
             ShowStartupLine(WithName(language_.LangString(122), s.name));
             transports_.Add(multicast_.get(), s);
             log_.Write(":::InitUDPMulticast...OK");
@@ -59,7 +62,6 @@ void CChatMainDlg::ComputeIdentity() {
 }
 
 bool CChatMainDlg::OwnAddressChanged() const {
-    if (!transports_.IsActive()) return false;
     const std::string ip = p_.system.LocalIpv4(ReadNetSettings(user_.ProfilePath()).interfaceAddr);
     return !ip.empty() && ip != ownIp_;
 }
@@ -73,6 +75,14 @@ void CChatMainDlg::InitUsersGroup() {
     user_.groupsOn = groups_.groupsOn;
     if (groups_.groupsOn) log_.Write(":::InitUsersGroup:::");
     roster_.SetGroupNames(groups_.names);
+}
+
+void CChatMainDlg::CheckOwnAddress() {
+    const std::int64_t now = NowSeconds();
+    if (lastAddressCheck_ >= 0 && now - lastAddressCheck_ < 5) return;
+    lastAddressCheck_ = now;
+    // From the loop, not from inside a send or a delivery that the re-initialisation would end.
+    if (OwnAddressChanged()) p_.timers.SetTimer(kRefreshTimer, 100);
 }
 
 void CChatMainDlg::RefreshPresence() {

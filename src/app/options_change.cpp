@@ -73,8 +73,13 @@ void CChatMainDlg::ApplyOptionsChange() {
     log_.Write(":::Apply options change...");
     // At most 99 characters, as the editor's list was always read.
     std::string text = ReadIniValueLimited(settingsPath_, "GLOBAL", "RELOAD", 99);
-    // Taken once; an absent list leaves the file alone instead of rewriting it every second.
-    if (!text.empty()) WriteIniValue(settingsPath_, "GLOBAL", "RELOAD", "");
+    // Taken once, and under the editor's lock, so a flag it adds meanwhile is not wiped; an
+    // absent list leaves the file alone instead of rewriting it every second.
+    if (!text.empty())
+        UpdateIniValue(settingsPath_, "GLOBAL", "RELOAD", [&text](const std::string& current) {
+            text = current.substr(0, 99);
+            return std::string();
+        });
     if (text.size() > 3) {
         std::string token = ExtractField(text, ";", 0);
         if (token.empty()) token = text;

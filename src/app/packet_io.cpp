@@ -21,7 +21,11 @@ bool CChatMainDlg::SendPacket(Command command, const std::string& body, const st
     bytes.push_back('\0');
     senders_.answers.Sent(bytes.size(), NowMs());
     return transports_.SendAll(
-        bytes, [this](const CNetSettings& failed) { ShowAlertNotice(language_.LangString(116) + " " + failed.name); });
+        bytes, [this](const CNetSettings& failed) {
+            ShowAlertNotice(language_.LangString(116) + " " + failed.name);
+            // The address we sent from may be gone.
+            CheckOwnAddress();
+        });
 }
 
 void CChatMainDlg::OnPacketText(const std::string& received, const std::string& source) {

@@ -37,6 +37,9 @@ public:
     virtual SenderState& Senders() = 0;
     // Calls SettleIdentityClaims after ms milliseconds.
     virtual void ArmIdentityTimer(int ms) = 0;
+    // Re-initialises the network when the machine's address is no longer ours (a few times a
+    // minute at most, whatever asks).
+    virtual void CheckOwnAddress() = 0;
     // Wall-clock seconds, for the windows in which answers count.
     virtual std::int64_t NowSeconds() const = 0;
     // Monotonic milliseconds, for pacing answers and lines.

@@ -48,13 +48,6 @@ void HandleCommand(ChatSession& chat, const IncomingPacket& in) {
     HandleTransfers(chat, in);
 }
 
-// A few lines a minute per source, with the count of those left out.
-void LogFor(ChatSession& chat, const std::string& source, const std::string& line) {
-    size_t held = 0;
-    if (!chat.Senders().log.Allow(source, chat.NowSeconds(), &held)) return;
-    chat.WriteLog(held ? line + " (" + std::to_string(held) + " more in the minute before)" : line);
-}
-
 void ProbeIfDue(ChatSession& chat) {
     IdentityOwners& owners = chat.Senders().owners;
     if (owners.TakeProbe(chat.NowSeconds())) chat.SendPacket(CMD_WHO, chat.ModeBody(), kEveryone);
@@ -68,7 +61,7 @@ bool FromItsOwner(ChatSession& chat, const CChatPacket& raw) {
     SenderState& senders = chat.Senders();
     if (raw.senderId == chat.OwnId() && raw.senderIp != chat.OwnIp()) {
         ++senders.dropped;
-        LogFor(chat, raw.senderIp, ":::" + raw.senderIp + " speaks with our own identity, dropped");
+        LogForSource(chat, "own", raw.senderIp, ":::" + raw.senderIp + " speaks with our own identity, dropped");
         return false;
     }
     if (raw.senderPage == 777) {  // a connection check claims nothing and is not remembered
@@ -79,7 +72,7 @@ bool FromItsOwner(ChatSession& chat, const CChatPacket& raw) {
         case IdentityOwners::Verdict::Owner: return true;
         case IdentityOwners::Verdict::Held:
             ++senders.held;
-            LogFor(chat, raw.senderIp,
+            LogForSource(chat, "held", raw.senderIp,
                    ":::" + raw.senderIp + " speaks for " + raw.senderId + ", known at " +
                        senders.owners.IpOf(raw.senderId) + ": held until the old address is asked");
             ProbeIfDue(chat);
@@ -97,8 +90,10 @@ void DispatchPacket(ChatSession& chat, const CChatPacket& raw, const std::string
     if (!IsDottedIpv4(raw.senderIp) || !IsPlainIdentity(raw.senderId)) return;
     // The sender is where the datagram came from, whatever its IP field says.
     if (!source.empty() && source != raw.senderIp) {
+        // Our own packet from another address: the machine's address has probably changed.
+        if (raw.senderId == chat.OwnId() && raw.senderIp == chat.OwnIp()) chat.CheckOwnAddress();
         ++chat.Senders().forged;
-        LogFor(chat, source, ":::Packet from " + source + " claims to come from " + raw.senderIp + ", dropped");
+        LogForSource(chat, "forged", source, ":::Packet from " + source + " claims to come from " + raw.senderIp + ", dropped");
         return;
     }
     if (!FromItsOwner(chat, raw)) return;
@@ -109,7 +104,7 @@ void SettleIdentityClaims(ChatSession& chat) {
     IdentityOwners& owners = chat.Senders().owners;
     for (IdentityOwners::Settled& s : owners.Settle(chat.NowSeconds())) {
         if (!s.moved) {
-            LogFor(chat, s.to, ":::" + s.to + " spoke for " + s.id + ", but " + s.from + " still answers: dropped");
+            LogForSource(chat, "refused", s.to, ":::" + s.to + " spoke for " + s.id + ", but " + s.from + " still answers: dropped");
             continue;
         }
         chat.WriteLog(":::" + s.id + " moved from " + s.from + " to " + s.to);

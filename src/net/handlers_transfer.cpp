@@ -8,6 +8,7 @@
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
+#include "net/source_log.h"
 #include "net/paced_answers.h"
 #include "net/transfer_asks.h"
 #include "net/transfer_requests.h"
@@ -85,7 +86,8 @@ void OnFileAccept(ChatSession& chat, const IncomingPacket& in) {
     OfferedFile& offer = chat.Offered();
     if (SlotTaken(chat, TransferMode::File) || offer.name.empty() || offer.peerId != in.raw.senderId) return;
     if (offer.peerIp != in.raw.senderIp) {
-        chat.WriteLog(":::File acceptance from " + in.raw.senderIp + " refused: offered to " + offer.peerIp);
+        LogForSource(chat, "acceptance", in.raw.senderIp,
+                     ":::File acceptance from " + in.raw.senderIp + " refused: offered to " + offer.peerIp);
         return;
     }
     const OfferedFile file = std::exchange(offer, {});

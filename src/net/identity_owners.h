@@ -20,8 +20,10 @@ public:
     static constexpr size_t kHeldPerClaim = 16;
     // How long the old address has to answer the probe.
     static constexpr int kProbeSeconds = 3;
-    // At most one probe in this time, whoever claims what.
-    static constexpr int kProbeIntervalSeconds = 10;
+    // At most one probe in this time, whoever claims what: slower than the others answer a WHO
+    // from one address (one every 10 s after a few), with our refresh besides, so a stranger's
+    // claims cannot wear out the answers that would refute them.
+    static constexpr int kProbeIntervalSeconds = 20;
     // A refused claim is not probed again for this long.
     static constexpr int kRefusedSeconds = 60;
 

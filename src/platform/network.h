@@ -15,7 +15,9 @@ using PacketTextHandler = std::function<void(const std::string& text, const std:
 class MulticastTransport : public Transport {
 public:
     bool IsMulticast() const override { return true; }
-    virtual bool JoinGroup(const std::string& group, int port, int ttl, const std::string& interfaceAddr) = 0;
+    // sendFrom: the address our packets claim, so datagrams leave from it; empty: as interfaceAddr.
+    virtual bool JoinGroup(const std::string& group, int port, int ttl, const std::string& interfaceAddr,
+                           const std::string& sendFrom = {}) = 0;
 };
 
 // One connection to the relay server.

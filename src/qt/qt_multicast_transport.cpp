@@ -13,7 +13,8 @@ QtMulticastTransport::QtMulticastTransport(PacketTextHandler onText) : onText_(s
 
 QtMulticastTransport::~QtMulticastTransport() { CloseSockets(); }
 
-bool QtMulticastTransport::JoinGroup(const std::string& group, int port, int ttl, const std::string& interfaceAddr) {
+bool QtMulticastTransport::JoinGroup(const std::string& group, int port, int ttl, const std::string& interfaceAddr,
+                                     const std::string& sendFrom) {
     CloseSockets();
     groupSocket_ = new QUdpSocket(this);
     if (!groupSocket_->bind(QHostAddress::AnyIPv4, static_cast<quint16>(port),
@@ -39,8 +40,10 @@ bool QtMulticastTransport::JoinGroup(const std::string& group, int port, int ttl
     if (!sendSocket_->bind(QHostAddress::AnyIPv4, 0)) return false;
     const int sfd = static_cast<int>(sendSocket_->socketDescriptor());
     setsockopt(sfd, SOL_SOCKET, SO_DONTROUTE, &on, sizeof on);
-    if (membership_.imr_interface.s_addr != INADDR_ANY && membership_.imr_interface.s_addr != INADDR_NONE)
-        setsockopt(sfd, IPPROTO_IP, IP_MULTICAST_IF, &membership_.imr_interface, sizeof membership_.imr_interface);
+    in_addr from = membership_.imr_interface;
+    if (!sendFrom.empty()) from.s_addr = inet_addr(sendFrom.c_str());
+    if (from.s_addr != INADDR_ANY && from.s_addr != INADDR_NONE)
+        setsockopt(sfd, IPPROTO_IP, IP_MULTICAST_IF, &from, sizeof from);
     const unsigned char hops = static_cast<unsigned char>(ttl);
     return setsockopt(sfd, IPPROTO_IP, IP_MULTICAST_TTL, &hops, sizeof hops) == 0;
 }

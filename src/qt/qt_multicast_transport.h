@@ -15,7 +15,8 @@ class QtMulticastTransport : public QObject, public MulticastTransport {
 public:
     explicit QtMulticastTransport(PacketTextHandler onText);
     ~QtMulticastTransport() override;
-    bool JoinGroup(const std::string& group, int port, int ttl, const std::string& interfaceAddr) override;
+    bool JoinGroup(const std::string& group, int port, int ttl, const std::string& interfaceAddr,
+                   const std::string& sendFrom = {}) override;
     void LeaveGroup() override;
     bool Send(const std::string& bytes) override;
     void ShutdownAndClose() override;

@@ -168,7 +168,7 @@ struct FakeLan::Socket : MulticastTransport {
         : lan_(lan), onText_(std::move(onText)), address_(std::move(address)),
           home_(std::filesystem::current_path().string()) {}
     ~Socket() override { lan_.Detach(this); }
-    bool JoinGroup(const std::string&, int, int ttl, const std::string&) override {
+    bool JoinGroup(const std::string&, int, int ttl, const std::string&, const std::string&) override {
         if (lan_.failJoin) return false;
         lan_.ttlSeen = ttl;
         lan_.Detach(this);

@@ -29,11 +29,14 @@ struct HostedOnLan {
         window.AttachChat(&alice.dlg());
     }
     ~HostedOnLan() { window.AttachChat(nullptr); }
-    // A public message from a peer that is no chat of ours.
+    // A public message from a peer that is no chat of ours; a crowd of them, as one peer's lines
+    // past a person's pace are held back.
     void Hear(const std::string& text) {
+        const std::string n = std::to_string(100 + heard_++ % 150);
         alice.dlg().OnPacketText(alice.dlg().Codec().EncodeText(
-            "10.0.0.66(0200000000AA)||Mallory||||" + std::string(kEveryone) + "||0||6||1:" + text + "//end"));
+            "10.0.0." + n + "(0200000000" + n + ")||Mallory||||" + std::string(kEveryone) + "||0||6||1:" + text + "//end"));
     }
+    int heard_ = 0;
     std::string Lang(int n) { return Cp1251ToUtf8(alice.dlg().Language().LangString(n)); }
     test::FakeLan lan;
     test::Host alice{lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6)};
