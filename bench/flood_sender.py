@@ -6,22 +6,15 @@ what a slow receiver has not read yet; with HISTORY_GLOB it also waits while it 
 300 messages ahead of what the receiver's history files hold.
 """
 import glob
+import os
 import socket
 import sys
 import time
 
-tables = {}
-for line in open(sys.argv[1], encoding="ascii"):
-    for name in ("TABLE_A:", "TABLE_B:"):
-        if line.startswith(name):
-            tables[name] = bytes(int(x, 16) for x in line[len(name):].split())
-encode = {}
-for i, byte in enumerate(tables["TABLE_A:"]):
-    encode.setdefault(byte, tables["TABLE_B:"][i])
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+from wire_codec import encoder  # noqa: E402
 
-
-def packet(text):
-    return bytes(encode.get(c, c) for c in text.encode("cp1251")) + b"\0"
+packet = encoder(sys.argv[1])
 
 
 def received(pattern):
