@@ -179,9 +179,10 @@ TEST_F(ThreeHosts, FloodLimitFromAPeer) {
 
 TEST(Lan, GroupMessagePacedThreeHundredMillisecondsApart) {
     FakeLan lan;
-    const std::vector<Setting> groups = {{"GROUPS", "GROUPON", "1"},     {"GROUPS", "GROUP0", "Everyone"},
-                                         {"GROUPS", "GROUP1", "Team"},    {"GROUPMEMBER", "Bob", "1"},
-                                         {"GROUPMEMBER", "Carol", "1"},   {"GROUPMEMBER", "Dave", "1"}};
+    // Bob by name, Carol and Dave by an address range whose ends are their addresses.
+    const std::vector<Setting> groups = {{"GROUPS", "GROUPON", "1"},  {"GROUPS", "GROUP0", "Everyone"},
+                                         {"GROUPS", "GROUP1", "Team"}, {"GROUPMEMBER", "Bob", "1"},
+                                         {"GROUPS", "GROUP2MASK", "10.0.0.3-10.0.0.4"}};
     Host alice(lan, "Alice", "10.0.0.1", std::string("\x02\x00\x00\x00\x00\x01", 6), groups);
     Host bob(lan, "Bob", "10.0.0.2", std::string("\x02\x00\x00\x00\x00\x02", 6));
     Host carol(lan, "Carol", "10.0.0.3", std::string("\x02\x00\x00\x00\x00\x03", 6));

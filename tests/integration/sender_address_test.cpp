@@ -76,35 +76,6 @@ TEST_F(ThreeHosts, NobodySpeaksForAnotherAddressOrIdentity) {
     EXPECT_NE(alice.Body().find("the real Bob"), std::string::npos);
 }
 
-TEST_F(ThreeHosts, AMovedUserIsFollowedAtHisNewAddressWithinOneRefresh) {
-    const std::string bobId = bob.dlg().OwnId();
-    const int refreshMs = alice.chat.timers.PeriodOf(kRefreshTimer);
-    alice.chat.clock.AdvanceMs(30000);  // Bob was quiet for a while before his laptop moved
-
-    bob.chat.system.ip = "10.0.0.22";
-    bob.chat.timers.Advance(refreshMs);  // his next refresh finds the new address
-    EXPECT_EQ(bob.dlg().OwnIp(), "10.0.0.22");
-    EXPECT_NE(bob.chat.LogText().find("Own address changed from 10.0.0.2"), std::string::npos);
-    lan.Pump();
-    alice.chat.timers.Advance(IdentityOwners::kProbeSeconds * 1000 + 1000);
-    lan.Pump();
-    ASSERT_NE(Entry(alice, bobId), nullptr);
-    EXPECT_EQ(Entry(alice, bobId)->ip, "10.0.0.22");
-    EXPECT_EQ(alice.dlg().Roster().NameOf(bobId), "Bob");
-    EXPECT_NE(alice.chat.LogText().find("moved from 10.0.0.2 to 10.0.0.22"), std::string::npos);
-
-    // Both ways, privately, under his name.
-    EXPECT_TRUE(alice.dlg().SendChatMessage("MSG->Bob: where are you now?"));
-    lan.Pump();
-    EXPECT_NE(bob.Body().find("where are you now?"), std::string::npos);
-    EXPECT_TRUE(bob.dlg().SendChatMessage("MSG->Alice: second floor"));
-    lan.Pump();
-    EXPECT_NE(alice.Body().find("second floor"), std::string::npos);
-    size_t entries = 0;
-    for (const CUserRecord& e : alice.dlg().Roster().Entries()) entries += e.id == bobId;
-    EXPECT_EQ(entries, 1u);  // shown once, at the new address
-}
-
 TEST_F(ThreeHosts, OneAddressHoldsFewIdentitiesAndAFullListMakesRoomForANewcomer) {
     for (int i = 0; i < 100; ++i)
         Forge(alice, "10.0.0.66", "10.0.0.66", "0300000000" + std::to_string(10 + i), CMD_HERE, "1:Here", "M");

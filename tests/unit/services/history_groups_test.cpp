@@ -29,14 +29,15 @@ TEST(History, MonthsAndYearsSplitTheFiles) {
 TEST(UserGroups, MemberKeysAndAddressRanges) {
     TempRoot root(false);
     EXPECT_EQ(MemberKey("a b=c"), "abc");
-    root.Write("p.cfg", "[GROUPS]\r\nGROUP1MASK=192.168.0.1-192.168.0.2\r\nGROUP2MASK=10.0.0.1-10.0.0.9\r\n"
-                        "[GROUPMEMBER]\r\nabc=2\r\nbig=7\r\nblank= \r\n");
+    root.Write("p.cfg", "[GROUPS]\r\nGROUP1MASK=192.168.0.1-192.168.0.2\r\nGROUP2MASK=10.0.0.2-10.0.0.20\r\n"
+                        "GROUP3MASK=10.251.0.13-10.251.0.13\r\n[GROUPMEMBER]\r\nabc=2\r\nbig=7\r\nblank= \r\n");
     EXPECT_EQ(GroupOfMember("p.cfg", "a b=c", 3), 2);
     EXPECT_EQ(GroupOfMember("p.cfg", "big", 3), 0);
     EXPECT_EQ(GroupOfMember("p.cfg", "blank", 3), 0);
-    EXPECT_EQ(GroupOfAddress("p.cfg", "192.168.0.10", 3), 0);  // inside range 1, which is group 0
-    EXPECT_EQ(GroupOfAddress("p.cfg", "10.0.0.5", 3), 1);
-    EXPECT_EQ(GroupOfAddress("p.cfg", "10.0.0.1", 3), 0);  // a bound is outside
+    // Addresses compare as numbers, both ends included.
+    for (const char* inside : {"10.0.0.2", "10.0.0.11", "10.0.0.20"}) EXPECT_EQ(GroupOfAddress("p.cfg", inside, 3), 1);
+    for (const char* outside : {"10.0.0.1", "10.0.0.100", "10.0.0.3x"}) EXPECT_EQ(GroupOfAddress("p.cfg", outside, 3), 0);
+    EXPECT_EQ(GroupOfAddress("p.cfg", "10.251.0.13", 3), 2);
     EXPECT_EQ(WriteMemberGroup("p.cfg", "New One", 9, 3), 1);
     EXPECT_EQ(GroupOfMember("p.cfg", "NewOne", 3), 1);
 }
