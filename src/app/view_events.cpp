@@ -87,8 +87,9 @@ WindowRequest CChatMainDlg::OnViewEvent(ViewRole role, const ViewEvent& e) {
     }
     if (c == "userimage" && menu) return {WindowAction::UserMenu, IdOrText(e)};
     if (c == "groupname" && menu) {
-        if (roster_.GroupIndex(e.innerText) == kNoGroup) return {};
-        return {WindowAction::GroupMenu, e.innerText};
+        const int group = roster_.GroupIndex(e.innerText);
+        if (group == kNoGroup) return {};
+        return {WindowAction::GroupMenu, roster_.GroupNames()[static_cast<size_t>(group)]};
     }
     if (c == "userimage" && dbl) {
         AddressUser(roster_.NameOf(e.id));

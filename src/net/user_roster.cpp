@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/cp1251_case.h"
+
 namespace zc {
 
 void CUserRoster::AddOrUpdate(const std::string& id, const std::string& ip, const std::string& nickname, int mode,
@@ -125,6 +127,10 @@ int CUserRoster::GroupOf(size_t index) const {
 int CUserRoster::GroupIndex(const std::string& name) const {
     for (size_t i = 0; i < groupNames_.size(); ++i)
         if (groupNames_[i] == name) return static_cast<int>(i);
+    // A theme may show the heading in capitals, and the page gives back what it shows.
+    const std::string lower = Cp1251Lower(name);
+    for (size_t i = 0; i < groupNames_.size(); ++i)
+        if (Cp1251Lower(groupNames_[i]) == lower) return static_cast<int>(i);
     return kNoGroup;
 }
 

@@ -58,6 +58,7 @@ public:
     void SetSentModeText(const std::string& id, const std::string& modeText);
     void SetGroup(const std::string& id, int group);
     int GroupOf(size_t index) const;
+    // Case is ignored when no name matches exactly; kNoGroup when none matches at all.
     int GroupIndex(const std::string& name) const;
     const CUserRecord* Find(const std::string& id) const;
 

@@ -143,6 +143,11 @@ TEST(ViewEvents, MenusByViewAndClass) {
     EXPECT_EQ(r.action, WindowAction::UserMenu);
     EXPECT_EQ(r.picked, "Bob");
     EXPECT_EQ(s.Fire(ViewRole::UserList, ViewEventKind::ContextMenu, "groupname", "Nobody").action, WindowAction::None);
+    // The heading as a theme shows it, in capitals: the group's menu, under the group's own name.
+    s.chat.dlg->Roster().SetGroupNames({"Everyone", "Team \xC0\xE1"});
+    r = s.Fire(ViewRole::UserList, ViewEventKind::ContextMenu, "groupname", "TEAM \xC0\xC1");
+    EXPECT_EQ(r.action, WindowAction::GroupMenu);
+    EXPECT_EQ(r.picked, "Team \xC0\xE1");
     EXPECT_EQ(s.Fire(ViewRole::Smiles, ViewEventKind::ContextMenu, "category", "").action, WindowAction::None);
     // A right click beside every element of a chat page offers copying.
     EXPECT_EQ(s.Fire(ViewRole::ChatText, ViewEventKind::ContextMenu, "", "").action, WindowAction::CopyMenu);
