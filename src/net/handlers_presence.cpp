@@ -91,6 +91,7 @@ bool HandlePresence(ChatSession& chat, const IncomingPacket& in) {
                 chat.ShowLine(ChatLineKind::ChangeMode, "", LineText::Named(ExtractField(in.body, ":", 0) + ": " + lang.LangString(75) + " ",
                                                     newName.empty() ? in.name : newName), ChatPage::Main);
             chat.Notify(NotifyEvent::ChangeName, in.displayName, lang.LangString(75), newName);
+            chat.Roster().Rename(id, in.name, in.raw.senderName);
             chat.ArmUserListTimer(3000);
             return true;
         }

@@ -110,6 +110,15 @@ void CUserRoster::SetSentName(const std::string& id, const std::string& name) {
     if (CUserRecord* e = FindMutable(id)) e->sentName = WithoutControls(name);
 }
 
+void CUserRoster::Rename(const std::string& id, const std::string& nickname, const std::string& sentName) {
+    CUserRecord* e = FindMutable(id);
+    if (!e || nickname.empty()) return;
+    e->nickname = e->displayName = nickname;
+    e->sentName = WithoutControls(sentName);
+    for (const CUserRecord& other : entries_)
+        if (&other != e && other.nickname == nickname) e->displayName = nickname + "(" + id + ")";
+}
+
 void CUserRoster::SetSentModeText(const std::string& id, const std::string& modeText) {
     if (CUserRecord* e = FindMutable(id)) e->sentModeText = WithoutControls(modeText) + " ";
 }

@@ -55,6 +55,8 @@ public:
     void SetActive(const std::string& id, int active);
     void SetAvatar(const std::string& id, const std::string& avatar);
     void SetSentName(const std::string& id, const std::string& name);
+    // A user who took another name: the entry follows at once, so the name is usable right away.
+    void Rename(const std::string& id, const std::string& nickname, const std::string& sentName);
     void SetSentModeText(const std::string& id, const std::string& modeText);
     void SetGroup(const std::string& id, int group);
     int GroupOf(size_t index) const;

@@ -117,10 +117,11 @@ TEST_F(ThreeHosts, NameAndModeChanges) {
     lan.Pump();
     EXPECT_NE(alice.Body().find(alice.dlg().Language().LangString(75) + " "), std::string::npos);
     EXPECT_NE(alice.Body().find("&lt;Robert&gt;"), std::string::npos);
-    EXPECT_EQ(alice.dlg().Roster().NameOf("020000000002"), "Bob");  // kept until Alice's own refresh
-    alice.dlg().RefreshPresence();
-    lan.Pump();
+    // The new name is Bob's at once, not only after Alice's next refresh.
     EXPECT_EQ(alice.dlg().Roster().NameOf("020000000002"), "Robert");
+    EXPECT_TRUE(alice.dlg().SendChatMessage("MSG->Robert: lunch?"));
+    lan.Pump();
+    EXPECT_NE(bob.Body().find("lunch?"), std::string::npos);
 }
 
 TEST_F(ThreeHosts, IgnoredSendersAndTheEchoOption) {
