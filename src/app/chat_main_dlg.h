@@ -347,6 +347,7 @@ private:
     void CheckProfileFile();
     void CheckWritableFolders();
     void Notice(const std::string& text, bool fatal);
+    bool CheckNickname();
     std::vector<StartupNotice> notices_;
     bool SingleInstanceGuard();
     void ApplyAutostart();

@@ -40,6 +40,12 @@ bool CChatMainDlg::OnInitDialog() {
                true);
 
     if (!CheckSettingsFile()) return false;
+    // Flags an editor left from an earlier run are not this run's changes: applied when this
+    // run's first editor closes, they would redo whatever they named.
+    if (!ReadIniValue(settingsPath_, "GLOBAL", "RELOAD").empty()) {
+        log_.Write(":::Reload flags of an earlier run cleared");
+        WriteIniValue(settingsPath_, "GLOBAL", "RELOAD", "");
+    }
     codec_.SetTables(SubstTableA(), SubstTableB());
     if (!ReadParams()) return false;
 
@@ -49,6 +55,7 @@ bool CChatMainDlg::OnInitDialog() {
     ReadProfileParams(user_.ProfilePath(), Names(), user_);
     user_.showTime = global_.showTime;
     user_.allowProcessList = global_.allowProcessList;
+    if (!CheckNickname()) return false;
 
     log_.Write(":::ReadSmilesAlias...");
     ReadSmilesAlias(smiles_, log_);
@@ -89,6 +96,20 @@ bool CChatMainDlg::CheckSettingsFile() {
         return false;
     }
     log_.Write(":::Check zeltochat.ini...OK");
+    return true;
+}
+
+// A hand-edited name with the separators of our own packets would break every packet we send.
+bool CChatMainDlg::CheckNickname() {
+    for (const char* separator : {"||", ":", "//"}) {
+        if (user_.nickname.find(separator) == std::string::npos) continue;
+        Notice("Cannot start: the nickname \"" + Cp1251ToUtf8(user_.nickname) + "\" (CHATNAME in " + programDir_ +
+                   Cp1251ToUtf8(user_.ProfilePath()) + ") contains \"" + separator +
+                   "\", which the chat's packets use to separate their parts. Choose another name.",
+               true);
+        EndDialog();
+        return false;
+    }
     return true;
 }
 

@@ -109,6 +109,26 @@ TEST(Startup, MissingSettingsFileEndsWithAFailureNamingIt) {
     EXPECT_FALSE(root.Exists("system/main.ini"));  // a window never laid out keeps the stored one
 }
 
+TEST(Startup, ANicknameThatBreaksPacketsEndsTheStartAndOldReloadFlagsAreCleared) {
+    TempRoot root;
+    root.Write("profiles/default.cfg", "[INFO]\r\nCHATNAME=Ann||x\r\n");
+    WriteIniValue("system/zeltochat.ini", "GLOBAL", "RELOAD", "IUSER;IMAIN;");
+    FakeLockBoard board;
+    {
+        FakeChat chat(board);
+        EXPECT_FALSE(chat.dlg->OnInitDialog());
+        EXPECT_TRUE(chat.dlg->StartFailed());
+        ASSERT_EQ(chat.dlg->StartupNotices().size(), 1u);
+        EXPECT_NE(chat.dlg->StartupNotices()[0].text.find("\"Ann||x\""), std::string::npos);
+        EXPECT_NE(chat.dlg->StartupNotices()[0].text.find(root.Path() + "profiles/default.cfg"), std::string::npos);
+        chat.dlg->ExitMain();
+    }
+    EXPECT_EQ(ReadIniValue("system/zeltochat.ini", "GLOBAL", "RELOAD"), "");
+    WriteIniValue("profiles/default.cfg", "INFO", "CHATNAME", "Ann");
+    FakeChat chat(board);
+    EXPECT_TRUE(chat.dlg->OnInitDialog());
+}
+
 TEST(Startup, MissingLanguageFilesEndTheProgram) {
     TempRoot root;
     root.Remove("language");
