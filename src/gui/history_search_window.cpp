@@ -113,15 +113,19 @@ void HistorySearchWindow::OpenResult(int row) {
     const std::string day = hit.entry.DateText().substr(0, hit.entry.DateText().find(' '));
     HistoryHit page = hit;
     page.file = WriteDayPage(hit);
-    if (!page.file.empty() && chat_.OpenHistoryFile(page)) {
-        status_->setText(FromCp1251(ReplaceAll(chat_.MenuText(231, "The history of %s is open"), "%s", day)));
+    const auto say = [&](int number, const char* fallback) {
+        status_->setText(FromCp1251(ReplaceAll(chat_.MenuText(number, fallback), "%s", day)));
+    };
+    if (!page.file.empty()) {
+        if (chat_.OpenHistoryFile(page)) say(231, "The history of %s is open");
+        else say(232, "No program could open the history of %s");
         return;
     }
     // No date, or no page could be written: the month's file, and where the day is in it.
-    chat_.OpenHistoryFile(hit);
-    status_->setText(FromCp1251(
-        ReplaceAll(chat_.MenuText(193, "History files have no marks by day: the month's file is open; look for [%s]"),
-                   "%s", day)));
+    if (chat_.OpenHistoryFile(hit))
+        say(193, "History files have no marks by day: the month's file is open; look for [%s]");
+    else
+        say(232, "No program could open the history of %s");
 }
 
 }  // namespace zc

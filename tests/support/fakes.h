@@ -370,9 +370,10 @@ public:
     void PlaySound(const std::string& path) override { sounds.push_back(path); }
     bool OpenDocument(const std::string& path) override {
         opened.push_back(path);
-        return true;
+        return !noViewer;
     }
     std::vector<std::string> sounds, opened;
+    bool noViewer = false;  // no program opens documents
 };
 
 }  // namespace zc::test

@@ -145,6 +145,12 @@ TEST(HistoryWindow, APickedResultOpensThatDaysEntriesOnAPageOfTheirOwn) {
     search->OpenResult(undated);
     EXPECT_EQ(h.alice.chat.shell.opened.back(), h.alice.root.Path() + file);
     EXPECT_NE(search->Status()->text().indexOf("[03/2024]"), -1) << search->Status()->text().toStdString();
+    // Where no program opens it, the window says so instead of "is open".
+    h.alice.chat.shell.noViewer = true;
+    for (int row : {after, undated}) {
+        search->OpenResult(row);
+        EXPECT_TRUE(search->Status()->text().startsWith("No program could open")) << search->Status()->text().toStdString();
+    }
 
     // The pages go with the window.
     delete search;
