@@ -69,8 +69,13 @@ std::string SaveBoardMessage(const Clock& clock, const std::string& body, const 
                              const std::string& category, const std::string& ip) {
     const std::time_t now = clock.Now();
     const std::string t = std::to_string(static_cast<std::int32_t>(now));
-    const std::string name = t + ".mes";
-    if (!IsBoardFileName(name)) return {};
+    // A second post within the same second must not replace the first: it takes the next free
+    // second for its name (the creation time stays the true one).
+    std::string name = t + ".mes";
+    std::error_code ec;
+    for (std::int32_t later = static_cast<std::int32_t>(now) + 1; fs::exists(PathOf(name), ec) && later < now + 60; ++later)
+        name = std::to_string(later) + ".mes";
+    if (!IsBoardFileName(name) || fs::exists(PathOf(name), ec)) return {};
     const bool validCategory = category.size() == 1 && category[0] >= '1' && category[0] <= '4';
     std::string text = ReplaceAll(ReplaceAll(body, "\r\n", "\n"), "\r", "\n");
     const std::string content = "<TimeLife>\n2592000\n</TimeLife>\n<CreateTime>\n" + t + "\n</CreateTime>\n" +

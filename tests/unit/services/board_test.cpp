@@ -59,6 +59,10 @@ TEST(Board, PostedAndReceivedFilesMatchTheirGoldenBytes) {
     SaveBoardMessage(clock, "x", "Alice", "9", "");
     EXPECT_NE(root.Read("board/1765188001.mes").find("<MessageCategory>\n4\n<UserName>\nAlice\n<IP>\n0.0.0.0\n"),
               std::string::npos);
+    // A second post in the same second keeps the first and takes the next second's name.
+    EXPECT_EQ(SaveBoardMessage(clock, "y", "Alice", "1", "").substr(0, 15), "1765188002.mes;");
+    EXPECT_NE(root.Read("board/1765188001.mes").find("\nx"), std::string::npos);
+    EXPECT_NE(root.Read("board/1765188002.mes").find("<CreateTime>\n1765188001\n"), std::string::npos);
 }
 
 TEST(Board, OwnMessagesByNameAndAddress) {
