@@ -119,6 +119,15 @@ void ChatDocument::AppendChatLine(const std::string& text, const std::string& na
                                   bool withTime, bool withBreak) {
     if (!view) view = chatText_.get();
     if (!view) return;
+    // A page at its limit is cleared first (once, whichever page is in front), so the line
+    // opens the fresh page instead of going down with the old one.
+    const bool second = view == secondText_.get();
+    int* counter = view == chatText_.get() ? &chatLines_ : second ? &secondLines_ : nullptr;
+    if (counter && *counter + 1 > ctx_.user.lineLimit) {
+        ClearPage(second ? ChatPage::Second : ChatPage::Main);
+        view = second ? secondText_.get() : chatText_.get();
+        if (!view) return;
+    }
     std::string body = ReplaceAll(text, "\n", "<br>");
     if (!ctx_.user.disableSmiles && substitute_) body = substitute_(body);
     std::string line = LineBody(body, name, kind);
@@ -127,14 +136,10 @@ void ChatDocument::AppendChatLine(const std::string& text, const std::string& na
     if (withBreak) line += "<br>";
     line = ChatUrlLinker(line);
     view->AppendToBody(line);
-    if (listener_) listener_({kind, view == secondText_.get() ? ChatPage::Second : ChatPage::Main, name, text, line});
+    if (counter) ++*counter;
+    if (listener_) listener_({kind, second ? ChatPage::Second : ChatPage::Main, name, text, line});
     if (ctx_.user.lookMode) view->ScrollToEnd();
     if (host_ && host_->IsWindowVisible()) host_->FocusInput();
-
-    // The page that passed its limit is the one cleared, once, whichever page is in front.
-    const bool second = view == secondText_.get();
-    int* counter = view == chatText_.get() ? &chatLines_ : second ? &secondLines_ : nullptr;
-    if (counter && ++*counter > ctx_.user.lineLimit) ClearPage(second ? ChatPage::Second : ChatPage::Main);
 }
 
 void ChatDocument::ClearPage() {

@@ -59,7 +59,7 @@ TEST(ChatDocument, NameSpanAndColourOverride) {
     EXPECT_EQ(p.doc.LineBody("hi", "Eve", ChatLineKind::Message), "<span>hi</span>");
 }
 
-TEST(ChatDocument, LineLimitClearsThePageThatPassedItOnce) {
+TEST(ChatDocument, LineLimitClearsThePageThatPassedItOnceAndTheLineOpensTheFreshPage) {
     TempRoot root;
     Page p;
     p.user.lineLimit = 3;
@@ -67,14 +67,14 @@ TEST(ChatDocument, LineLimitClearsThePageThatPassedItOnce) {
     p.doc.AppendChatLine("conference talk", "", ChatLineKind::Private, p.doc.SecondTextView());
     for (int i = 0; i < 3; ++i) p.doc.AppendChatLine("line", "", ChatLineKind::Alert);
     EXPECT_EQ(p.views.Created(ViewRole::ChatText), 1);
-    p.doc.AppendChatLine("line", "", ChatLineKind::Alert);
+    p.doc.AppendChatLine("the fourth line", "", ChatLineKind::Alert);
     EXPECT_EQ(p.views.Created(ViewRole::ChatText), 2);
-    EXPECT_EQ(p.doc.LineCount(p.Chat()), 0);
-    EXPECT_EQ(p.Chat()->Body().find("class=\"alert\""), std::string::npos);
+    EXPECT_EQ(p.doc.LineCount(p.Chat()), 1);
+    EXPECT_NE(p.Chat()->Body().find("the fourth line"), std::string::npos);
     EXPECT_NE(p.Chat()->Body().find("ENDOFTEXT"), std::string::npos);
     EXPECT_FALSE(p.Chat()->Visible());  // cleared behind the page in front, and stays behind it
     // Further public lines never wipe the page the user is reading.
-    for (int i = 0; i < 3; ++i) p.doc.AppendChatLine("more", "", ChatLineKind::Alert);
+    for (int i = 0; i < 2; ++i) p.doc.AppendChatLine("more", "", ChatLineKind::Alert);
     EXPECT_EQ(p.views.Created(ViewRole::SecondText), 1);
     EXPECT_NE(p.views.Live(ViewRole::SecondText)->Body().find("conference talk"), std::string::npos);
 
