@@ -32,7 +32,10 @@ void CChatMainDlg::ApplyOptionsFlag(const std::string& flag) {
         RefreshPresence();
     } else if (flag == "ILANGUAGE") {
         log_.Write(":::Change language...");
-        ReadLanguage(language_, log_, settingsPath_, global_.showImages);
+        // Files that cannot be read leave the texts as they were, not empty.
+        LanguageTable fresh;
+        if (ReadLanguage(fresh, log_, settingsPath_, global_.showImages)) language_ = std::move(fresh);
+        else log_.Write(":::No usable language file, the previous texts stay");
     } else if (flag == "IMAIN") {
         log_.Write(":::Change main settings...");
         const HotKeyTable keys = global_.hotKeys;

@@ -53,6 +53,12 @@ TEST_F(ThreeHosts, TheChangeListIsAppliedTokenByTokenAsTheEditorLeftIt) {
     lan.Pump();
     EXPECT_NE(bob.Body().find(bob.dlg().Language().LangString(75)), std::string::npos);
     EXPECT_NE(bob.Body().find("Alicia"), std::string::npos);
+
+    // Language files that cannot be read leave the texts as they were.
+    const std::string before = alice.dlg().Language().LangString(75);
+    alice.root.Remove("language");
+    EXPECT_EQ(apply("ILANGUAGE;"), (Lines{"Change language"}));
+    EXPECT_EQ(alice.dlg().Language().LangString(75), before);
 }
 
 TEST_F(ThreeHosts, OneEditorAtATimeAndPollingOnceItHasEnded) {
