@@ -1,5 +1,6 @@
 // Orderly end of the chat, the profile switch and the restart.
 #include "app/chat_main_dlg.h"
+#include "base/ini_file.h"
 #include "platform/main_window_host.h"
 #include "platform/process_starter.h"
 #include "platform/single_instance.h"
@@ -45,8 +46,17 @@ bool CChatMainDlg::RestartSelf() {
 void CChatMainDlg::SwitchProfile(int command) {
     const int index = command - kProfileCommandBase;
     if (index < 0 || command > kProfileCommandLast || static_cast<size_t>(index) >= profiles_.size()) return;
-    WriteProfileName(profiles_[static_cast<size_t>(index)], settingsPath_);
-    RestartSelf();
+    const std::string& profile = profiles_[static_cast<size_t>(index)];
+    const std::string previous = ReadIniValue(settingsPath_, "GLOBAL", "PROFILE");
+    WriteProfileName(profile, settingsPath_);
+    if (!RestartSelf()) {
+        // Ending now would leave the user with no chat at all.
+        WriteProfileName(previous, settingsPath_);
+        log_.Write(":::Restart with profile " + profile + " FAILED");
+        ShowAlertNotice("The chat could not start again with the profile \"" + profile +
+                        "\"; it goes on with the profile it has.");
+        return;
+    }
     EndDialog();
 }
 

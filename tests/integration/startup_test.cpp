@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "base/ini_file.h"
 #include "base/registry_keys.h"
@@ -310,6 +311,14 @@ TEST(ProfileSwitch, WritesTheProfileStartsANewCopyAndEnds) {
     chat.dlg->SwitchProfile(kProfileCommandBase + 5);  // no such profile
     EXPECT_EQ(chat.window.ended(), 0);
     EXPECT_TRUE(chat.processes.starts.empty());
+    // Where the new copy cannot be started, this one goes on as it was and says why.
+    const std::string profile = ReadIniValue("system/zeltochat.ini", "GLOBAL", "PROFILE");
+    const std::string exe = std::exchange(chat.system.exe, "");
+    chat.dlg->SwitchProfile(kProfileCommandBase + 1);
+    EXPECT_EQ(chat.window.ended(), 0);
+    EXPECT_EQ(ReadIniValue("system/zeltochat.ini", "GLOBAL", "PROFILE"), profile);
+    EXPECT_NE(chat.ChatView()->Body().find("could not start again with the profile"), std::string::npos);
+    chat.system.exe = exe;
     chat.dlg->SwitchProfile(kProfileCommandBase + 1);
     EXPECT_EQ(ReadIniValue("system/zeltochat.ini", "GLOBAL", "PROFILE"), "work");
     ASSERT_EQ(chat.processes.starts.size(), 1u);
