@@ -94,15 +94,4 @@ size_t BoardRequests::Waiting(const std::string& peer) const {
     return it == peers_.end() ? 0 : it->second.waiting.size();
 }
 
-bool BoardRefusalLog::Allow(const std::string& ip, std::int64_t now) {
-    auto it = logged_.find(ip);
-    if (it != logged_.end() && now >= it->second && now - it->second < kSeconds) return false;
-    if (it == logged_.end() && logged_.size() >= kMaxAddresses) {
-        std::erase_if(logged_, [now](const auto& e) { return now < e.second || now - e.second >= kSeconds; });
-        if (logged_.size() >= kMaxAddresses) return false;  // that many addresses: their lines wait a minute
-    }
-    logged_[ip] = now;
-    return true;
-}
-
 }  // namespace zc

@@ -48,24 +48,11 @@ private:
     std::int64_t lastNote_ = -1000000;
 };
 
-// Refused board messages are logged one line per address a minute, however many come.
-class BoardRefusalLog {
-public:
-    static constexpr std::int64_t kSeconds = 60;
-    static constexpr size_t kMaxAddresses = 1024;
-    // True when a line about this address may be written now.
-    bool Allow(const std::string& ip, std::int64_t now);
-
-private:
-    std::map<std::string, std::int64_t> logged_;
-};
-
 // What the chat keeps about the board between packets.
 struct BoardState {
     BoardIndex files;
     BoardEntries entries;
     BoardRequests requests;
-    BoardRefusalLog refusals;
 };
 
 }  // namespace zc

@@ -6,6 +6,7 @@
 #include "net/chat_session.h"
 #include "net/packet_handlers.h"
 #include "net/paced_answers.h"
+#include "net/source_log.h"
 #include "platform/tray.h"
 #include "services/board_store.h"
 
@@ -36,8 +37,7 @@ BoardSender SenderOf(const IncomingPacket& in) {
 }
 
 void NoteRefusal(ChatSession& chat, const std::string& ip, const std::string& why) {
-    if (chat.Board().refusals.Allow(ip, chat.NowSeconds()))
-        chat.WriteLog(":::Board message from " + ip + " refused: " + why);
+    LogForSource(chat, "board", ip, ":::Board message from " + ip + " refused: " + why, 1);
 }
 
 // A message from a peer (16 or 31), stored when it is the sender's own.

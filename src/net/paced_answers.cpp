@@ -14,10 +14,9 @@ size_t PacketBytes(ChatSession& chat, size_t body) {
 
 bool Counted(ChatSession& chat, const IncomingPacket& in, AnswerPacer::Verdict verdict) {
     if (verdict != AnswerPacer::Verdict::Refused) return verdict == AnswerPacer::Verdict::Send;
-    SenderState& senders = chat.Senders();
-    if (senders.log.Allow("answers " + in.raw.senderIp, chat.NowSeconds()))
-        chat.WriteLog(":::Requests from " + in.raw.senderIp + " come faster than we answer; " +
-                      std::to_string(senders.answers.Refused()) + " left unanswered so far");
+    LogForSource(chat, "answers", in.raw.senderIp,
+                 ":::Requests from " + in.raw.senderIp + " come faster than we answer; " +
+                     std::to_string(chat.Senders().answers.Refused()) + " left unanswered so far");
     return false;
 }
 

@@ -5,7 +5,7 @@
 
 namespace zc {
 
-bool SourceLog::Allow(const std::string& source, std::int64_t now, size_t* held) {
+bool SourceLog::Allow(const std::string& source, std::int64_t now, size_t* held, int perMinute) {
     auto it = windows_.find(source);
     if (it == windows_.end()) {
         if (windows_.size() >= kMaxSources) {
@@ -21,7 +21,7 @@ bool SourceLog::Allow(const std::string& source, std::int64_t now, size_t* held)
         if (held) *held = w.held;
         w = {now, 0, 0};
     }
-    if (w.lines < kLinesPerMinute) {
+    if (w.lines < perMinute) {
         ++w.lines;
         return true;
     }
@@ -29,9 +29,10 @@ bool SourceLog::Allow(const std::string& source, std::int64_t now, size_t* held)
     return false;
 }
 
-void LogForSource(ChatSession& chat, const std::string& kind, const std::string& source, const std::string& line) {
+void LogForSource(ChatSession& chat, const std::string& kind, const std::string& source, const std::string& line,
+                  int perMinute) {
     size_t held = 0;
-    if (!chat.Senders().log.Allow(kind + " " + source, chat.NowSeconds(), &held)) return;
+    if (!chat.Senders().log.Allow(kind + " " + source, chat.NowSeconds(), &held, perMinute)) return;
     chat.WriteLog(held ? line + " (" + std::to_string(held) + " more in the minute before)" : line);
 }
 
