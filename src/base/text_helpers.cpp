@@ -85,4 +85,23 @@ std::string IniKeyOfName(std::string_view name) {
     return key;
 }
 
+std::optional<std::uint32_t> ParseDottedIpv4(std::string_view text) {
+    std::uint32_t address = 0;
+    int parts = 0, digits = 0, part = 0;
+    for (char c : text) {
+        if (c == '.') {
+            if (digits == 0 || ++parts > 3) return std::nullopt;
+            address = address << 8 | static_cast<std::uint32_t>(part);
+            digits = part = 0;
+        } else if (c >= '0' && c <= '9') {
+            part = part * 10 + (c - '0');
+            if (++digits > 3 || part > 255) return std::nullopt;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (parts != 3 || digits == 0) return std::nullopt;
+    return address << 8 | static_cast<std::uint32_t>(part);
+}
+
 }  // namespace zc

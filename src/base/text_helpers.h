@@ -1,9 +1,15 @@
 #pragma once
+#include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace zc {
+
+// A dotted IPv4 address ("10.0.0.2": four parts of one to three digits, each at most 255) as the
+// number it stands for; nullopt for anything else, blanks included.
+std::optional<std::uint32_t> ParseDottedIpv4(std::string_view text);
 
 // Optional "-", then leading decimal digits; the minus counts only when digits run to the end.
 int ParseInt(std::string_view text);

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "base/message_text.h"
+#include "base/text_helpers.h"
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
 #include "net/commands.h"
@@ -14,24 +15,6 @@
 
 namespace zc {
 namespace {
-
-// Addresses and identities land in page attributes: anything but their plain forms is an attack.
-bool IsDottedIpv4(const std::string& s) {
-    int parts = 0, digits = 0, value = 0;
-    for (char c : s) {
-        if (c == '.') {
-            if (digits == 0) return false;
-            ++parts;
-            digits = value = 0;
-        } else if (c >= '0' && c <= '9') {
-            value = value * 10 + (c - '0');
-            if (++digits > 3 || value > 255) return false;
-        } else {
-            return false;
-        }
-    }
-    return parts == 3 && digits > 0;
-}
 
 bool IsPlainIdentity(const std::string& s) {
     if (s.empty() || s.size() > 32) return false;
@@ -87,7 +70,8 @@ void DispatchOwned(ChatSession& chat, const CChatPacket& raw);
 }  // namespace
 
 void DispatchPacket(ChatSession& chat, const CChatPacket& raw, const std::string& source) {
-    if (!IsDottedIpv4(raw.senderIp) || !IsPlainIdentity(raw.senderId)) return;
+    // Addresses and identities land in page attributes: anything but their plain forms is an attack.
+    if (!ParseDottedIpv4(raw.senderIp) || !IsPlainIdentity(raw.senderId)) return;
     // The sender is where the datagram came from, whatever its IP field says.
     if (!source.empty() && source != raw.senderIp) {
         // Our own packet from another address: the machine's address has probably changed.

@@ -10,25 +10,12 @@ namespace zc {
 
 namespace {
 
-// A dotted IPv4 address as the number it stands for: ranges compare as numbers, not as text
-// (as text, .11 sorts before .2).
+// Ranges compare as numbers, not as text (as text, .11 sorts before .2); a hand-written range
+// may have blanks around its ends.
 std::optional<std::uint32_t> Ipv4Value(const std::string& text) {
-    std::uint32_t value = 0;
-    int parts = 0, digits = 0, part = 0;
-    for (char c : text + ".") {
-        if (c >= '0' && c <= '9') {
-            part = part * 10 + (c - '0');
-            if (++digits > 3 || part > 255) return std::nullopt;
-        } else if (c == '.' && digits > 0 && parts < 4) {
-            value = value << 8 | static_cast<std::uint32_t>(part);
-            ++parts;
-            digits = part = 0;
-        } else if (c != ' ') {
-            return std::nullopt;
-        }
-    }
-    if (parts != 4) return std::nullopt;
-    return value;
+    const size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    return ParseDottedIpv4(std::string_view(text).substr(first, last - first + 1));
 }
 
 }  // namespace
