@@ -22,6 +22,10 @@ constexpr const char* kEnglishExtras[] = {
     "Not connected to the network; nothing was sent",
     "The board message could not be saved in %s",
     "%s lines held back",
+    "The options editor could not be started from %s: zeltooptions must lie beside the chat program, in its "
+    "install folder or on PATH",
+    "Desktop snapshot sent to %s",
+    "Process list sent to %s",
 };
 
 }  // namespace

@@ -19,6 +19,9 @@ enum class ExtraText {
     NotConnected,
     BoardNotSaved,  // %s: the folder
     LinesHeldBack,  // %s: how many, e.g. "18,000"
+    OptionsNotStarted,  // %s: the launcher it tried
+    SnapshotSent,       // %s: to whom
+    ProcessListSent,    // %s: to whom
 };
 
 // The numbered user-visible texts of the chosen language.
