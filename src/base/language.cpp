@@ -26,6 +26,12 @@ constexpr const char* kEnglishExtras[] = {
     "install folder or on PATH",
     "Desktop snapshot sent to %s",
     "Process list sent to %s",
+    "cancelled by %s",
+    "connection lost after %s of %t",
+    "connection lost before the file began",
+    "refused: the name is too long for the file system here",
+    "refused: this name cannot be used for a file here",
+    "drop the file onto a name",
 };
 
 }  // namespace

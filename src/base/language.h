@@ -22,6 +22,12 @@ enum class ExtraText {
     OptionsNotStarted,  // %s: the launcher it tried
     SnapshotSent,       // %s: to whom
     ProcessListSent,    // %s: to whom
+    TransferCancelledBy,   // %s: who
+    TransferLostAfter,     // %s and %t: what had moved and of how much, "32.8" and "50 MB"
+    TransferLostAtStart,
+    DownloadNameTooLong,
+    DownloadNameUnusable,
+    DropOntoName,
 };
 
 // The numbered user-visible texts of the chosen language.
