@@ -4,6 +4,7 @@
 #include "app/chat_main_dlg.h"
 #include "base/message_text.h"
 #include "base/text_helpers.h"
+#include "net/chat_packet.h"
 #include "net/outgoing_forms.h"
 #include "platform/dialogs.h"
 #include "platform/timers.h"
@@ -90,7 +91,12 @@ bool CChatMainDlg::PostToBoard(const std::string& text) {
 
 void CChatMainDlg::SendOwnBoardList(const std::string& target) {
     const std::string list = board_.files.OwnNames(user_.nickname, ownIp_);
-    if (list.size() > 5) SendPacket(CMD_BOARD_LIST, list, target);
+    if (list.size() <= 5) return;
+    // A list longer than one packet goes out in several, each cut after a name.
+    const auto empty = BuildPacketText(Sender(), CMD_BOARD_LIST, "", target);
+    if (!empty) return;
+    for (const std::string& part : SplitAfterSeparators(list, ';', kMaxPacketText - empty->size()))
+        SendPacket(CMD_BOARD_LIST, part, target);
 }
 
 void CChatMainDlg::OnBoardCategory(const std::string& id) {

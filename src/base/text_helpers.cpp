@@ -55,6 +55,22 @@ std::string RemoveChars(std::string text, std::string_view chars) {
     return out;
 }
 
+std::vector<std::string> SplitAfterSeparators(std::string_view items, char separator, size_t room) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (size_t start = 0; start < items.size();) {
+        size_t end = items.find(separator, start);
+        end = end == std::string_view::npos ? items.size() : end + 1;
+        const std::string_view item = items.substr(start, end - start);
+        start = end;
+        if (item.size() > room) continue;
+        if (part.size() + item.size() > room) parts.push_back(std::move(part)), part.clear();
+        part += item;
+    }
+    if (!part.empty()) parts.push_back(std::move(part));
+    return parts;
+}
+
 static char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {

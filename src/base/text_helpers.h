@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zc {
 
@@ -20,6 +21,9 @@ std::string ExtractField(std::string_view source, std::string_view delimiter, in
 // Every occurrence of from replaced by to, left to right.
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
 std::string RemoveChars(std::string text, std::string_view chars);
+// Items each ending in the separator, packed into parts of at most room bytes; an item that
+// alone is longer than room is left out.
+std::vector<std::string> SplitAfterSeparators(std::string_view items, char separator, size_t room);
 // A name made fit to be an ini key: no blanks, "=", brackets, ";" or control characters, so a
 // peer's nickname can never start a line, a section or a comment of its own. May be empty.
 std::string IniKeyOfName(std::string_view name);

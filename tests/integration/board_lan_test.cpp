@@ -358,4 +358,20 @@ TEST_F(BoardHosts, AListOfHundredsOfNamesAsksAFewAtATimeEvenForAForgedSender) {
     EXPECT_FALSE(carol.root.Exists("board/1765100000.mes"));
 }
 
+TEST_F(BoardHosts, AnOwnListLongerThanAPacketGoesOutInSeveral) {
+    alice.dlg().ShowPage(PageMode::Board);
+    std::string names;
+    for (int i = 0; i < 320; ++i) {  // 15 bytes a name: about 4,800 bytes of list
+        alice.chat.clock.Set(1765188000 + 10 * i);
+        ASSERT_TRUE(alice.dlg().SendChatMessage("note " + std::to_string(i)));
+        names += std::to_string(1765188000 + 10 * i) + ".mes;";
+    }
+    const size_t mark = lan.Wire().size();
+    alice.dlg().SendOwnBoardList(bob.dlg().OwnId());
+    const std::vector<CChatPacket> lists = Sent(lan, bob, CMD_BOARD_LIST, mark);
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_EQ(lists[0].body + lists[1].body, names);
+    EXPECT_EQ(lists[0].body.back(), ';');
+}
+
 }  // namespace zc

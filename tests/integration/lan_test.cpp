@@ -119,6 +119,13 @@ TEST_F(ThreeHosts, NameAndModeChanges) {
     EXPECT_NE(alice.Body().find("&lt;Robert&gt;"), std::string::npos);
     // The new name is Bob's at once, not only after Alice's next refresh.
     EXPECT_EQ(alice.dlg().Roster().NameOf("020000000002"), "Robert");
+    for (int step = 0; step < 7; ++step)  // past a refresh on every copy: renamed, never gone
+        for (Host* h : {&alice, &bob, &carol}) {
+            h->dlg();
+            h->chat.timers.Advance(10000);
+            lan.Pump();
+        }
+    for (Host* h : {&alice, &carol}) EXPECT_EQ(h->Body().find(h->dlg().Language().LangString(90)), std::string::npos);
     EXPECT_TRUE(alice.dlg().SendChatMessage("MSG->Robert: lunch?"));
     lan.Pump();
     EXPECT_NE(bob.Body().find("lunch?"), std::string::npos);
