@@ -29,6 +29,7 @@ bool ChatDocument::CreateViews() {
     chatText_ = factory_.CreateView(ViewRole::ChatText);
     secondText_ = factory_.CreateView(ViewRole::SecondText);
     chatLines_ = secondLines_ = 0;
+    chatBytes_ = secondBytes_ = 0;
     secondPrepared_ = false;
     bool ok = chatText_ && PrepareText(chatText_.get(), true);
     if (secondText_) PrepareText(secondText_.get(), false);
@@ -119,15 +120,6 @@ void ChatDocument::AppendChatLine(const std::string& text, const std::string& na
                                   bool withTime, bool withBreak) {
     if (!view) view = chatText_.get();
     if (!view) return;
-    // A page at its limit is cleared first (once, whichever page is in front), so the line
-    // opens the fresh page instead of going down with the old one.
-    const bool second = view == secondText_.get();
-    int* counter = view == chatText_.get() ? &chatLines_ : second ? &secondLines_ : nullptr;
-    if (counter && *counter + 1 > ctx_.user.lineLimit) {
-        ClearPage(second ? ChatPage::Second : ChatPage::Main);
-        view = second ? secondText_.get() : chatText_.get();
-        if (!view) return;
-    }
     std::string body = ReplaceAll(text, "\n", "<br>");
     if (!ctx_.user.disableSmiles && substitute_) body = substitute_(body);
     std::string line = LineBody(body, name, kind);
@@ -135,8 +127,22 @@ void ChatDocument::AppendChatLine(const std::string& text, const std::string& na
     if (withTime) line = TimeStampSpan() + line;
     if (withBreak) line += "<br>";
     line = ChatUrlLinker(line);
+    // A page at its limit of lines or bytes is cleared first (once, whichever page is in front),
+    // so the line opens the fresh page instead of going down with the old one.
+    const bool second = view == secondText_.get();
+    const bool counted = view == chatText_.get() || second;
+    int& lines = second ? secondLines_ : chatLines_;
+    size_t& bytes = second ? secondBytes_ : chatBytes_;
+    if (counted && (lines + 1 > ctx_.user.lineLimit || bytes + line.size() > kMaxChatPageBytes)) {
+        ClearPage(second ? ChatPage::Second : ChatPage::Main);
+        view = second ? secondText_.get() : chatText_.get();
+        if (!view) return;
+    }
     view->AppendToBody(line);
-    if (counter) ++*counter;
+    if (counted) {
+        ++lines;
+        bytes += line.size();
+    }
     if (listener_) listener_({kind, second ? ChatPage::Second : ChatPage::Main, name, text, line});
     if (ctx_.user.lookMode) view->ScrollToEnd();
     if (host_ && host_->IsWindowVisible()) host_->FocusInput();
@@ -153,6 +159,7 @@ void ChatDocument::ClearPage(ChatPage page) {
     std::unique_ptr<HtmlView>& view = second ? secondText_ : chatText_;
     view = factory_.CreateView(second ? ViewRole::SecondText : ViewRole::ChatText);
     (second ? secondLines_ : chatLines_) = 0;
+    (second ? secondBytes_ : chatBytes_) = 0;
     PrepareText(view.get(), !second);
     const PageMode shownWith = second ? PageMode::Conference : PageMode::Main;
     if (view) view->SetVisible(ctx_.user.pageMode == shownWith);

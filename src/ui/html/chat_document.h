@@ -25,6 +25,9 @@ struct ChatLineEvent {
 using ChatLineListener = std::function<void(const ChatLineEvent&)>;
 
 inline const char kProductSiteHost[] = "www.zeltochat.org";
+// Past this many bytes of lines a chat page is cleared, as past its line limit: a flood of long
+// lines must not grow the browser's document without end.
+inline constexpr size_t kMaxChatPageBytes = 4u << 20;
 
 struct ChatDocumentContext {
     const Clock& clock;
@@ -76,6 +79,7 @@ private:
     ChatLineListener listener_;
     std::unique_ptr<HtmlView> chatText_, secondText_;
     int chatLines_ = 0, secondLines_ = 0;
+    size_t chatBytes_ = 0, secondBytes_ = 0;
     bool secondPrepared_ = false;
 };
 

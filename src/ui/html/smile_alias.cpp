@@ -1,5 +1,6 @@
 #include "ui/html/smile_alias.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -118,10 +119,13 @@ std::string SmileSubstitution(const SmileAliasTable& table, const std::string& t
         }
     }
     if (found.empty()) return text;
+    // A line of nothing but smiles would otherwise make a page of a thousand pictures per line:
+    // the first ones become pictures, the rest stay text.
+    const size_t shown = std::min(found.size(), kMaxSmilesPerLine);
     std::string out;
-    out.reserve(text.size() + found.size() * 96);
+    out.reserve(text.size() + shown * 96);
     size_t done = 0;
-    for (auto it = found.rbegin(); it != found.rend(); ++it) {
+    for (auto it = found.rbegin(); it != found.rbegin() + static_cast<std::ptrdiff_t>(shown); ++it) {
         out.append(text, done, it->at - done);
         out += "<img src=\"" + SmilePictureUrl(programFolder, it->pair->second) +
                "\" align=\"baseline\" class=\"smilesalias\" title=\"" + it->pair->first + "\">";

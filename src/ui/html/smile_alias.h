@@ -35,6 +35,9 @@ bool ReadSmilesAlias(SmileAliasTable& table, const DebugLog& log, const std::str
 // like a message text.
 void ParseSmilesAlias(const std::string& bytes, SmileAliasTable& table);
 
+// At most this many smiles of one text become pictures; the rest stay text.
+inline constexpr size_t kMaxSmilesPerLine = 32;
+
 // Aliases standing alone in a chat text become their pictures under programFolder + "smiles/".
 std::string SmileSubstitution(const SmileAliasTable& table, const std::string& text, const std::string& programFolder);
 
