@@ -173,7 +173,7 @@ void CChatMainDlg::RebuildUserList() {
     if (userListView_)
         RefreshUserList(userListView_.get(), {roster_, user_, ownId_, programDir_, language_.LangString(69)});
     // The list shows only what the avatars folder holds; a missing picture is asked for.
-    if (transports_.IsActive()) AskForAMissingAvatar(*this, "avatars");
+    if (transports_.IsActive()) AskForAMissingAvatar(*this, "");
 }
 
 std::string CChatMainDlg::ModeBody() const { return std::to_string(user_.mode) + ":" + user_.CurrentMode().text; }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "base/cp1251.h"
+#include "base/file_url.h"
 #include "platform/clock.h"
 #include "platform/file_transfer.h"
 #include "platform/timers.h"
@@ -56,7 +56,7 @@ void CmyFileTrans::Start() {
     job.path = order_.path;
     job.folder = order_.folder;
     // Names travel in the chat's code page; the file system keeps UTF-8.
-    job.name = Cp1251ToUtf8(order_.name);
+    job.name = SystemText(order_.name);
     job.overwrite = order_.overwrite;
     job.maxLength = order_.maxLength;
     WorkerThreads& workers = s_.workers;

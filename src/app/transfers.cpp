@@ -6,6 +6,7 @@
 #include "app/chat_main_dlg.h"
 #include "app/file_trans.h"
 #include "base/cp1251.h"
+#include "base/file_url.h"
 #include "base/language.h"
 #include "base/message_text.h"
 #include "base/text_helpers.h"
@@ -35,22 +36,6 @@ std::string CardValue(const std::array<InfoCardField, kInfoCardTags.size()>& fie
 std::string FileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// A file system path as a link address that reads the same whatever the page's code page is.
-std::string PercentEncodedPath(const std::string& path) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : path) {
-        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -177,9 +162,9 @@ void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
             // Every picture is received under the same name; a count in the address keeps the
             // page from showing an earlier one from its cache.
             const std::string& path = t.Result().path;
-            const std::string picture = ReplaceAll(PictureConversion("[IMG]" + path + "[/IMG]", true),
-                                                   "src=\"file://" + path + "\"",
-                                                   "src=\"file://" + path + "?" + std::to_string(++snapshots_) + "\"");
+            const std::string picture = ReplaceAll(PictureConversion("[IMG]" + Utf8ToCp1251(path) + "[/IMG]", true),
+                                                   "src=\"" + FileUrl(path) + "\"",
+                                                   "src=\"" + FileUrl(path) + "?" + std::to_string(++snapshots_) + "\"");
             line(ChatLineKind::TransferNotify, language_.LangString(103) + " " + picture);
             log_.Write(":::Download desktop from " + order.peerName + " success");
             break;

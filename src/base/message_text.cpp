@@ -5,6 +5,7 @@
 #include <string_view>
 #include <filesystem>
 
+#include "base/file_url.h"
 #include "base/text_helpers.h"
 
 namespace zc {
@@ -42,6 +43,11 @@ bool IsPicturePath(const std::string& p) {
     for (std::string_view start : {"http://", "https://", "ftp://", "file://", "/", "\\\\"})
         if (p.compare(0, start.size(), start) == 0) return true;
     return false;
+}
+
+// The file a picture's path names: the text was cleaned of quotes and is in the chat's code page.
+std::string PictureFile(const std::string& p) {
+    return SystemText(ReplaceAll(ReplaceAll(p, "&quot;", "\""), "\\", "/"));
 }
 
 }  // namespace
@@ -102,6 +108,7 @@ std::string EscapeHtml(const std::string& text) {
 
 std::string PictureConversion(const std::string& text, bool showImages) {
     static const std::string open = "[IMG]", close = "[/IMG]";
+    std::error_code ec;
     std::string out;
     out.reserve(text.size());
     size_t i = 0;
@@ -119,8 +126,9 @@ std::string PictureConversion(const std::string& text, bool showImages) {
             // Only an address that opens something harmless becomes a link; "javascript:" stays text.
             if (IsPicturePath(p)) out += "<a class=\"urllink\" href=\"" + p + "\">" + p + "</a>";
             else out += p;
-        } else if (std::error_code ec; std::filesystem::exists(ReplaceAll(p, "\\", "/"), ec)) {
-            out += ReplaceAll("<img class=\"image\" src=\"file://" + p + "\" title=\"" + p + "\">", "\\", "/");
+        } else if (const std::string file = PictureFile(p); std::filesystem::exists(file, ec)) {
+            // The file system holds UTF-8; the address is encoded so the page's code page cannot change it.
+            out += "<img class=\"image\" src=\"" + FileUrl(file) + "\" title=\"" + ReplaceAll(p, "\\", "/") + "\">";
         } else {
             out += p;
         }

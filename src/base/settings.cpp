@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/file_url.h"
 #include "base/ini_file.h"
 #include "base/message_text.h"
 #include "base/text_helpers.h"
@@ -98,7 +99,7 @@ void ReadAvatarSettings(const std::string& p, LocalUser& user) {
     user.maxAvatarSize = (size <= 0 || size > 96) ? 32 : size;
     std::string avatar = Read(p, "INFO", "AVATAR", "00000001.jpg");
     std::error_code ec;
-    if (!std::filesystem::is_regular_file("avatars/" + avatar, ec)) avatar.clear();
+    if (!std::filesystem::is_regular_file("avatars/" + SystemText(avatar), ec)) avatar.clear();
     user.avatarFile = avatar;
 }
 

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
-#include "base/cp1251.h"
 #include "cli/console.h"
 
 namespace zc {
@@ -20,7 +19,10 @@ void HeadlessWindow::EndDialog() {
 }
 
 bool ConsoleShell::OpenDocument(const std::string& pathOrUrl) {
-    console_.Note("open: " + Cp1251ToUtf8(pathOrUrl));
+    // What opens is the desktop's text already (UTF-8); only control bytes are kept off the terminal.
+    std::string shown;
+    for (char c : pathOrUrl) shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+    console_.Note("open: " + shown);
     return true;
 }
 

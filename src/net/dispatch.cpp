@@ -113,7 +113,9 @@ void DispatchOwned(ChatSession& chat, const CChatPacket& raw) {
     IncomingPacket in{raw, "", "", "", ""};
     if (acted || learns) {
         in.name = MessageTextSanitizer(raw.senderName, true, showImages);
-        in.avatar = MessageTextSanitizer(raw.senderAvatar, true, showImages);
+        // A file name, not a text: cleaned, it would no longer name the owner's file, and the
+        // list that shows it escapes it itself.
+        in.avatar = raw.senderAvatar;
     }
 
     std::string rosterName;

@@ -12,6 +12,7 @@
 #include "net/paced_answers.h"
 #include "net/transfer_asks.h"
 #include "net/transfer_requests.h"
+#include "services/avatar_files.h"
 #include "services/transfer_stream.h"
 
 namespace zc {
@@ -122,7 +123,7 @@ void OnAvatarRequest(ChatSession& chat, const IncomingPacket& in) {
     if (in.raw.target != chat.OwnId() && in.raw.target != "0.0") return;
     const std::string& avatar = chat.User().avatarFile;
     const int port = chat.TransferPort();
-    if (port <= 0 || !IsPlainFileName(avatar) || !IsRegularFile(std::string(kAvatarFolder) + "/" + avatar)) return;
+    if (port <= 0 || !IsRegularFile(AvatarFilePath("", avatar))) return;
     if (!AnswerDue(chat, in, AnswerKind::Card, kShortAnswerBytes)) return;
     if (!chat.SendPacket(CMD_AVATAR_INFO, avatar + "||" + std::to_string(port), in.raw.senderId)) return;
     chat.Asks().Asked(Kind::AvatarServed, in.raw.senderId, in.raw.senderIp, "", chat.NowSeconds());
@@ -149,9 +150,9 @@ void OnAvatarInfo(ChatSession& chat, const IncomingPacket& in) {
 void OnAvatarSend(ChatSession& chat, const IncomingPacket& in) {
     if (chat.CurrentTransfer()) return;
     const std::string& name = in.raw.body;
-    const std::string path = std::string(kAvatarFolder) + "/" + name;
+    const std::string path = AvatarFilePath("", name);
     // Only a file of the avatars folder, and only to a peer whose request we answered.
-    if (!IsPlainFileName(name) || !IsRegularFile(path)) return;
+    if (!IsRegularFile(path)) return;
     if (!TakeAnswer(chat, in, Kind::AvatarServed)) return;
     const int port = chat.TransferPort();
     if (port <= 0) return;

@@ -11,7 +11,7 @@ class ChatSession;
 struct IncomingPacket {
     const CChatPacket& raw;
     std::string name;    // sanitised senderName
-    std::string avatar;  // sanitised senderAvatar
+    std::string avatar;  // senderAvatar as sent: a file name
     std::string body;    // sanitised, except board records
     std::string displayName;
     // The identity is known at the address this packet came from (or is new here). A packet

@@ -8,6 +8,7 @@
 #include "net/sender_state.h"
 #include "net/transfer_asks.h"
 #include "net/user_roster.h"
+#include "services/avatar_files.h"
 #include "services/transfer_stream.h"
 
 namespace zc {
@@ -104,12 +105,13 @@ void AcceptFile(ChatSession& chat, const std::string& peerId, const std::string&
     chat.WriteLog(":::Send file transfer accept to " + peerName + " MAC " + peerId);
 }
 
-bool AskForAMissingAvatar(ChatSession& chat, const std::string& avatarFolder) {
+bool AskForAMissingAvatar(ChatSession& chat, const std::string& programFolder) {
     const std::int64_t now = chat.NowSeconds();
     if (chat.CurrentTransfer() || chat.Asks().Waiting(Kind::Avatar, now)) return false;
     for (const CUserRecord& user : chat.Roster().Entries()) {
         if (user.id == chat.OwnId() || !chat.Asks().AvatarAskDue(user.id, now)) continue;
-        if (!IsPlainFileName(user.avatar) || IsRegularFile(avatarFolder + "/" + user.avatar)) continue;
+        const std::string file = AvatarFilePath(programFolder, user.avatar);
+        if (file.empty() || IsRegularFile(file)) continue;
         return SendAvatarRequest(chat, user, now);
     }
     return false;

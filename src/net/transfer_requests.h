@@ -21,6 +21,6 @@ bool OfferFile(ChatSession& chat, const std::string& name, const std::string& pa
 void AcceptFile(ChatSession& chat, const std::string& peerId, const std::string& peerName, const std::string& fileName);
 // Asks the next user whose avatar file is missing for it, one user at a time, and a user again
 // only after a while; true when a request went out.
-bool AskForAMissingAvatar(ChatSession& chat, const std::string& avatarFolder);
+bool AskForAMissingAvatar(ChatSession& chat, const std::string& programFolder);
 
 }  // namespace zc

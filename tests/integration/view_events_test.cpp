@@ -75,7 +75,7 @@ TEST(ViewEvents, LinksOpenTheAttributeValueNotTheEscapedHtml) {
     }
     // A picture a peer sent opens the folder that holds it (see LinkToOpen).
     EXPECT_EQ(s.chat.shell.opened, (std::vector<std::string>{"http://example.invalid/a?x=1&y=2", "http://www.example.org",
-                                                             "file:///srv/my pics/"}));
+                                                             "file:///srv/my%20pics/"}));
 }
 
 // The browser reports a double click as click, click (count 2), double click.

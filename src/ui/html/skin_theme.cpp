@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "base/debug_log.h"
+#include "base/file_url.h"
 #include "base/ini_file.h"
 #include "ui/html/skin_host.h"
 
@@ -68,7 +69,8 @@ std::string SmilesStyleSheet(const SkinStyles& styles) {
 }
 
 std::string StyleSheetHref(const std::string& programFolder, const std::string& theme, const std::string& file) {
-    return programFolder + SkinThemeDir(theme) + "/" + file;
+    // The folder is the file system's (UTF-8), the theme and file names are the chat's code page.
+    return PercentEncodedPath(programFolder + SystemText(SkinThemeDir(theme) + "/" + file));
 }
 
 std::string StyleSheetLink(const std::string& programFolder, const std::string& theme, const std::string& file) {

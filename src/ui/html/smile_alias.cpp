@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/debug_log.h"
+#include "base/file_url.h"
 #include "base/message_text.h"
 
 namespace zc {
@@ -82,8 +83,12 @@ bool ReadSmilesAlias(SmileAliasTable& table, const DebugLog& log, const std::str
     return true;
 }
 
+std::string SmileFile(const std::string& programFolder, const std::string& file) {
+    return programFolder + "smiles/" + SystemText(file);
+}
+
 std::string SmilePictureUrl(const std::string& programFolder, const std::string& file) {
-    return "file://" + programFolder + "smiles/" + file;
+    return FileUrl(SmileFile(programFolder, file));
 }
 
 std::string SmileSubstitution(const SmileAliasTable& table, const std::string& text, const std::string& programFolder) {
@@ -110,7 +115,7 @@ std::string SmileSubstitution(const SmileAliasTable& table, const std::string& t
             if (at + pair.first.size() > limit || !Usable(text, at, pair.first)) continue;
             auto known = exists.find(pair.second);
             if (known == exists.end())
-                known = exists.emplace(pair.second, FileExists(programFolder + "smiles/" + pair.second)).first;
+                known = exists.emplace(pair.second, FileExists(SmileFile(programFolder, pair.second))).first;
             if (known->second) {
                 found.push_back({at, &pair});
                 limit = at;

@@ -41,7 +41,8 @@ inline constexpr size_t kMaxSmilesPerLine = 32;
 // Aliases standing alone in a chat text become their pictures under programFolder + "smiles/".
 std::string SmileSubstitution(const SmileAliasTable& table, const std::string& text, const std::string& programFolder);
 
-// The picture element a used alias becomes (also the smiles page's path form).
+// A smile picture's file (the folder in UTF-8, the name in the chat's code page) and its address.
+std::string SmileFile(const std::string& programFolder, const std::string& file);
 std::string SmilePictureUrl(const std::string& programFolder, const std::string& file);
 
 }  // namespace zc

@@ -29,7 +29,7 @@ std::string SmilesPage(const SmileAliasTable& table, const std::string& programF
     for (const SmileAliasTable::Pair& pair : table.Pairs()) {
         if (pair.IsCategory()) {
             page += "<span class=\"category\">" + pair.second + "</span>";
-        } else if (FileExists(programFolder + "smiles/" + pair.second)) {
+        } else if (FileExists(SmileFile(programFolder, pair.second))) {
             // Every alias of a picture gets its own image, so each can be picked.
             page += "<img class=\"smiles\" src=\"" + SmilePictureUrl(programFolder, pair.second) +
                     "\" align=\"baseline\" title=\"" + pair.first + "\" border=0>&nbsp;";

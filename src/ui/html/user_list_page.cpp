@@ -5,11 +5,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/cp1251_case.h"
+#include "base/file_url.h"
 #include "base/html_entity.h"
 #include "base/settings.h"
 #include "net/user_roster.h"
 #include "platform/html_view.h"
-#include "services/transfer_stream.h"
+#include "services/avatar_files.h"
 #include "services/user_groups.h"
 #include "ui/html/skin_theme.h"
 
@@ -66,25 +68,6 @@ bool PrepareUserList(HtmlView* view, const std::string& programFolder, const std
 
 namespace {
 
-// Letter case does not decide the order: Latin and Cyrillic (windows-1251) letters fold to lower case.
-unsigned char FoldCase(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-    if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
-    if (c == 0xA8) return 0xB8;  // Yo
-    return c;
-}
-
-bool NameLess(const std::string& a, const std::string& b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = FoldCase(static_cast<unsigned char>(a[i]));
-        const unsigned char y = FoldCase(static_cast<unsigned char>(b[i]));
-        if (x != y) return x < y;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-}
-
 const std::string& ShownName(const CUserRecord& r) { return r.displayName.empty() ? r.nickname : r.displayName; }
 
 bool FileExists(const std::string& path) {
@@ -112,11 +95,6 @@ std::string AsText(const std::string& text) {
     return out;
 }
 
-// Only a plain file name becomes a picture path: nothing that ends the attribute, reaches
-// another folder or means something in an address.
-bool IsShownAvatarName(const std::string& name) {
-    return IsPlainFileName(name) && name.find_first_of(" \"'<>&%#?") == std::string::npos;
-}
 
 // Texts as peers sent them (the cleaned ones made for the chat lines would turn into markup
 // here); the local user's own texts were never cleaned.
@@ -137,7 +115,9 @@ std::string PlainDisplayName(const CUserRecord& r, bool own) {
 
 std::string RecordRows(const CUserRecord& r, const UserListContext& ctx, bool grouped) {
     const std::string s = std::to_string(ctx.user.maxAvatarSize);
-    const std::string avatars = ctx.programFolder + "avatars/";
+    const std::string avatarFile = AvatarFilePath(ctx.programFolder, r.avatar);
+    // Encoded, the name can hold quotes or "#" and still name its file; the title shows it as text.
+    const std::string src = PercentEncodedPath(avatarFile), avatar = AsText(r.avatar);
     const bool own = r.id == ctx.ownId;
     const std::string id = AsText(r.id), name = AsText(PlainName(r, own));
     const std::string& plainMode = PlainModeText(r, own);
@@ -146,15 +126,15 @@ std::string RecordRows(const CUserRecord& r, const UserListContext& ctx, bool gr
     std::string html = "<tr><td rowspan=2 width=" + s + ">";
     if (r.avatar.size() < 2) {
         html += "&nbsp;";
-    } else if (IsShownAvatarName(r.avatar) && FileExists(avatars + r.avatar)) {
+    } else if (!avatarFile.empty() && FileExists(avatarFile)) {
         if (own) {
-            html += "<img class=\"myimage\" width=\"" + s + "\" height=\"" + s + "\" src=\"" + avatars + r.avatar +
-                    "\" title=\"" + r.avatar + "\" id=\"" + name + "\">";
+            html += "<img class=\"myimage\" width=\"" + s + "\" height=\"" + s + "\" src=\"" + src + "\" title=\"" +
+                    avatar + "\" id=\"" + name + "\">";
         } else {
             html += grouped ? "<img class=\"userimage\" width=" + s + " height=" + s
                             : "<img class=userimage width=" + s + " height=" + s;
-            html += " src=\"" + avatars + r.avatar + "\" id=\"" + id + "\" title=\"IP " + AsText(r.ip) + "\n" +
-                    ctx.avatarLabel + " " + r.avatar + "\">";
+            html += " src=\"" + src + "\" id=\"" + id + "\" title=\"IP " + AsText(r.ip) + "\n" + ctx.avatarLabel +
+                    " " + avatar + "\">";
         }
     }
     html += "&nbsp;</td>";
@@ -181,7 +161,7 @@ std::string UserListTable(const UserListContext& ctx) {
     for (const CUserRecord& r : entries) shown.push_back(&r);
     if (!ctx.user.doNotSortByName)
         std::stable_sort(shown.begin(), shown.end(), [](const CUserRecord* a, const CUserRecord* b) {
-            return NameLess(ShownName(*a), ShownName(*b));
+            return Cp1251NameLess(ShownName(*a), ShownName(*b));
         });
 
     std::string html = "<table width=100% height=1 border=0 cellpadding=0 cellspacing=0>";

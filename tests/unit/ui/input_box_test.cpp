@@ -14,7 +14,7 @@ TEST(InputBoxMarkup, PictureFromAPathWithBlanksIsShown) {
     root.Write("my pics/a cat.png", "x");
     const std::string path = root.Path() + "my pics/a cat.png";
     const std::string shown = MessageTextSanitizer(PictureMarkup(path), true);
-    EXPECT_EQ(shown, "<img class=\"image\" src=\"file://" + path + "\" title=\"" + path + "\">");
+    EXPECT_EQ(shown, "<img class=\"image\" src=\"file://" + root.Path() + "my%20pics/a%20cat.png\" title=\"" + path + "\">");
 }
 
 TEST(InputBoxMarkup, FileLinkOpensTheFileNotAWebAddress) {
