@@ -115,10 +115,12 @@ void ReadProfileParams(const std::string& p, const SystemNames& names, LocalUser
     int life = ReadInt(p, "GLOBAL", "BOARDMESSAGETIMELIFE", "30");
     user.boardMessageLife = life < 1 ? 30 : life;
     user.nickname = Read(p, "INFO", "CHATNAME", "");
-    if (user.nickname.empty()) user.nickname = names.userName + " (" + names.computerName + ")";
+    if (user.nickname.empty()) user.nickname = DefaultNickname(names);
     ReadAvatarSettings(p, user);
     for (int m = 1; m <= 4; ++m) user.modes[m - 1] = ReadChatMode(p, m);
 }
+
+std::string DefaultNickname(const SystemNames& names) { return names.userName + " (" + names.computerName + ")"; }
 
 bool ReadSoundOn(const std::string& p) { return ReadInt(p, "GLOBAL", "SOUNDON", "0") != 0; }
 

@@ -102,6 +102,9 @@ struct SkinChoice {
 // Fallback for a name the system cannot give.
 std::string SystemNameOrFallback(const std::string& name);
 
+// The nickname of a profile whose CHATNAME is empty: "user (computer)".
+std::string DefaultNickname(const SystemNames& names);
+
 // [GLOBAL] of the settings file, in its key order (LANGUAGE and the hot keys included).
 GlobalSettings ReadGlobalSettings(const std::string& settingsFile = kSettingsFile);
 HotKeyTable ReadHotKeys(const std::string& settingsFile = kSettingsFile);

@@ -38,7 +38,8 @@ std::vector<std::string> Sorted(std::vector<std::string> names) {
 
 }  // namespace
 
-OptionsStore::OptionsStore(std::string root) : root_(std::move(root)) {
+OptionsStore::OptionsStore(std::string root, std::string defaultNickname)
+    : root_(std::move(root)), defaultNickname_(std::move(defaultNickname)) {
     if (root_.empty()) root_ = ".";
 }
 
@@ -51,7 +52,8 @@ std::string OptionsStore::ProfileFile() const {
 OptionValues OptionsStore::Load() const {
     const std::string p = ProfileFile();
     OptionValues v;
-    v.nickname = ReadText(p, "INFO", "CHATNAME");
+    // An empty name is shown as the one the chat uses, so a first Save has a name to keep.
+    v.nickname = ReadText(p, "INFO", "CHATNAME", defaultNickname_);
     v.fullName = ReadText(p, "INFO", "NAME");
     v.description = ReadText(p, "INFO", "DESC");
     v.web = ReadText(p, "INFO", "WEB");
@@ -60,7 +62,13 @@ OptionValues OptionsStore::Load() const {
     v.language = Cp1251ToUtf8(ReadLanguageName(SettingsFile()));
     v.skin = Cp1251ToUtf8(ReadSkinChoice(p).theme);
     v.soundOn = ReadSoundOn(p);
-    v.autostart = ReadGlobalSettings(SettingsFile()).autostart;
+    const GlobalSettings global = ReadGlobalSettings(SettingsFile());
+    v.autostart = global.autostart;
+    // Each permission where the chat reads it: the process list program-wide, the snapshot per profile.
+    v.allowProcessList = global.allowProcessList;
+    LocalUser user;
+    ReadProfileParams(p, {}, user);
+    v.allowDesktop = user.allowSendDesktop;
     return v;
 }
 
@@ -84,6 +92,10 @@ bool OptionsStore::Save(const OptionValues& before, const OptionValues& after) c
     put(p, "GLOBAL", "SKINSTHEME", before.skin, after.skin);
     if (before.soundOn != after.soundOn) ok = WriteIniValue(p, "GLOBAL", "SOUNDON", after.soundOn ? "1" : "0") && ok;
     if (before.autostart != after.autostart) ok = WriteIniValue(s, "GLOBAL", "AUTOSTART", after.autostart ? "1" : "0") && ok;
+    if (before.allowDesktop != after.allowDesktop)
+        ok = WriteIniValue(p, "GLOBAL", "ALLOWSENDDESKTOP", after.allowDesktop ? "1" : "0") && ok;
+    if (before.allowProcessList != after.allowProcessList)
+        ok = WriteIniValue(s, "GLOBAL", "ALLOWPROCCES", after.allowProcessList ? "1" : "0") && ok;
     // The flags go out even after a partial failure: what was written must still be re-read.
     return AddReload(flags) && ok;
 }
@@ -148,7 +160,7 @@ std::string ChangeFlags(const OptionValues& a, const OptionValues& b) {
     if (a.nickname != b.nickname) flags += "IUSER;";
     // The chat writes or removes its autostart entry when it re-reads the main settings.
     if (a.fullName != b.fullName || a.description != b.description || a.web != b.web || a.email != b.email ||
-        a.autostart != b.autostart)
+        a.autostart != b.autostart || a.allowDesktop != b.allowDesktop || a.allowProcessList != b.allowProcessList)
         flags += "IMAIN;";
     if (a.avatar != b.avatar) flags += "IAVATAR;";
     if (a.language != b.language) flags += "ILANGUAGE;";

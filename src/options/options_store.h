@@ -16,12 +16,15 @@ struct OptionValues {
     std::string skin;
     bool soundOn = false;
     bool autostart = false;
+    bool allowDesktop = false;      // others may ask for a desktop snapshot
+    bool allowProcessList = false;  // others may ask for the process list
 };
 
 // The settings files of one program folder.
 class OptionsStore {
 public:
-    explicit OptionsStore(std::string root);
+    // defaultNickname: what the chat calls the user while the profile names nobody.
+    explicit OptionsStore(std::string root, std::string defaultNickname = "");
     std::string SettingsFile() const;
     std::string ProfileFile() const;
     OptionValues Load() const;
@@ -41,6 +44,7 @@ public:
 private:
     std::string LanguageFile() const;
     std::string root_;
+    std::string defaultNickname_;
 };
 
 // One value as UTF-8 (the file holds windows-1251); empty or a single blank gives the fallback.

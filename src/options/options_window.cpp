@@ -14,12 +14,15 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "base/cp1251.h"
+#include "base/settings.h"
 #include "options/options_groups_page.h"
 #include "options/options_hotkeys_page.h"
 #include "options/options_modes_page.h"
 #include "options/options_network_page.h"
 #include "options/options_plugins_page.h"
 #include "options/options_sounds_page.h"
+#include "qt/posix_system_facts.h"
 
 namespace zc {
 namespace {
@@ -34,6 +37,20 @@ QComboBox* Choice(const std::vector<std::string>& names, const std::string& curr
     return box;
 }
 
+QCheckBox* Switch(const QString& caption, bool on, const char* objectName) {
+    auto* box = new QCheckBox(caption);
+    box->setObjectName(objectName);
+    box->setChecked(on);
+    return box;
+}
+
+// The name the chat gives a profile without one, made from the same system facts.
+std::string ChatsDefaultNickname() {
+    const PosixSystemFacts facts;
+    const SystemNames names{SystemNameOrFallback(facts.UserName()), SystemNameOrFallback(facts.ComputerName())};
+    return Cp1251ToUtf8(DefaultNickname(names));
+}
+
 QLineEdit* Field(const std::string& value, const char* objectName) {
     auto* edit = new QLineEdit(Q(value));
     edit->setObjectName(objectName);
@@ -43,7 +60,7 @@ QLineEdit* Field(const std::string& value, const char* objectName) {
 }  // namespace
 
 COptionsWindow::COptionsWindow(const std::string& root, QWidget* parent)
-    : QWidget(parent), store_(root), saved_(store_.Load()) {
+    : QWidget(parent), store_(root, ChatsDefaultNickname()), saved_(store_.Load()) {
     setWindowTitle("ZeltoChat");
     auto* tabs = tabs_ = new QTabWidget;
     tabs->addTab(BuildUserPage(), Tr(100, "User"));
@@ -111,14 +128,12 @@ QWidget* COptionsWindow::BuildGeneralPage() {
     auto* form = new QFormLayout(page);
     form->addRow(Tr(104, "Language"), language_ = Choice(store_.Languages(), saved_.language, "language"));
     form->addRow(Tr(105, "Skin theme"), skin_ = Choice(store_.Skins(), saved_.skin, "skin"));
-    sound_ = new QCheckBox(Tr(106, "Sound on"));
-    sound_->setObjectName("sound");
-    sound_->setChecked(saved_.soundOn);
-    form->addRow(sound_);
-    autostart_ = new QCheckBox(Tr(210, "Start with the desktop session"));
-    autostart_->setObjectName("autostart");
-    autostart_->setChecked(saved_.autostart);
-    form->addRow(autostart_);
+    form->addRow(sound_ = Switch(Tr(106, "Sound on"), saved_.soundOn, "sound"));
+    form->addRow(autostart_ = Switch(Tr(210, "Start with the desktop session"), saved_.autostart, "autostart"));
+    form->addRow(allowDesktop_ = Switch(Tr(240, "Allow others to ask for a desktop snapshot"), saved_.allowDesktop,
+                                        "allowDesktop"));
+    form->addRow(allowProcessList_ = Switch(Tr(241, "Allow others to ask for the process list"),
+                                            saved_.allowProcessList, "allowProcessList"));
     form->addRow(hotKeys_ = new COptionsHotKeysPage(store_));
     return page;
 }
@@ -149,6 +164,8 @@ OptionValues COptionsWindow::Current() const {
     v.skin = S(skin_->currentText());
     v.soundOn = sound_->isChecked();
     v.autostart = autostart_->isChecked();
+    v.allowDesktop = allowDesktop_->isChecked();
+    v.allowProcessList = allowProcessList_->isChecked();
     return v;
 }
 
@@ -156,7 +173,10 @@ bool COptionsWindow::Save() {
     status_->clear();
     nicknameError_->hide();
     const OptionValues now = Current();
-    const NicknameProblem problem = CheckNickname(now.nickname);
+    // A name left as shown is not written, so only a typed one is checked: the chat's own
+    // fallback may be longer than a typed name may be.
+    const NicknameProblem problem =
+        now.nickname == saved_.nickname ? NicknameProblem::None : CheckNickname(now.nickname);
     if (problem != NicknameProblem::None) {
         if (problem == NicknameProblem::Empty)
             nicknameError_->setText(Tr(109, "The nickname must not be empty"));

@@ -47,6 +47,8 @@ private:
     QComboBox* skin_ = nullptr;
     QCheckBox* sound_ = nullptr;
     QCheckBox* autostart_ = nullptr;
+    QCheckBox* allowDesktop_ = nullptr;
+    QCheckBox* allowProcessList_ = nullptr;
     COptionsPage* hotKeys_ = nullptr;
     QLabel* status_ = nullptr;
 };

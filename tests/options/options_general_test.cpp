@@ -13,6 +13,7 @@
 #include "base/settings.h"
 #include "options/options_hotkeys.h"
 #include "options/options_window.h"
+#include "qt/posix_system_facts.h"
 #include "options_test_support.h"
 
 namespace {
@@ -77,6 +78,32 @@ TEST_F(OptionsGeneral, AutostartWritesItsKeyAndTheMainSettingsFlagOnly) {
         zc::COptionsWindow shown(root_);
         EXPECT_EQ(Child<QCheckBox>(shown, "autostart")->isChecked(), on) << value;
     }
+}
+
+TEST_F(OptionsGeneral, FirstRunShowsTheChatsNameAndSavesBothPermissionsWhereTheChatReadsThem) {
+    // The shipped profile names nobody: the field shows what the chat calls the user, and a
+    // Save that leaves it so works and does not write it.
+    WriteBytes(Profile(), Replace(profile_, "CHATNAME=anna", "CHATNAME="));
+    zc::COptionsWindow w(root_);
+    zc::LocalUser chat;
+    zc::ReadProfileParams(Profile(), {zc::SystemNameOrFallback(zc::PosixSystemFacts().UserName()),
+                                      zc::SystemNameOrFallback(zc::PosixSystemFacts().ComputerName())}, chat);
+    EXPECT_EQ(Child<QLineEdit>(w, "nickname")->text().toStdString(), zc::Cp1251ToUtf8(chat.nickname));
+    auto* desktop = Child<QCheckBox>(w, "allowDesktop");
+    auto* processes = Child<QCheckBox>(w, "allowProcessList");
+    EXPECT_FALSE(desktop->isChecked() || processes->isChecked());
+    desktop->setChecked(true);
+    processes->setChecked(true);
+    EXPECT_TRUE(w.Save());
+    EXPECT_EQ(ReadBytes(Profile()), "[GLOBAL]\r\nSOUNDON=1\r\nALLOWSENDDESKTOP=1\r\n[INFO]\r\nCHATNAME=\r\n");
+    EXPECT_EQ(ReadBytes(Ini()), Replace(ini_, "HK_OPENSMILESLIST=120\r\n",
+                                        "HK_OPENSMILESLIST=120\r\nALLOWPROCCES=1\r\nRELOAD=IMAIN;\r\n"));
+    zc::ReadProfileParams(Profile(), {}, chat);
+    EXPECT_TRUE(chat.allowSendDesktop);
+    EXPECT_TRUE(zc::ReadGlobalSettings(Ini()).allowProcessList);
+    zc::COptionsWindow again(root_);
+    EXPECT_TRUE(Child<QCheckBox>(again, "allowDesktop")->isChecked() &&
+                Child<QCheckBox>(again, "allowProcessList")->isChecked());
 }
 
 TEST_F(OptionsGeneral, CapturedKeysAreStoredAsTheChatsCodesAndReadBack) {
