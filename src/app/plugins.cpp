@@ -42,8 +42,10 @@ void CChatMainDlg::LoadPlugins() {
         bubbleRequests_.push_back({kind, title, text});
         p_.timers.SetTimer(kPluginRequestTimer, 1);
     };
+    // A click on a notification brings the chat back as the tray's click does, from the tray too.
     services.bringMainWindowToFront = [this] {
-        if (p_.window.IsWindowVisible()) p_.window.BringToFront();
+        ResetTrayTip();
+        ShowFromTray();
     };
     plugins_ = std::make_unique<PluginHost>(log_, "plugins", user_.ProfilePath(), std::move(services));
     plugins_->LoadPlugins();
@@ -79,7 +81,9 @@ void CChatMainDlg::Notify(NotifyEvent event, const std::string& userName, const 
     if (flags.dialog && event != NotifyEvent::Alert && event != NotifyEvent::InvConference && p_.dialogs)
         p_.dialogs->ShowEventNotice(static_cast<int>(event), caption, text);
     const bool inFront = p_.window.IsForeground() && user_.pageMode == PageMode::Main;
-    if (flags.info && !(QuietInFront(event) && inFront)) ShowBubble(caption, text);
+    // Our own line notifies by sound only: a bubble with nothing in it names nobody.
+    const bool blank = caption.empty() && text.empty();
+    if (flags.info && !blank && !(QuietInFront(event) && inFront)) ShowBubble(caption, text);
     if (flags.sound && user_.soundOn && p_.shell) {
         const std::string file = EventSoundFile(user_.ProfilePath(), event, userName);
         if (!file.empty()) p_.shell->PlaySound(file);

@@ -59,7 +59,7 @@ bool HandleBoard(ChatSession& chat, const IncomingPacket& in) {
     switch (in.raw.command) {
         case CMD_BOARD_MESSAGE: {  // a new message
             if (chat.IsIgnored(in.raw.senderIp) || !Store(chat, in)) return true;
-            chat.Notify(NotifyEvent::Board, in.displayName, "", "");
+            chat.Notify(NotifyEvent::Board, in.displayName, chat.Language().LangString(16) + ": " + in.displayName, "");
             chat.FlashTray(kTrayBoardIcon);
             chat.BoardChanged();
             return true;

@@ -65,7 +65,7 @@ bool HandleConference(ChatSession& chat, const IncomingPacket& in) {
             if (!chat.Roster().IsMember(sender)) return true;
             if (EventShowsLine(chat.User(), NotifyEvent::Conference))
                 chat.ShowLine(ChatLineKind::Message, in.displayName, LineText::Plain(in.body), ChatPage::Second);
-            chat.Notify(NotifyEvent::Conference, in.displayName, lang.LangString(22), in.body);
+            chat.Notify(NotifyEvent::Conference, in.displayName, lang.LangString(22) + ": " + in.displayName, in.body);
             return true;
         case CMD_LEAVECONFERENCE:
             if (!chat.Roster().IsMember(sender)) return true;

@@ -26,7 +26,7 @@ void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
     if (!EventFlags(chat.User(), NotifyEvent::Alert).dialog || !chat.CanAsk()) {
         if (EventShowsLine(chat.User(), NotifyEvent::Alert)) chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
         chat.AppendHistory(line, false);
-        chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
+        chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54) + " " + in.displayName, text);
         chat.FlashTray(kTrayAlertIcon);
         chat.SendPacket(CMD_NOTICE, Lang(chat, 48), sender);
         return;
@@ -44,7 +44,7 @@ void HandleAlert(ChatSession& chat, const IncomingPacket& in) {
     }
     if (EventShowsLine(chat.User(), NotifyEvent::Alert)) chat.ShowLine(ChatLineKind::Alert, "", line, ChatPage::Main);
     chat.AppendHistory(line, false);
-    chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54), text);
+    chat.Notify(NotifyEvent::Alert, in.displayName, Lang(chat, 54) + " " + in.displayName, text);
     chat.FlashTray(kTrayAlertIcon);
 }
 

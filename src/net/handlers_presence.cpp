@@ -90,7 +90,7 @@ bool HandlePresence(ChatSession& chat, const IncomingPacket& in) {
             if (ShowsLine(chat, NotifyEvent::ChangeName))
                 chat.ShowLine(ChatLineKind::ChangeMode, "", LineText::Named(ExtractField(in.body, ":", 0) + ": " + lang.LangString(75) + " ",
                                                     newName.empty() ? in.name : newName), ChatPage::Main);
-            chat.Notify(NotifyEvent::ChangeName, in.displayName, lang.LangString(75), newName);
+            chat.Notify(NotifyEvent::ChangeName, in.displayName, ExtractField(in.body, ":", 0) + ": " + lang.LangString(75), newName);
             chat.Roster().Rename(id, in.name, in.raw.senderName);
             chat.ArmUserListTimer(3000);
             return true;

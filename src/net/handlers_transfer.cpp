@@ -7,6 +7,7 @@
 #include "base/text_helpers.h"
 #include "net/chat_packet.h"
 #include "net/chat_session.h"
+#include "net/file_offer.h"
 #include "net/packet_handlers.h"
 #include "net/source_log.h"
 #include "net/paced_answers.h"
@@ -62,11 +63,13 @@ TransferOrder OrderFor(const IncomingPacket& in, TransferMode mode, bool sending
 void OnFileRequest(ChatSession& chat, const IncomingPacket& in) {
     if (chat.IsIgnored(in.raw.senderIp)) return;
     const std::string sender = in.raw.senderId;
-    const std::string fileName = in.raw.body;
+    const std::string fileName = ParseFileOffer(in.raw.body).name;
+    // What the user reads: the sanitised name, and the size when the offer tells it.
+    const std::string offered = FileOfferText(ParseFileOffer(in.body));
     if (EventShowsLine(chat.User(), NotifyEvent::FRequest))
-        chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Named(Lang(chat, 58) + " ", in.displayName, ": " + in.body),
+        chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Named(Lang(chat, 58) + " ", in.displayName, ": " + offered),
                       ChatPage::Main);
-    chat.Notify(NotifyEvent::FRequest, in.displayName, Lang(chat, 58), in.body);
+    chat.Notify(NotifyEvent::FRequest, in.displayName, Lang(chat, 58) + " " + in.displayName, offered);
     // A name we could not write under, nobody to ask, or this peer's question still open: refused.
     const std::string name = in.displayName;
     PeerWindows::Window window{.kind = PeerWindows::Kind::File,
@@ -78,7 +81,7 @@ void OnFileRequest(ChatSession& chat, const IncomingPacket& in) {
                                    else chat.SendPacket(CMD_REFUSED, "n/a", sender);
                                }};
     if (!IsPlainFileName(fileName) || !chat.CanAsk() ||
-        !chat.OpenPeerWindow(std::move(window), Lang(chat, 58) + " " + name, in.body + "?"))
+        !chat.OpenPeerWindow(std::move(window), Lang(chat, 58) + " " + name, offered + "?"))
         chat.SendPacket(CMD_REFUSED, "n/a", sender);
 }
 

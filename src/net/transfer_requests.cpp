@@ -5,6 +5,7 @@
 #include "base/cp1251.h"
 #include "base/message_text.h"
 #include "net/chat_session.h"
+#include "net/file_offer.h"
 #include "net/sender_state.h"
 #include "net/transfer_asks.h"
 #include "net/user_roster.h"
@@ -93,7 +94,9 @@ bool OfferFile(ChatSession& chat, const std::string& name, const std::string& pa
         chat.ShowLine(ChatLineKind::Alert, "", LineText::Plain(Lang(chat, 109) + ": " + EscapeHtml(path)), ChatPage::Main);
         return false;
     }
-    if (!chat.FloodGuardAllows() || !chat.SendPacket(CMD_FREQUEST, fileName, id)) return false;
+    struct stat st{};
+    const std::uint64_t size = ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    if (!chat.FloodGuardAllows() || !chat.SendPacket(CMD_FREQUEST, FileOfferBody(fileName, size), id)) return false;
     chat.Offered() = {path, fileName, id, ip};
     chat.ShowLine(ChatLineKind::TransferNotify, "",
                   LineText::Named(Lang(chat, 104) + " ", name, ": " + EscapeHtml(fileName)), ChatPage::Main);

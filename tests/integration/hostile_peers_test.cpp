@@ -83,7 +83,7 @@ TEST_F(ThreeHosts, AStrangersWindowsNeitherBlockNorRefuseAColleagues) {
     ASSERT_EQ(open.size(), PeerWindows::kMaxOpen);
     EXPECT_EQ(open[0].text, "click here");
     EXPECT_EQ(open[1].text, "server down");
-    EXPECT_EQ(open.back().text, "notes.txt?");
+    EXPECT_EQ(open.back().text, "notes.txt (7 bytes)?");
     EXPECT_EQ(open.back().caption, "[" + std::to_string(open.back().number) + "] " +
                                        alice.dlg().Language().LangString(58) + " Carol");
     EXPECT_NE(alice.chat.LogText().find("Too many windows open"), std::string::npos);

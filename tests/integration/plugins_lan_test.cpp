@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "services/plugin_host.h"
 #include "support/lan_host.h"
@@ -17,7 +18,8 @@ const std::vector<Setting> kAlicePlugins = {{"PLUGINS", "filter_tag.so", "1"},
                                             {"PLUGINS", "answerer.so", "1"},
                                             {"PLUGINS", "handler_fpe.so", "1"},
                                             {"PLUGINS", "run_faults.so", "1"},
-                                            {"PLUGINS", "run_aborts.so", "1"}};
+                                            {"PLUGINS", "run_aborts.so", "1"},
+                                            {"PLUGINS", "notify_a.so", "1"}};
 
 struct PluginHosts : ::testing::Test {
     FakeLan lan;
@@ -30,7 +32,7 @@ struct PluginHosts : ::testing::Test {
         ::setenv("ZC_TEST_PLUGIN_LOG", record.c_str(), 1);
         alice.dlg();
         std::filesystem::create_directory("plugins");
-        for (const char* name : {"filter_tag.so", "answerer.so", "handler_fpe.so", "run_faults.so", "run_aborts.so"})
+        for (const char* name : {"filter_tag.so", "answerer.so", "handler_fpe.so", "run_faults.so", "run_aborts.so", "notify_a.so"})
             std::filesystem::copy_file(std::string(ZC_TEST_PLUGIN_DIR) + "/" + name, std::string("plugins/") + name);
         for (Host* h : {&alice, &bob}) {
             h->Start();
@@ -69,6 +71,22 @@ TEST_F(PluginHosts, FaultyPlugInsAreSwitchedOffAndTheChatGoesOn) {
     ASSERT_TRUE(bob.dlg().SendChatMessage("MSG->Alice: psst"));
     lan.Pump();
     EXPECT_NE(ReadFileBytes(record).find("run_faults ShowTipBubble Private message from Bob|Alice| psst"), std::string::npos) << ReadFileBytes(record);
+    // Alerts and file questions name the sender, the question the file's size too; a click on
+    // the bubble brings the hidden chat back.
+    const std::string plan = bob.root.Path() + "plan.bin";
+    std::ofstream(plan).close();
+    std::filesystem::resize_file(plan, 3355443);
+    ASSERT_TRUE(bob.dlg().OfferFileTo("Alice", plan));
+    lan.Pump();
+    ::setenv("ZC_TEST_NOTIFY_POSTS", "notify_a", 1);
+    ASSERT_TRUE(bob.dlg().SendChatMessage("ALERT->Alice: look"));
+    lan.Pump();
+    ::unsetenv("ZC_TEST_NOTIFY_POSTS");
+    const std::string bubbles = ReadFileBytes(record);
+    EXPECT_NE(bubbles.find("ShowTipBubble File transfer request from Bob|Alice|plan.bin (3.2 MB)"), std::string::npos) << bubbles;
+    EXPECT_NE(bubbles.find("ShowTipBubble Alert from Bob|Alice| look"), std::string::npos) << bubbles;
+    EXPECT_TRUE(alice.chat.window.IsWindowVisible());
+    EXPECT_FALSE(alice.dlg().User().hidden);
 
     // A run procedure that writes through a null pointer, and one that calls abort(): each
     // logged once and switched off, and the chat carries on.
