@@ -60,15 +60,16 @@ desk_make_root() {  # N nickname left top right bottom
 
 # Starts host N's desktop program in its namespace; its own HOME, settings, runtime folder
 # and TMPDIR (the single-instance lock) keep the two copies apart. What it would open with the
-# desktop's programs (links, pictures) is written to h<N>/opened.txt instead.
-desk_start() {  # N
-  local n=$1 dir=$LAN_WORK/h$1
+# desktop's programs (links, pictures) is written to h<N>/opened.txt instead, unless
+# DESK_OPEN_LOG names another file ("" hands it to the desktop, i.e. xdg-open on PATH).
+desk_start() {  # N [program folder, default h<N>/root]
+  local n=$1 dir=$LAN_WORK/h$1 root=${2:-$LAN_WORK/h$1/root}
   ip netns exec "h$n" env -u SESSION_MANAGER -u DBUS_SESSION_BUS_ADDRESS -u ZELTOCHAT_ROOT \
     HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" XDG_DATA_HOME="$dir/home/.local/share" \
-    XDG_RUNTIME_DIR="$dir/run" TMPDIR="$dir/tmp" DISPLAY="$DISPLAY" ZELTOCHAT_OPEN_LOG="$dir/opened.txt" \
+    XDG_RUNTIME_DIR="$dir/run" TMPDIR="$dir/tmp" DISPLAY="$DISPLAY" ZELTOCHAT_OPEN_LOG="${DESK_OPEN_LOG-$dir/opened.txt}" \
     QTWEBENGINE_DISABLE_SANDBOX=1 \
     QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox --renderer-process-limit=1 --disable-background-networking" \
-    "$DESK_EXE" --root "$dir/root" --dump-pages "$dir/pages" >"$dir/out" 2>&1 &
+    "$DESK_EXE" --root "$root" --dump-pages "$dir/pages" >"$dir/out" 2>&1 &
   DESK_PID[$n]=$!
   lan_track $!
 }
