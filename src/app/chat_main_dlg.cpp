@@ -141,6 +141,8 @@ void CChatMainDlg::HideToTray() {
         p_.window.MinimizeWindow();
     }
 }
+    // The smiles window belongs to the chat: it does not stay behind on the desktop.
+    if (smilesLife_.Visible()) HideSmiles();
 
 void CChatMainDlg::ShowFromTray() {
     const bool wasHidden = user_.hidden;

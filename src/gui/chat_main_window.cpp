@@ -223,6 +223,8 @@ void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
         return;
     }
     if (role == ViewRole::UserList) {
+        // Its own close button hides it the way the smiles button does, so the chat knows.
+        view->installEventFilter(this);
         listView_ = qobject_cast<QWebEngineView*>(view);
         UserListDrops::AcceptDropsOn(listView_);
     }
@@ -387,11 +389,7 @@ void ChatMainWindow::ShowCopyMenu(ViewRole role) {
     QMenu menu(this);
     menu.addAction(FromCp1251(lang.LangString(1)), this, [view] { view->CopySelection(); });
     menu.addAction(FromCp1251(lang.LangString(4)), this, [view] { view->CopyAll(); });
-    menu.addAction(FromCp1251(lang.LangString(5)), this, [this, view] {
-        view->CopySelection();
-        // The clipboard fills a moment later, from the browser.
-        QTimer::singleShot(100, this, [this] { input_->paste(); });
-    });
+    menu.addAction(FromCp1251(lang.LangString(5)), this, [this, role] { CopySelectionToInput(role); });
     menu.addSeparator();
     menu.addAction(FromCp1251(lang.LangString(14)), this, [this] { chat_->OnCommand(ID_HISTORY_MAIN); });
     menu.addAction(FromCp1251(lang.LangString(15)), this, [this] { chat_->OnCommand(ID_HISTORY_PRIVATE); });
@@ -403,6 +401,16 @@ void ChatMainWindow::ShowCopyMenu(ViewRole role) {
 void ChatMainWindow::AddPluginMenu(QMenu& menu) {
     menu.addSeparator();
     QMenu* plugins = menu.addMenu(FromCp1251(chat_->Language().LangString(0)));
+void ChatMainWindow::CopySelectionToInput(ViewRole role) {
+    auto it = views_.find(role);
+    if (it == views_.end()) return;
+    // Asked of the page, not the clipboard: with nothing selected its old content would come.
+    QPointer<InputBox> input(input_);
+    static_cast<CZeltoChatText*>(it->second)->TakeSelectedText([input](const QString& text) {
+        if (input && !text.isEmpty()) input->insertPlainText(text);
+    });
+}
+
     for (const PluginMenu& plugin : chat_->PluginMenus()) {
         QMenu* sub = plugins->addMenu(FromCp1251(plugin.name));
         // A sub-menu has no check mark of its own: its title action carries it.
@@ -761,6 +769,12 @@ bool ChatMainWindow::eventFilter(QObject* watched, QEvent* event) {
     QWidget* focus = QApplication::focusWidget();
     if (focus ? widget != focus : widget != this) return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::Close && chat_ && !chat_->Ended() && views_.count(ViewRole::Smiles) &&
+        watched == views_[ViewRole::Smiles]) {
+        event->ignore();
+        chat_->HideSmiles();
+        return true;
+    }
     const int code = VirtualKeyFromQt(key->key(), key->modifiers() & Qt::KeypadModifier);
     return code != 0 && chat_->OnKeyDown(code);
 }

@@ -65,6 +65,8 @@ public:
     void DragToolWindow(ViewRole role);
     // Copy, copy all and copy to the input for a chat page.
     void ShowCopyMenu(ViewRole role);
+    // The chat page's selected text goes into the input box at the caret; nothing when none.
+    void CopySelectionToInput(ViewRole role);
     // The everyday actions on one user of the list (picked by identity or name).
     void ShowUserMenu(const std::string& picked);
     // The local user's own entry: the own information card.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
+#include <QImage>
 #include <QTimer>
 #include <QWebEngineScript>
 #include <QWidget>
@@ -126,6 +127,34 @@ TEST(AppendBatch, DumpSeesThisTurnAndANewPageDropsTheOldQueue) {
     EXPECT_EQ(Numbers(v.view, "dumped"), "");
     EXPECT_EQ(v.view->PageText().find("stale"), std::string::npos);
     EXPECT_NE(v.view->PageText().find(Line("fresh", 9)), std::string::npos);
+}
+
+// The view keeps to its newest line when a picture finishes loading and when it gets smaller;
+// once the user scrolled up, neither moves it.
+TEST(ChatViewScroll, StaysAtTheNewestLineUnlessTheUserScrolledUp) {
+    LoadedView v;
+    QImage tall(40, 900, QImage::Format_RGB32);
+    tall.fill(Qt::darkCyan);
+    ASSERT_TRUE(tall.save(QString::fromStdString(v.root.Path() + "tall.png")));
+    ASSERT_TRUE(tall.save(QString::fromStdString(v.root.Path() + "later.png")));
+    auto at = [&](const char* where) {
+        return InPage(v.view, QString("var s = document.scrollingElement; s.scrollHeight > 1000 && ") + where).toBool();
+    };
+    const char* atEnd = "s.scrollTop + s.clientHeight >= s.scrollHeight - 2";
+    for (int i = 0; i < 5; ++i) v.view->AppendToBody(Line("before", i));
+    v.view->AppendToBody("<img src=\"" + v.root.Path() + "tall.png\"><br>");
+    v.view->ScrollToEnd();
+    EXPECT_TRUE(WaitFor([&] { return at(atEnd); })) << "after the picture loaded";
+    v.view->resize(500, 250);
+    EXPECT_TRUE(WaitFor([&] { return at(atEnd); })) << "after the view shrank";
+
+    InPage(v.view, "document.scrollingElement.scrollTop = 100;");
+    Spin(200);
+    v.view->AppendToBody("<img src=\"" + v.root.Path() + "later.png\"><br>");
+    v.view->resize(500, 200);
+    EXPECT_TRUE(WaitFor([&] { return at("s.scrollHeight > 1800"); }));
+    Spin(200);
+    EXPECT_TRUE(at("s.scrollTop === 100"));
 }
 
 }  // namespace zc

@@ -234,6 +234,57 @@ TEST(DesktopWindow, SmilesWindowIsTitledFromTheLanguage) {
     EXPECT_EQ(smiles.windowTitle().toStdString(), h.Lang(65));
 }
 
+// "Copy to input" reads the page's selection: nothing selected puts nothing in, whatever the
+// clipboard holds, and what was taken is not taken twice.
+TEST(DesktopWindow, CopyToInputTakesThePagesSelectionOnly) {
+    HostedChat h;
+    WebViewFactory views(h.root.Path(), nullptr, nullptr, nullptr);
+    std::unique_ptr<HtmlView> owned = views.CreateView(ViewRole::ChatText);
+    CZeltoChatText* view = views.Live().at(ViewRole::ChatText);
+    h.window.PlaceView(view, ViewRole::ChatText);
+    h.window.show();
+    view->WritePage("<html><body>line <span id=\"pick\">picked words</span> end</body></html>");
+    ASSERT_TRUE(WaitFor([&] { return view->Loaded(); }));
+    QGuiApplication::clipboard()->setText("old clipboard");
+    InputBox* input = h.window.Input();
+    input->SetText("x ");
+    h.window.CopySelectionToInput(ViewRole::ChatText);
+    Spin(400);
+    EXPECT_EQ(input->Text(), "x ");
+    RunInPage(view, "var r = document.createRange(); r.selectNodeContents(document.getElementById('pick'));"
+                    "window.getSelection().addRange(r);");
+    h.window.CopySelectionToInput(ViewRole::ChatText);
+    EXPECT_TRUE(WaitFor([&] { return input->Text() == "x picked words"; })) << input->Text().toStdString();
+    h.window.CopySelectionToInput(ViewRole::ChatText);
+    Spin(400);
+    EXPECT_EQ(input->Text(), "x picked words");
+}
+
+// Hiding the chat (Escape here) takes the smiles window along; its own close button hides it
+// as the smiles button does, so one press of that button brings it back.
+TEST(DesktopWindow, SmilesWindowFollowsTheChatAndItsOwnCloseButton) {
+    HostedChat h;
+    QWidget placed;
+    h.window.PlaceView(&placed, ViewRole::Smiles);
+    auto shown = [&] {
+        auto* smiles = static_cast<test::FakeView*>(h.chat.dlg->SmilesView());
+        return smiles && smiles->Visible();
+    };
+    h.chat.dlg->ToggleSmiles();
+    ASSERT_TRUE(shown());
+    EXPECT_TRUE(h.chat.dlg->OnKeyDown(27));
+    EXPECT_FALSE(h.chat.window.IsWindowVisible());
+    EXPECT_FALSE(shown());
+    h.chat.dlg->ShowFromTray();
+    h.chat.dlg->ToggleSmiles();
+    ASSERT_TRUE(shown());
+    placed.show();
+    EXPECT_FALSE(placed.close());
+    EXPECT_FALSE(shown());
+    h.chat.dlg->ToggleSmiles();
+    EXPECT_TRUE(shown());
+}
+
 TEST(DesktopWindow, QuestionNamesWhoAsks) {
     QtDialogService dialogs(nullptr);
     int answer = -1;

@@ -54,6 +54,16 @@ const char kBridgeScript[] = R"JS(
     document.addEventListener('dragover', function (e) { e.preventDefault(); }, true);
     document.addEventListener('drop', function (e) { e.preventDefault(); }, true);
   }
+  // The view stays at its newest line while the user has not scrolled away from it: a picture
+  // that finishes loading or a smaller window would otherwise leave the end out of sight.
+  var pinned = false;
+  function scroller() { return document.scrollingElement || document.body; }
+  function atEnd() { var s = scroller(); return s.scrollTop + s.clientHeight >= s.scrollHeight - 2; }
+  function toEnd() { var s = scroller(); s.scrollTop = s.scrollHeight; }
+  window.zcScrollToEnd = function () { pinned = true; toEnd(); };
+  document.addEventListener('scroll', function () { pinned = atEnd(); });
+  window.addEventListener('resize', function () { if (pinned) toEnd(); });
+  document.addEventListener('load', function (e) { if (pinned && e.target.tagName === 'IMG') toEnd(); }, true);
   new QWebChannel(qt.webChannelTransport, function (channel) { start(channel.objects.zcBridge); });
 })();
 )JS";
@@ -181,7 +191,9 @@ bool CZeltoChatText::AppendToBody(const std::string& html) {
 }
 
 void CZeltoChatText::ScrollToEnd() {
-    Queue("document.scrollingElement.scrollTop = 20000000; document.body.scrollTop = 20000000;", false, true);
+    Queue("if (window.zcScrollToEnd) zcScrollToEnd(); else { document.scrollingElement.scrollTop = 20000000;"
+          " document.body.scrollTop = 20000000; }",
+          false, true);
 }
 
 std::string CZeltoChatText::InnerHtmlById(const std::string& id) const {
@@ -225,6 +237,14 @@ void CZeltoChatText::CopySelection() {
     Flush();
     page_->triggerAction(QWebEnginePage::Copy);
     Run("window.getSelection().removeAllRanges();");
+}
+
+void CZeltoChatText::TakeSelectedText(std::function<void(const QString&)> done) {
+    Flush();
+    page_->runJavaScript("(function () { var s = window.getSelection(); var t = s.toString(); s.removeAllRanges();"
+                         " return t; })()",
+                         QWebEngineScript::ApplicationWorld,
+                         [done = std::move(done)](const QVariant& text) { done(text.toString()); });
 }
 
 void CZeltoChatText::CopyAll() {

@@ -61,6 +61,9 @@ public:
     void Flush();
 
     void CopySelection();
+    // The selected text, read from the page itself (empty when nothing is selected); the
+    // selection is cleared.
+    void TakeSelectedText(std::function<void(const QString&)> done);
     void CopyAll();
 
 private:
