@@ -2,6 +2,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,8 @@ public:
     WindowRequest OnViewEvent(ViewRole role, const ViewEvent& event);
     // Puts a user's name and the appeal mark in front of the input text.
     void AddressUser(const std::string& name);
+    // The user menu's message, alert and sound items on a user picked by identity or name.
+    void AddressFromMenu(int command, const std::string& picked);
     HtmlView* SmilesView() const { return smilesView_.get(); }
     const SkinStyles& Styles() const { return styles_; }
     // Each line appended to a chat page, as it is appended.
@@ -342,6 +345,15 @@ private:
     PacketSender Sender() const;
     void OpenLink(const std::string& target);
     void ReplyTo(const char* keyword, const std::string& name);
+    // A private message or alert begun for one user: what the input starts with, and to whom.
+    struct AddressedDraft {
+        std::string prefix, id, name;
+        bool alert = false;
+    };
+    std::optional<AddressedDraft> draft_;
+    void ComposeTo(const std::string& id, const std::string& name, bool alert);
+    // Sends a line that still begins as composed to its user; nullopt when it is no such line.
+    std::optional<bool> SendDraft(const std::string& input);
 
     bool CheckSettingsFile();
     void CheckProfileFile();
@@ -353,6 +365,8 @@ private:
     void ApplyAutostart();
     bool ReadParams();
     bool ApplyTheme();
+    // The editor chose another theme: applied when it can be, else the one shown stays.
+    void ChangeSkin();
     void RecreateMainViews() override;
     void PrepareSmilesList(const SkinStyles& styles) override;
     void PrepareMainText(const SkinStyles& styles) override;

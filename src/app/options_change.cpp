@@ -68,7 +68,7 @@ void CChatMainDlg::ApplyOptionsFlag(const std::string& flag) {
         AnnounceActivity();
     } else if (flag == "ISKIN") {
         log_.Write(":::Change skins...");
-        ApplyTheme();
+        ChangeSkin();
     }
 }
 

@@ -49,6 +49,7 @@ bool CChatMainDlg::SendChatMessage(const std::string& input) {
     } uncount{typedLineCounted_};
     inputHistoryIndex_ = (inputHistoryIndex_ + 1) % 10;
     inputHistory_[static_cast<size_t>(inputHistoryIndex_)] = input;
+    if (const std::optional<bool> sent = SendDraft(input)) return *sent;
 
     const InputForm form = ParseInputForm(input, global_.showImages);
     switch (form.keyword) {

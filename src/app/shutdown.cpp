@@ -1,6 +1,7 @@
 // Orderly end of the chat, the profile switch and the restart.
 #include "app/chat_main_dlg.h"
 #include "base/ini_file.h"
+#include "platform/dialogs.h"
 #include "platform/main_window_host.h"
 #include "platform/process_starter.h"
 #include "platform/single_instance.h"
@@ -25,9 +26,19 @@ void CChatMainDlg::ExitMain() {
         WriteWindowParams({r.top, r.left, r.bottom, r.right});
     }
     p_.tray.Remove();
-    p_.timers.KillTimer(kLayoutTimer);
-    p_.timers.KillTimer(kRefreshTimer);
-    p_.timers.KillTimer(kFocusInputTimer);
+    // The program may still run an event loop for its last notice: no timer of ours may fire
+    // in it, and no window the user could click may reach a chat that has ended.
+    for (int id = kLayoutTimer; id <= kPacingTimer; ++id) p_.timers.KillTimer(id);
+    trayFlasher_.StopFlashing();
+    groupQueue_.clear();
+    while (!peerWindows_.All().empty()) {
+        const int number = peerWindows_.All().front().number;
+        peerWindows_.Take(number);
+        if (p_.dialogs) p_.dialogs->Withdraw(number);
+    }
+    transfer_.reset();
+    if (p_.dialogs) p_.dialogs->CloseAll();
+    p_.window.HideWindow();
     UnloadPlugins();
     transports_.Clear();
     if (chat_) chat_->DestroyViews();

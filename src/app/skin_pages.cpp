@@ -1,5 +1,6 @@
 // The chat's side of applying a skin theme: its views and pages.
 #include "app/chat_main_dlg.h"
+#include "base/ini_file.h"
 #include "platform/main_window_host.h"
 #include "platform/timers.h"
 #include "platform/window_commands.h"
@@ -33,6 +34,21 @@ bool CChatMainDlg::ApplyTheme() {
     const SkinThemeResult result = ApplySkinTheme(user_.ProfilePath(), global_.noSmilesStartup, *this, chrome, log_);
     styles_ = result.styles;
     return result.Ok();
+}
+
+void CChatMainDlg::ChangeSkin() {
+    const SkinStyles wanted = ReadSkinStyles(user_.ProfilePath());
+    if (SkinThemeUsable(wanted.theme)) {
+        ApplyTheme();
+        return;
+    }
+    // Taking the window apart for a theme that cannot be read would leave it without frame or
+    // buttons; the profile goes back to the theme shown, so the next start finds it too.
+    log_.Write(":::Skin theme " + wanted.theme + " cannot be read, " + styles_.theme + " kept");
+    WriteIniValue(user_.ProfilePath(), "GLOBAL", "SKINSTHEME", styles_.theme);
+    WriteIniValue(user_.ProfilePath(), "GLOBAL", "SKINSTYLETEXT", styles_.textStyle);
+    ShowAlertNotice("The skin theme \"" + wanted.theme + "\" cannot be used: " + SkinConfigPath(wanted.theme) +
+                    " is missing or gives no window size. The chat keeps the theme \"" + styles_.theme + "\".");
 }
 
 void CChatMainDlg::RecreateMainViews() {

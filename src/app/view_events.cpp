@@ -40,8 +40,7 @@ void CChatMainDlg::OpenLink(const std::string& target) {
 void CChatMainDlg::ReplyTo(const char* keyword, const std::string& name) {
     const std::string clean = RemoveChars(name, "<>");
     if (clean.empty()) return;
-    p_.window.SetInputText(std::string(keyword) + "->" + clean + ":");
-    p_.window.FocusInput();
+    ComposeTo(roster_.IdOfName(clean), clean, std::string(keyword) == "ALERT");
 }
 
 namespace {

@@ -430,10 +430,8 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     const std::string ip = chat_->Roster().IpOfName(name);
     const LanguageTable& lang = chat_->Language();
     auto text = [&](int n) { return FromCp1251(lang.LangString(n)); };
-    auto compose = [this, name](const char* keyword) {
-        SetInputText(std::string(keyword) + "->" + name + ":");
-        FocusInput();
-    };
+    // Addressed by identity: the name is shown, never read back from the input.
+    auto address = [this, picked](int command) { chat_->AddressFromMenu(command, picked); };
     QMenu menu(this);
     // Each item carries its command number.
     auto item = [this](QMenu& into, const QString& caption, int command, auto run) {
@@ -441,9 +439,9 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
         action->setData(command);
         return action;
     };
-    item(menu, text(27), ID_USER_MESSAGE, [compose] { compose("MSG"); });
-    item(menu, text(21), ID_USER_ALERT, [compose] { compose("ALERT"); });
-    item(menu, text(29), ID_USER_SOUND_SIGNAL, [this, name] { chat_->SendChatMessage("SOUND->" + name); });
+    item(menu, text(27), ID_USER_MESSAGE, [address] { address(ID_USER_MESSAGE); });
+    item(menu, text(21), ID_USER_ALERT, [address] { address(ID_USER_ALERT); });
+    item(menu, text(29), ID_USER_SOUND_SIGNAL, [address] { address(ID_USER_SOUND_SIGNAL); });
     if (!chat_->Roster().IsMember(picked)) {
         menu.addSeparator();
         item(menu, text(23), ID_USER_INVITE, [this, name] { chat_->InviteToConference(name); });
@@ -614,18 +612,27 @@ void ChatMainWindow::AddPicture(const SkinPicture& picture, const std::string& p
 void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path) {
     auto* widget = new QToolButton(this);
     const QPixmap pixmap(QString::fromStdString(path));
-    widget->setIcon(pixmap);
-    widget->setIconSize(pixmap.size());
-    widget->setFixedSize(pixmap.size());
+    const int tip = ButtonToolTipString(button.name);
+    if (pixmap.isNull()) {
+        // Its picture is missing: the button stays, with its caption as text.
+        widget->setText(tip >= 0 && chat_ ? FromCp1251(chat_->Language().LangString(tip))
+                                          : FromCp1251(button.name));
+        widget->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    } else {
+        widget->setIcon(pixmap);
+        widget->setIconSize(pixmap.size());
+        widget->setFixedSize(pixmap.size());
+    }
     widget->setAutoRaise(true);
     // The button of the page in front is marked.
-    widget->setStyleSheet(QString("QToolButton { border: none; border-radius: 4px; padding: 0; background: transparent; }"
+    widget->setStyleSheet(QString("QToolButton { border: none; border-radius: 4px; padding: 0; background: transparent;"
+                                  " color: %2; }"
                                   "QToolButton:checked { background-color: %1; }")
-                              .arg(Hex(main_.menuHighlight)));
+                              .arg(Hex(main_.menuHighlight), Hex(main_.menuText)));
+    if (pixmap.isNull()) widget->setFixedSize(widget->sizeHint() + QSize(8, 4));
     widget->setFocusPolicy(Qt::NoFocus);
     widget->setObjectName(QString::fromStdString(button.name));
     widget->setCheckable(PageOfButton(button.command) >= 0);
-    const int tip = ButtonToolTipString(button.name);
     if (tip >= 0 && chat_) widget->setToolTip(FromCp1251(chat_->Language().LangString(tip)));
     else if (button.command == ID_MINIMIZE) widget->setToolTip(QCoreApplication::translate("QMdiSubWindow", "Minimize"));
     const int command = button.command;
@@ -762,6 +769,12 @@ bool ChatMainWindow::eventFilter(QObject* watched, QEvent* event) {
             if (view == watched) MarkPageButton();
         return false;
     }
+    if (event->type() == QEvent::Close && chat_ && !chat_->Ended() && views_.count(ViewRole::Smiles) &&
+        watched == views_[ViewRole::Smiles]) {
+        event->ignore();
+        chat_->HideSmiles();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress || !chat_ || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() != this) return false;
@@ -769,12 +782,6 @@ bool ChatMainWindow::eventFilter(QObject* watched, QEvent* event) {
     QWidget* focus = QApplication::focusWidget();
     if (focus ? widget != focus : widget != this) return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    if (event->type() == QEvent::Close && chat_ && !chat_->Ended() && views_.count(ViewRole::Smiles) &&
-        watched == views_[ViewRole::Smiles]) {
-        event->ignore();
-        chat_->HideSmiles();
-        return true;
-    }
     const int code = VirtualKeyFromQt(key->key(), key->modifiers() & Qt::KeypadModifier);
     return code != 0 && chat_->OnKeyDown(code);
 }

@@ -90,6 +90,19 @@ void QtDialogService::Withdraw(int number) {
     box->deleteLater();
 }
 
+void QtDialogService::CloseAll() {
+    numbered_.clear();
+    if (!parent_) return;
+    // Every box, card and notice of ours goes when closed; a dialog some menu runs on the stack
+    // does not, and is left to the menu.
+    for (QDialog* window : parent_->findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (!window->testAttribute(Qt::WA_DeleteOnClose)) continue;
+        QObject::disconnect(window, &QDialog::finished, nullptr, nullptr);
+        window->hide();
+        window->deleteLater();
+    }
+}
+
 void QtDialogService::ShowEventNotice(int kind, const std::string& caption, const std::string& text) {
     QPointer<QMessageBox>& box = notices_[kind];
     if (!box) {

@@ -24,6 +24,7 @@ public:
                      std::function<void(bool)> onAnswer) override;
     // Closes that window without an answer.
     void Withdraw(int number) override;
+    void CloseAll() override;
     // One card window per caption (it names the user); shown again, it is refilled and raised.
     void ShowUserInfo(const std::string& caption,
                       const std::vector<std::pair<std::string, std::string>>& lines) override;

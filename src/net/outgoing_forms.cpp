@@ -68,6 +68,17 @@ bool SendTyped(ChatSession& chat, Command command, const std::string& body, cons
     return true;
 }
 
+// The packet of a private message or alert and our own copy of its line.
+bool SendAddressed(ChatSession& chat, const std::string& id, const std::string& name, const std::string& body,
+                   const std::string& text, bool alert) {
+    if (!SendTyped(chat, alert ? CMD_ALERT : CMD_PRIVATE, body, id)) return false;
+    const LineText line = LineText::Named(Lang(chat, 74) + " " + Lang(chat, alert ? 42 : 61) + " ", name, ": " + text);
+    chat.ShowLine(alert ? ChatLineKind::Alert : ChatLineKind::Private, "", line,
+                  alert ? ChatPage::Main : PageOfPrivateTalk(chat, id));
+    chat.AppendHistory(line, false);
+    return true;
+}
+
 // How a form is written, for the line that says a name is missing.
 std::string FormText(const char* keyword, bool withText) {
     return std::string(keyword) + "-&gt;Name" + (withText ? ": text" : "");
@@ -80,20 +91,28 @@ bool SendAddressedMessage(ChatSession& chat, const InputForm& form) {
     if (form.recipient.empty()) return RefuseToSend(chat, lang.Extra(ExtraText::NoRecipient, FormText(form.keyword == InputKeyword::Alert ? "ALERT" : "MSG", true)));
     const std::string id = chat.Roster().IdOfName(form.recipient);
     if (id.size() <= 1) return RefuseToSend(chat, lang.Extra(ExtraText::UnknownUser, form.recipient));
-    const bool alert = form.keyword == InputKeyword::Alert;
-    if (!SendTyped(chat, alert ? CMD_ALERT : CMD_PRIVATE, form.rest, id)) return false;
-    const LineText line =
-        LineText::Named(Lang(chat, 74) + " " + Lang(chat, alert ? 42 : 61) + " ", form.recipient, ": " + form.text);
-    chat.ShowLine(alert ? ChatLineKind::Alert : ChatLineKind::Private, "", line,
-                  alert ? ChatPage::Main : PageOfPrivateTalk(chat, id));
-    chat.AppendHistory(line, false);
-    return true;
+    return SendAddressed(chat, id, form.recipient, form.rest, form.text, form.keyword == InputKeyword::Alert);
+}
+
+bool SendAddressedTo(ChatSession& chat, const std::string& id, const std::string& name, const std::string& text,
+                     bool alert) {
+    if (id.size() <= 1 || !chat.Roster().Find(id)) return RefuseToSend(chat, chat.Language().Extra(ExtraText::UnknownUser, name));
+    const std::string clean = MessageTextSanitizer(text, true, chat.Global().showImages);
+    if (clean.empty()) return false;
+    // Receivers clean the whole body and show what follows its first ":": a name that would
+    // change in cleaning (a "www." taken for a link) or holds a ":" gives way to the identity.
+    const bool plain = name.find(':') == std::string::npos &&
+                       MessageTextSanitizer(name, true, chat.Global().showImages) == name;
+    return SendAddressed(chat, id, name, (plain ? name : id) + ":" + clean, clean, alert);
 }
 
 bool SendSoundSignal(ChatSession& chat, const std::string& name) {
     if (name.empty()) return RefuseToSend(chat, chat.Language().Extra(ExtraText::NoRecipient, FormText("SOUND", false)));
-    const std::string id = chat.Roster().IdOfName(name);
-    if (id.empty()) return RefuseToSend(chat, chat.Language().Extra(ExtraText::UnknownUser, name));
+    return SendSoundSignalTo(chat, chat.Roster().IdOfName(name), name);
+}
+
+bool SendSoundSignalTo(ChatSession& chat, const std::string& id, const std::string& name) {
+    if (id.empty() || !chat.Roster().Find(id)) return RefuseToSend(chat, chat.Language().Extra(ExtraText::UnknownUser, name));
     if (!SendTyped(chat, CMD_SOUND, id, id)) return false;
     chat.ShowLine(ChatLineKind::Sound, "", LineText::Named(Lang(chat, 74) + " " + Lang(chat, 66) + " ", name),
                   ChatPage::Main);

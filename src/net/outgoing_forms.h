@@ -28,6 +28,11 @@ InputForm ParseInputForm(const std::string& typed, bool showImages);
 bool SendAddressedMessage(ChatSession& chat, const InputForm& form);
 // The sound signal to a user picked by name.
 bool SendSoundSignal(ChatSession& chat, const std::string& name);
+// The same to a user known by identity (the menus): the name is only shown, never parsed, so
+// any name works. The text is as typed.
+bool SendAddressedTo(ChatSession& chat, const std::string& id, const std::string& name, const std::string& text,
+                     bool alert);
+bool SendSoundSignalTo(ChatSession& chat, const std::string& id, const std::string& name);
 // Typed text for the public chat: the packet, our own line, the history and the sound.
 bool SendPublicMessage(ChatSession& chat, const std::string& typed);
 // Cleaned text to every conference member, shown on the second page.

@@ -26,6 +26,8 @@ public:
         AskQuestion(caption, text, std::move(onAnswer));
     }
     virtual void Withdraw(int /*number*/) {}
+    // Closes every window these dialogs opened, unanswered: the chat has ended.
+    virtual void CloseAll() {}
     // False where windows are only shown and nobody answers them (the terminal without input):
     // the chat then keeps no record of them.
     virtual bool KeepsWindows() const { return true; }

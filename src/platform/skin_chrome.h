@@ -18,7 +18,8 @@ public:
     virtual void SetMainElements(const SkinMainElements& main) = 0;
     // One picture, in drawing order; its file exists.
     virtual void AddPicture(const SkinPicture& picture, const std::string& path) = 0;
-    // One button; a click on it sends button.command to the chat.
+    // One button; a click on it sends button.command to the chat. An empty path: its picture
+    // is missing, and the button shows its name instead.
     virtual void AddButton(const SkinButton& button, const std::string& path) = 0;
     // Everything is known: cut the window's shape and place pictures, buttons and views.
     virtual void FinishLayout() = 0;

@@ -1,5 +1,6 @@
 #include "ui/html/skin_layout.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <utility>
@@ -90,12 +91,43 @@ constexpr std::array<std::pair<const char*, WindowCommand>, 12> kButtonCommands 
     {"CHATMODE", ID_CHATMODE_MENU},
 }};
 
-void SetBox(std::string_view line, std::string_view prefix, SkinBox& box) {
+// Which of a box's keys the file gave.
+struct BoxKeys {
+    bool top = false, left = false, width = false, height = false;
+};
+
+void SetBox(std::string_view line, std::string_view prefix, SkinBox& box, BoxKeys& seen) {
     const std::string p(prefix);
-    if (auto v = KeyValue(line, p + "TOP")) box.top = ParseInt(*v);
-    else if (auto v = KeyValue(line, p + "LEFT")) box.left = ParseInt(*v);
-    else if (auto v = KeyValue(line, p + "WIDTH")) box.width = ParseInt(*v);
-    else if (auto v = KeyValue(line, p + "HEIGHT")) box.height = ParseInt(*v);
+    auto set = [&](const char* key, int& value, bool& given) {
+        const auto v = KeyValue(line, p + key);
+        if (v) {
+            value = ParseInt(*v);
+            given = true;
+        }
+        return v.has_value();
+    };
+    set("TOP", box.top, seen.top) || set("LEFT", box.left, seen.left) || set("WIDTH", box.width, seen.width) ||
+        set("HEIGHT", box.height, seen.height);
+}
+
+void KeepGiven(SkinBox& box, const BoxKeys& seen, const SkinBox& fallback) {
+    if (!seen.top) box.top = fallback.top;
+    if (!seen.left) box.left = fallback.left;
+    if (!seen.width) box.width = fallback.width;
+    if (!seen.height) box.height = fallback.height;
+}
+
+// A skin that leaves out a view's keys still gets a usable window: the chat at the left, the
+// list at the right, the input along the bottom.
+void FillMissingBoxes(SkinMainElements& m, const BoxKeys& text, const BoxKeys& list, const BoxKeys& input) {
+    constexpr int kMargin = 8, kTop = 30, kInputHeight = 32;
+    const int inputTop = std::max(kTop, m.height - kMargin - kInputHeight);
+    const int viewHeight = std::max(1, inputTop - kMargin - kTop);
+    const int listWidth = std::max(1, m.width / 3);
+    const int listLeft = std::max(kMargin, m.width - kMargin - listWidth);
+    KeepGiven(m.text, text, {kTop, kMargin, std::max(1, listLeft - 2 * kMargin), viewHeight});
+    KeepGiven(m.list, list, {kTop, listLeft, listWidth, viewHeight});
+    KeepGiven(m.input, input, {inputTop, kMargin, std::max(1, m.width - 2 * kMargin), kInputHeight});
 }
 
 // An empty colour keeps the one before, as it does for the alert bubble.
@@ -130,16 +162,17 @@ int SkinButtonCommand(std::string_view name) {
 
 std::optional<SkinMainElements> ParseMainElements(std::string_view text) {
     SkinMainElements m;
-    ForEachKeyLine(text, [&m](std::string_view section, std::string_view line) {
+    BoxKeys textKeys, listKeys, inputKeys;
+    ForEachKeyLine(text, [&](std::string_view section, std::string_view line) {
         if (section == "[ALLSIZE]") {
             if (auto v = KeyValue(line, "ALLWIDTH")) m.width = ParseInt(*v);
             else if (auto v = KeyValue(line, "ALLHEIGHT")) m.height = ParseInt(*v);
         } else if (section == "[TEXT]") {
-            SetBox(line, "TEXT", m.text);
+            SetBox(line, "TEXT", m.text, textKeys);
         } else if (section == "[LIST]") {
-            SetBox(line, "LIST", m.list);
+            SetBox(line, "LIST", m.list, listKeys);
         } else if (section == "[INPUT]") {
-            SetBox(line, "INPUT", m.input);
+            SetBox(line, "INPUT", m.input, inputKeys);
             SetColour(line, "INPUTTEXTCOLOR", m.inputText) || SetColour(line, "INPUTBGCOLOR", m.inputBackground);
         } else if (section == "[MENU]") {
             SetColour(line, "MENUHLIGHTCOLOR", m.menuHighlight) || SetColour(line, "MENUBGCOLOR", m.menuBackground) ||
@@ -150,6 +183,7 @@ std::optional<SkinMainElements> ParseMainElements(std::string_view text) {
         }
     });
     if (m.width <= 0 || m.height <= 0) return std::nullopt;
+    FillMissingBoxes(m, textKeys, listKeys, inputKeys);
     return m;
 }
 

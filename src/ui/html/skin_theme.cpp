@@ -132,8 +132,8 @@ SkinLayoutResult ReadSkinLayout(const std::string& theme, SkinChrome& chrome, co
 
     if (!RunPass(SkinStep::ActionElement, cfg, chrome, log, [&](const std::string& text) {
             for (SkinButton& b : ParseButtons(text)) {
-                if (!present(dir + b.fileName)) continue;
-                chrome.AddButton(b, dir + b.fileName);
+                // Without its picture a button still works, shown by its name.
+                chrome.AddButton(b, present(dir + b.fileName) ? dir + b.fileName : std::string());
                 result.layout.buttons.push_back(std::move(b));
             }
             return true;
@@ -144,6 +144,11 @@ SkinLayoutResult ReadSkinLayout(const std::string& theme, SkinChrome& chrome, co
 
     chrome.FinishLayout();
     return result;
+}
+
+bool SkinThemeUsable(const std::string& theme) {
+    const std::optional<std::string> text = ReadWholeFile(SkinConfigPath(theme));
+    return text && ParseMainElements(*text).has_value();
 }
 
 SkinThemeResult ApplySkinTheme(const std::string& profilePath, bool noSmilesStartup, SkinPages& pages,

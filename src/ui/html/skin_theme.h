@@ -48,8 +48,13 @@ struct SkinLayoutResult {
 
 // The three passes over the theme's skin.cfg, each reading the file anew and logging
 // ":::<step>..." and ":::<step>...OK" or "...FALSE". What they find goes to the chrome as it
-// is read; pictures and buttons whose file is missing are logged and left out.
+// is read; pictures whose file is missing are logged and left out, buttons are logged and kept
+// with an empty path (the window shows their name).
 SkinLayoutResult ReadSkinLayout(const std::string& theme, SkinChrome& chrome, const DebugLog& log);
+
+// Whether the theme's skin.cfg can be read and gives a window size: a theme that passes is
+// applied without failing.
+bool SkinThemeUsable(const std::string& theme);
 
 struct SkinThemeResult {
     SkinStep failed = SkinStep::None;

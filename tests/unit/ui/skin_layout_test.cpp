@@ -40,6 +40,20 @@ TEST(SkinMainElements, NeedsAWindowSizeAndReadsKeysOnlyInTheirSection) {
     EXPECT_EQ(m->inputBackground, (SkinColour{255, 255, 255}));
 }
 
+TEST(SkinMainElements, MissingViewKeysGetALayoutThatFitsTheWindow) {
+    const auto m = ParseMainElements("[ALLSIZE]\nALLWIDTH=300\nALLHEIGHT=240\n[TEXT]\nTEXTTOP=50\n");
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->text.top, 50);  // what is given stays
+    for (const SkinBox* box : {&m->text, &m->list, &m->input}) {
+        EXPECT_GT(box->width, 0);
+        EXPECT_GT(box->height, 0);
+        EXPECT_LE(box->left + box->width, 300);
+        EXPECT_LE(box->top + box->height, 240);
+    }
+    EXPECT_LE(m->text.left + m->text.width, m->list.left);
+    EXPECT_LE(m->list.top + m->list.height, m->input.top);
+}
+
 TEST(SkinPictures, ShowCompletesAnElementAndLaterKeysChangeNothing) {
     const auto pictures = ParsePictures(
         "[IMG]\nFILENAME=a.png\nTOP=5\nSHOW=TRUE\nTOP=99\nFILENAME=b.png\nSHOW=TRUE\n"
