@@ -21,12 +21,19 @@ void PageSchemeHandler::RegisterScheme() {
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
-QString PageSchemeHandler::Put(const QByteArray& page) {
+QString PageSchemeHandler::Put(const void* view, const QByteArray& page) {
+    Drop(view);
     const QString name = QString("/page/%1.html").arg(++next_);
     pages_.insert(name, page);
-    // Only the latest few pages can still be loading.
-    pages_.remove(QString("/page/%1.html").arg(next_ > 16 ? next_ - 16 : 0));
+    current_.insert(view, name);
     return QString("%1:%2").arg(kPageScheme, name);
+}
+
+void PageSchemeHandler::Drop(const void* view) {
+    if (auto it = current_.find(view); it != current_.end()) {
+        pages_.remove(*it);
+        current_.erase(it);
+    }
 }
 
 void PageSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {

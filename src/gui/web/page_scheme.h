@@ -14,13 +14,18 @@ class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
 public:
     explicit PageSchemeHandler(QString programFolder);
     static void RegisterScheme();
-    // Keeps a page and returns the address it loads from.
-    QString Put(const QByteArray& page);
+    // Keeps a view's page, in place of its earlier one, and returns the address it loads from.
+    // Each view has its own place: however many pages another view writes, this one can still
+    // load (or reload) its own.
+    QString Put(const void* view, const QByteArray& page);
+    // The view is gone: its page goes with it.
+    void Drop(const void* view);
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 private:
     QString root_;
-    QHash<QString, QByteArray> pages_;
+    QHash<QString, QByteArray> pages_;     // by address
+    QHash<const void*, QString> current_;  // each view's address
     quint64 next_ = 0;
 };
 

@@ -136,7 +136,7 @@ CZeltoChatText::CZeltoChatText(ViewRole role, PageSchemeHandler& pages, QWebEngi
     connect(flushTimer_, &QTimer::timeout, this, &CZeltoChatText::Flush);
 }
 
-CZeltoChatText::~CZeltoChatText() = default;
+CZeltoChatText::~CZeltoChatText() { pages_.Drop(this); }
 
 bool CZeltoChatText::WritePage(const std::string& html) {
     shadow_ = html;
@@ -145,7 +145,7 @@ bool CZeltoChatText::WritePage(const std::string& html) {
     queued_.clear();
     queuedChars_ = 0;
     lastScroll_.reset();
-    const QUrl url(pages_.Put(QByteArray::fromStdString(html)));
+    const QUrl url(pages_.Put(this, QByteArray::fromStdString(html)));
     page_->AllowNext(url);
     page_->load(url);
     return true;
