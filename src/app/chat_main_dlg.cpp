@@ -6,6 +6,7 @@
 #include "net/dispatch.h"
 #include "net/held_lines.h"
 #include "net/transfer_requests.h"
+#include "net/waiting_delivery.h"
 #include "services/plugin_host.h"
 #include "platform/clock.h"
 #include "platform/main_window_host.h"
@@ -71,6 +72,10 @@ void CChatMainDlg::OnTimer(int id) {
         case kIdentityTimer:
             p_.timers.KillTimer(id);
             SettleIdentityClaims(*this);
+            break;
+        case kWaitingTimer:
+            p_.timers.KillTimer(id);
+            SettleWaiting(*this);
             break;
         case kPacingTimer:
             p_.timers.KillTimer(id);

@@ -26,6 +26,7 @@
 #include "platform/skin_chrome.h"
 #include "services/history.h"
 #include "services/history_search.h"
+#include "services/waiting_messages.h"
 #include "ui/html/chat_document.h"
 #include "ui/html/skin_host.h"
 #include "ui/html/skin_theme.h"
@@ -94,6 +95,7 @@ enum MainTimer {
     kIdentityTimer = 16,       // settles identities claimed from a new address
     kBoardPageTimer = 17,      // a board page in front follows changes at most once a second
     kPacingTimer = 18,         // tells how many lines a flooding sender had held back
+    kWaitingTimer = 20,        // a quiet user did not answer: the message sent to it waits
 };
 
 // The information window's lines: the language file's labels, each with its item of the card.
@@ -211,10 +213,15 @@ public:
     std::int64_t NowMs() const override;
     void ArmPacingTimer(int ms) override;
     void WriteLog(const std::string& line) const override { log_.Write(line); }
+    std::string DateTimeText(std::int64_t seconds) const override;
+    WaitingMessages& Waiting() override { return waiting_; }
+    void ArmWaitingTimer(int ms) override;
     const CUserRoster& Roster() const { return roster_; }
     const ChatHistory& History() const { return history_; }
     const UserGroupSettings& Groups() const { return groups_; }
 
+    // The messages kept for users who are away, from the profile's file.
+    void OpenWaiting();
     // Network start, identity and the presence refresh.
     bool InitNetwork();
     void StartNetwork();
@@ -419,6 +426,7 @@ private:
     bool typedLineCounted_ = false;
     CUserRoster roster_;
     SenderState senders_;
+    WaitingMessages waiting_;
     std::int64_t lastAddressCheck_ = -1;
     ConferenceGuard conference_;
     ChatHistory history_;

@@ -3,6 +3,7 @@
 #include "app/copy_identity.h"
 #include "base/text_helpers.h"
 #include "net/net_settings.h"
+#include "net/waiting_delivery.h"
 #include "platform/system_facts.h"
 #include "platform/timers.h"
 #include "services/user_groups.h"
@@ -104,6 +105,7 @@ void CChatMainDlg::RefreshPresence() {
     roster_.SetGroup(ownId_, GroupOfMember(user_.ProfilePath(), user_.nickname, roster_.GroupNames().size()));
     roster_.SetMode(ownId_, user_.mode, user_.CurrentMode().text, user_.avatarFile);
     SendPacket(CMD_WHO, ModeBody(), kEveryone);
+    SettleWaiting(*this);
     // The page keeps the last list until the answers are in, instead of blinking to "only me".
     ArmUserListTimer(4000);
 }

@@ -56,6 +56,7 @@ bool CChatMainDlg::OnInitDialog() {
     user_.showTime = global_.showTime;
     user_.allowProcessList = global_.allowProcessList;
     if (!CheckNickname()) return false;
+    OpenWaiting();
 
     log_.Write(":::ReadSmilesAlias...");
     ReadSmilesAlias(smiles_, log_);

@@ -32,6 +32,11 @@ constexpr const char* kEnglishExtras[] = {
     "refused: the name is too long for the file system here",
     "refused: this name cannot be used for a file here",
     "drop the file onto a name",
+    "%s is not here; the message will be delivered when %s comes back",
+    "%s has as many waiting messages as can be kept; nothing was sent",
+    "Delivered to %s %t",
+    "Not delivered to %s, it waited too long: %t",
+    "(written %s)",
 };
 
 }  // namespace

@@ -28,6 +28,11 @@ enum class ExtraText {
     DownloadNameTooLong,
     DownloadNameUnusable,
     DropOntoName,
+    WaitingKept,       // %s: the name
+    WaitingFull,       // %s: the name
+    WaitingDelivered,  // %s: the name, %t: when it was written and the text
+    WaitingExpired,    // %s: the name, %t: the text
+    WrittenAt,         // %s: date and time
 };
 
 // The numbered user-visible texts of the chosen language.

@@ -18,6 +18,7 @@ class CUserRoster;
 struct BoardState;
 struct SenderState;
 class TransferAsks;
+class WaitingMessages;
 
 // What packet handlers and the outgoing forms may use of the running chat. The chat itself
 // implements it; handlers never see the window, the views or the platform behind it.
@@ -48,6 +49,12 @@ public:
     virtual void ArmPacingTimer(int ms) = 0;
     // One line of the debug log.
     virtual void WriteLog(const std::string& line) const = 0;
+    // "09.12.2026 10:15" for wall-clock seconds, in local time.
+    virtual std::string DateTimeText(std::int64_t seconds) const = 0;
+    // Messages kept for users who are away, and the users we could keep them for.
+    virtual WaitingMessages& Waiting() = 0;
+    // Calls SettleWaiting after ms milliseconds.
+    virtual void ArmWaitingTimer(int ms) = 0;
 
     // Sending. False when nothing went out.
     virtual bool SendPacket(Command command, const std::string& body, const std::string& target) = 0;

@@ -11,6 +11,8 @@
 #include "net/packet_handlers.h"
 #include "net/sender_state.h"
 #include "net/user_roster.h"
+#include "net/waiting_delivery.h"
+#include "services/waiting_messages.h"
 #include "services/user_groups.h"
 
 namespace zc {
@@ -92,6 +94,7 @@ void SettleIdentityClaims(ChatSession& chat) {
             continue;
         }
         chat.WriteLog(":::" + s.id + " moved from " + s.from + " to " + s.to);
+        chat.Waiting().Moved(s.id, s.from, s.to);
         chat.Roster().Remove(s.id);
         chat.ArmUserListTimer(1000);
         for (const CChatPacket& p : s.held) DispatchOwned(chat, p);
@@ -135,6 +138,14 @@ void DispatchOwned(ChatSession& chat, const CChatPacket& raw) {
         const int byAddress = GroupOfAddress(profile, raw.senderIp, groupCount);
         if (byAddress > 0 && group <= 0) group = byAddress;
         roster.SetGroup(raw.senderId, group);
+    }
+    // A user we may keep messages for; one who is back gets them. Only packets from the
+    // address this identity belongs to come this far.
+    if (raw.senderPage != 777 && raw.senderId != chat.OwnId() && raw.command != CMD_EXIT) {
+        if (const CUserRecord* record = chat.Roster().Find(raw.senderId)) {
+            if (learns) chat.Waiting().Seen(raw.senderId, raw.senderIp, record->nickname, chat.NowSeconds());
+            if (chat.Waiting().HasFor(raw.senderId)) DeliverWaiting(chat, raw.senderId, raw.senderIp, rosterName);
+        }
     }
     const bool ownEcho = raw.senderId == chat.OwnId() && rosterName == chat.User().nickname && !chat.EchoOn();
     if (ownEcho && raw.command != CMD_USERLIST) return;

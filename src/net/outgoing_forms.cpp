@@ -9,6 +9,7 @@
 #include "net/chat_session.h"
 #include "net/conference_guard.h"
 #include "net/user_roster.h"
+#include "net/waiting_delivery.h"
 
 namespace zc {
 namespace {
@@ -90,8 +91,13 @@ bool SendAddressedMessage(ChatSession& chat, const InputForm& form) {
     const LanguageTable& lang = chat.Language();
     if (form.recipient.empty()) return RefuseToSend(chat, lang.Extra(ExtraText::NoRecipient, FormText(form.keyword == InputKeyword::Alert ? "ALERT" : "MSG", true)));
     const std::string id = chat.Roster().IdOfName(form.recipient);
-    if (id.size() <= 1) return RefuseToSend(chat, lang.Extra(ExtraText::UnknownUser, form.recipient));
-    return SendAddressed(chat, id, form.recipient, form.rest, form.text, form.keyword == InputKeyword::Alert);
+    if (id.size() <= 1) {
+        if (KeepForAbsent(chat, form.recipient, form.text, alert)) return true;
+        return RefuseToSend(chat, lang.Extra(ExtraText::UnknownUser, form.recipient));
+    }
+    if (!SendAddressed(chat, id, form.recipient, form.rest, form.text, alert)) return false;
+    if (const CUserRecord* to = chat.Roster().Find(id)) WatchDelivery(chat, *to, form.text, alert);
+    return true;
 }
 
 bool SendAddressedTo(ChatSession& chat, const std::string& id, const std::string& name, const std::string& text,
@@ -103,7 +109,9 @@ bool SendAddressedTo(ChatSession& chat, const std::string& id, const std::string
     // change in cleaning (a "www." taken for a link) or holds a ":" gives way to the identity.
     const bool plain = name.find(':') == std::string::npos &&
                        MessageTextSanitizer(name, true, chat.Global().showImages) == name;
-    return SendAddressed(chat, id, name, (plain ? name : id) + ":" + clean, clean, alert);
+    if (!SendAddressed(chat, id, name, (plain ? name : id) + ":" + clean, clean, alert)) return false;
+    WatchDelivery(chat, *chat.Roster().Find(id), clean, alert);
+    return true;
 }
 
 bool SendSoundSignal(ChatSession& chat, const std::string& name) {
