@@ -1,10 +1,10 @@
 #!/bin/bash
 # Cyrillic folders and names on two desktop chats of a private LAN: Иван's program folder is
-# .../Иван/zeltochat and his avatar is "ёжик.png"; his pages keep their style sheets and smiles,
-# his avatar shows in both lists (Ольга's chat fetched it), a picture from ~/Изображения sent as
-# a picture shows on both sides (a click on it in Ольга's chat opens the picture itself), and a
-# Cyrillic link Ольга sent opens in Иван's desktop (a fake xdg-open) as written. Each page's
-# ".loaded" dump says whether its style sheets loaded and its pictures showed.
+# .../Иван/zeltochat and his avatar "www.ёжик [1].png" (an address-like name with brackets).
+# His pages keep their style sheets and smiles, his avatar shows in both lists (Ольга's chat
+# fetched it), a picture from ~/Изображения shows on both sides (a click on it in Ольга's chat
+# opens the picture itself), and a Cyrillic link from Ольга opens in Иван's desktop (a fake
+# xdg-open) as written. Each page's ".loaded" dump says what of it loaded.
 # Usage: cyrillic_test.sh ZELTOCHAT_EXE DATA_DIR BUILD_DIR
 HERE=$(cd "$(dirname "$0")" && pwd)
 DESK_EXE=$(realpath "${1:?program}")
@@ -12,7 +12,7 @@ DESK_DATA=$(realpath "${2:?data folder}")
 BUILD=$(realpath "${3:?build folder}")
 source "$HERE/../net/cli_lan_lib.sh"
 source "$HERE/desktop_lan_lib.sh"
-lan_require "$DESK_EXE" Xvfb xdotool setxkbmap import python3 iconv ip unshare
+lan_require "$DESK_EXE" Xvfb xdotool setxkbmap import convert python3 iconv ip unshare
 lan_enter "$HERE/$(basename "$0")" "$DESK_EXE" "$DESK_DATA" "$BUILD"
 trap desk_cleanup EXIT
 OUT=$BUILD/e2e
@@ -26,30 +26,17 @@ desk_start_xvfb || exit 1
 # which a busy client can read late and drop.
 setxkbmap -layout us,ru 2>/dev/null
 
-# A small PNG of one colour: a picture any viewer and the page can show.
-png() {  # file r g b
-  python3 - "$@" <<'PY'
-import struct, sys, zlib
-path, r, g, b = sys.argv[1], *map(int, sys.argv[2:])
-def chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-rows = b"".join(b"\0" + bytes([r, g, b]) * 40 for _ in range(30))
-open(path, "wb").write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 40, 30, 8, 2, 0, 0, 0)) +
-                       chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
-PY
-}
-
 desk_make_root 1 Иван 20 20 620 560
 desk_make_root 2 Ольга 660 20 1260 560
 ivan=$LAN_WORK/h1/Иван/zeltochat
 mkdir -p "$LAN_WORK/h1/Иван"
 mv "$LAN_WORK/h1/root" "$ivan"
 mkdir -p "$ivan/avatars"
-png "$ivan/avatars/ёжик.png" 200 40 40
-lan_ini_set "$ivan/profiles/default.cfg" INFO AVATAR ёжик.png
+convert -size 40x30 "xc:rgb(200,40,40)" "$ivan/avatars/www.ёжик [1].png"
+lan_ini_set "$ivan/profiles/default.cfg" INFO AVATAR "www.ёжик [1].png"
 pictures=$LAN_WORK/h1/home/Изображения
 mkdir -p "$pictures"
-png "$pictures/кот.png" 40 160 40
+convert -size 40x30 "xc:rgb(40,160,40)" "$pictures/кот.png"
 
 # What Иван's desktop would open is written down by an xdg-open of the test's own.
 mkdir -p "$LAN_WORK/bin"
@@ -78,10 +65,10 @@ pictures_shown() {  # N page count
 }
 
 # 1. Avatars: Иван's own, and Ольга's copy fetched under the same Cyrillic name.
-lan_check "Иван's list shows his avatar" desk_wait_page 1 userlist 'class="myimage"[^>]*src="[^"]*/avatars/%D1%91%D0%B6%D0%B8%D0%BA\.png"' 30
+lan_check "Иван's list shows his avatar" desk_wait_page 1 userlist 'class="myimage"[^>]*src="[^"]*/avatars/www\.%D1%91%D0%B6%D0%B8%D0%BA%20%5B1%5D\.png"' 30
 lan_check "Ольга's list shows Иван's avatar" \
-  desk_wait_page 2 userlist 'class="?userimage"?[^>]*src="[^"]*/avatars/%D1%91%D0%B6%D0%B8%D0%BA\.png"' 60
-lan_check "Ольга fetched the avatar as it is" cmp "$ivan/avatars/ёжик.png" "$LAN_WORK/h2/root/avatars/ёжик.png"
+  desk_wait_page 2 userlist 'class="?userimage"?[^>]*src="[^"]*/avatars/www\.%D1%91%D0%B6%D0%B8%D0%BA%20%5B1%5D\.png"' 60
+lan_check "Ольга fetched the avatar as it is" cmp "$ivan/avatars/www.ёжик [1].png" "$LAN_WORK/h2/root/avatars/www.ёжик [1].png"
 lan_check "Иван's list page is whole (styled, avatar shown)" page_whole 1 userlist
 desk_dump 2
 lan_check "Ольга's list page is whole" page_whole 2 userlist
