@@ -85,6 +85,10 @@ void CChatMainDlg::OnTimer(int id) {
             if (transfer_) transfer_->OnWaitTimer();
             else p_.timers.KillTimer(id);
             break;
+        case kTransferLineTimer:
+            p_.timers.KillTimer(id);
+            ShowHeldTransferLine();
+            break;
         case kSmilesHideTimer:
             p_.timers.KillTimer(id);
             if (smilesLife_.DestroyTimerExpired()) smilesView_.reset();

@@ -95,6 +95,7 @@ enum MainTimer {
     kIdentityTimer = 16,       // settles identities claimed from a new address
     kBoardPageTimer = 17,      // a board page in front follows changes at most once a second
     kPacingTimer = 18,         // tells how many lines a flooding sender had held back
+    kTransferLineTimer = 19,   // a broken transfer's line, held while the other side may say it cancelled
     kWaitingTimer = 20,        // a quiet user did not answer: the message sent to it waits
 };
 
@@ -288,6 +289,7 @@ public:
     void CancelTransfer();
     void ShowOwnInfo();
     const TransferOrder* CurrentTransfer() const override;
+    bool TransferAbortedByPeer(const std::string& peerId, const std::string& peerIp, const std::string& peerName) override;
     TransferAsks& Asks() override { return asks_; }
     OfferedFile& Offered() override { return offered_; }
     int TransferPort() const override;
@@ -323,6 +325,16 @@ private:
     bool StartTransfer(const TransferOrder& order) override;
     bool CaptureScreenToFile(const std::string& path, std::string* why) override;
     void OnTransferEnd(int command, const CmyFileTrans& transfer);
+    // The line a transfer's failure shows; a broken connection's waits briefly in heldTransferLine_.
+    void ShowTransferFailure(const CmyFileTrans& transfer);
+    void ShowCancelledByPeer(const std::string& peerName);
+    static constexpr int kPeerCancelWordMs = 1500;
+    void ShowHeldTransferLine();
+    struct HeldTransferLine {
+        std::string peerId, peerIp;
+        LineText text;
+    };
+    std::optional<HeldTransferLine> heldTransferLine_;
     std::shared_ptr<CmyFileTrans> transfer_;
     TransferAsks asks_;
     OfferedFile offered_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "base/file_url.h"
 #include "platform/clock.h"
@@ -24,6 +25,22 @@ std::string TransferRateText(std::uint64_t done, std::uint32_t length, std::int6
     char text[64];
     std::snprintf(text, sizeof text, "%s, %lld:%02lld left", rate, seconds / 60, seconds % 60);
     return text;
+}
+
+std::pair<std::string, std::string> TransferAmountText(std::uint64_t done, std::uint32_t length) {
+    static constexpr const char* kUnits[] = {"B", "KB", "MB", "GB"};
+    size_t unit = 0;
+    double scale = 1;
+    while (unit + 1 < std::size(kUnits) && length >= scale * 1024) scale *= 1024, ++unit;
+    // One decimal, none when it is 0: "32.8", "50".
+    auto number = [&](std::uint64_t bytes) {
+        char text[32];
+        std::snprintf(text, sizeof text, unit == 0 ? "%.0f" : "%.1f", static_cast<double>(bytes) / scale);
+        std::string out = text;
+        if (out.ends_with(".0")) out.resize(out.size() - 2);
+        return out;
+    };
+    return {number(done), number(length) + " " + kUnits[unit]};
 }
 
 CmyFileTrans::CmyFileTrans(Services services, TransferOrder order, Texts texts, EndReport onEnd)

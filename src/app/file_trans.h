@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "net/transfer_order.h"
 #include "services/transfer_worker.h"
@@ -23,6 +24,8 @@ inline constexpr int kTransferWaitMs = 3000;
 
 // "1.4 MB/s, 0:12 left" from what has moved in how long; empty until there is a rate.
 std::string TransferRateText(std::uint64_t done, std::uint32_t length, std::int64_t elapsedMs);
+// How far a transfer got, in the unit of its length: {"32.8", "50 MB"}.
+std::pair<std::string, std::string> TransferAmountText(std::uint64_t done, std::uint32_t length);
 
 // One transfer: its progress window, its wait for the connection and its worker thread. The
 // worker only posts to the UI thread; everything here runs on that thread. The end is reported
@@ -48,6 +51,12 @@ public:
     void Start();
     // The cancel button: the worker stops after its current block.
     void Cancel() { stop_->store(true); }
+    // The other side called it off: stopped too, and told as that side's cancel.
+    void CancelledByPeer(const std::string& name) {
+        cancelledBy_ = name;
+        Cancel();
+    }
+    const std::string& CancelledBy() const { return cancelledBy_; }
     // No connection came within the wait: reported as aborted at once. Connected but past the
     // order's time limit: the worker is stopped.
     void OnWaitTimer();
@@ -73,6 +82,7 @@ private:
     std::unique_ptr<TransferWindow> window_;
     std::unique_ptr<WorkerHandle> worker_;
     TransferResult result_;
+    std::string cancelledBy_;
     std::int64_t startedAtMs_ = 0, connectedAtMs_ = 0;
     bool connected_ = false;
     bool overTime_ = false;

@@ -125,6 +125,11 @@ bool CChatMainDlg::CaptureScreenToFile(const std::string& path, std::string* why
 
 bool CChatMainDlg::StartTransfer(const TransferOrder& asked) {
     if (TransferSlotTaken(CurrentTransfer(), asked.mode)) return false;
+    // The last transfer's line comes before anything of this one.
+    if (heldTransferLine_) {
+        p_.timers.KillTimer(kTransferLineTimer);
+        ShowHeldTransferLine();
+    }
     if (TransferRunning()) {
         // An avatar gives way: its worker is stopped and waited for (it notices within a block
         // or a tenth of a second), its partial file removed, and it is asked for again later.
@@ -181,12 +186,16 @@ void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
             log_.Write(":::Upload file " + name + " from " + order.peerIp + " success");
             break;
         case ID_TRANSFER_ABORTED:
+            if (!t.CancelledBy().empty()) {
+                ShowCancelledByPeer(t.CancelledBy());
+                break;
+            }
             line(ChatLineKind::TransferNotify, language_.LangString(108));
             SendPacket(CMD_FILE_ABORT, "", order.peerId);
             log_.Write(":::Transfer file aborted");
             break;
         case ID_TRANSFER_FAILED:
-            line(ChatLineKind::Alert, language_.LangString(109));
+            ShowTransferFailure(t);
             log_.Write("::: Transfer file failure");
             if (!t.Result().why.empty()) log_.Write(":::Transfer: " + t.Result().why);
             break;
@@ -203,6 +212,50 @@ void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
     transfer_.reset();
     // A new avatar shows in the list, and the next missing one is asked for from there.
     if (avatarArrived) ArmUserListTimer(500);
+}
+
+void CChatMainDlg::ShowCancelledByPeer(const std::string& peerName) {
+    const std::string text = language_.LangString(108) + ": " + language_.Extra(ExtraText::TransferCancelledBy, "%s");
+    ShowLine(ChatLineKind::TransferNotify, "", LineText::Around(text, peerName), ChatPage::Main);
+}
+
+void CChatMainDlg::ShowTransferFailure(const CmyFileTrans& t) {
+    if (!t.CancelledBy().empty()) return ShowCancelledByPeer(t.CancelledBy());
+    const TransferResult& result = t.Result();
+    std::string text = language_.LangString(109);
+    if (!result.connectionLost) return ShowLine(ChatLineKind::Alert, "", LineText::Plain(text), ChatPage::Main);
+    if (result.length) {
+        const auto [done, total] = TransferAmountText(result.bytes, *result.length);
+        text += ": " + ReplaceAll(language_.Extra(ExtraText::TransferLostAfter, done), "%t", total);
+    } else {
+        text += ": " + language_.Extra(ExtraText::TransferLostAtStart);
+    }
+    // A cancel on the other side breaks the connection before its word arrives by packet.
+    heldTransferLine_ = HeldTransferLine{t.Order().peerId, t.Order().peerIp, LineText::Plain(text)};
+    p_.timers.SetTimer(kTransferLineTimer, kPeerCancelWordMs);
+}
+
+void CChatMainDlg::ShowHeldTransferLine() {
+    if (!heldTransferLine_) return;
+    const LineText text = std::move(heldTransferLine_->text);
+    heldTransferLine_.reset();
+    ShowLine(ChatLineKind::Alert, "", text, ChatPage::Main);
+}
+
+bool CChatMainDlg::TransferAbortedByPeer(const std::string& peerId, const std::string& peerIp,
+                                         const std::string& peerName) {
+    if (TransferRunning()) {
+        const TransferOrder& order = transfer_->Order();
+        if (order.peerId != peerId || order.peerIp != peerIp || !transfer_->CancelledBy().empty()) return false;
+        // Stopped at once: a worker still trying to connect would otherwise go on for seconds.
+        transfer_->CancelledByPeer(peerName);
+        return true;
+    }
+    if (!heldTransferLine_ || heldTransferLine_->peerId != peerId || heldTransferLine_->peerIp != peerIp) return false;
+    p_.timers.KillTimer(kTransferLineTimer);
+    heldTransferLine_.reset();
+    ShowCancelledByPeer(peerName);
+    return true;
 }
 
 }  // namespace zc

@@ -100,6 +100,10 @@ public:
     virtual const TransferOrder* CurrentTransfer() const = 0;
     // Shows the window and starts the worker; false (with a log line) when none can run here.
     virtual bool StartTransfer(const TransferOrder& order) = 0;
+    // The other side of our transfer, or of the one that just broke, says it cancelled; the
+    // line names it. False when it was no such side.
+    virtual bool TransferAbortedByPeer(const std::string& peerId, const std::string& peerIp,
+                                       const std::string& peerName) = 0;
     virtual TransferAsks& Asks() = 0;
     // The file we offered last; its name is empty when none is waiting.
     virtual OfferedFile& Offered() = 0;

@@ -66,6 +66,15 @@ void OnFileRequest(ChatSession& chat, const IncomingPacket& in) {
     const std::string fileName = ParseFileOffer(in.raw.body).name;
     // What the user reads: the sanitised name, and the size when the offer tells it.
     const std::string offered = FileOfferText(ParseFileOffer(in.body));
+    // A name that could not be saved here is refused before the user is asked, and the line says why.
+    if (const DownloadName check = CheckDownloadName(fileName, kDownloadFolder); check != DownloadName::Usable) {
+        const ExtraText why = check == DownloadName::TooLong ? ExtraText::DownloadNameTooLong : ExtraText::DownloadNameUnusable;
+        chat.ShowLine(ChatLineKind::TransferNotify, "",
+                      LineText::Named(Lang(chat, 58) + " ", in.displayName, ": " + offered + "; " + chat.Language().Extra(why)),
+                      ChatPage::Main);
+        chat.SendPacket(CMD_REFUSED, "n/a", sender);
+        return;
+    }
     if (EventShowsLine(chat.User(), NotifyEvent::FRequest))
         chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Named(Lang(chat, 58) + " ", in.displayName, ": " + offered),
                       ChatPage::Main);
@@ -187,9 +196,6 @@ void OnDesktopRequest(ChatSession& chat, const IncomingPacket& in) {
     if (!chat.StartTransfer(order)) return;
     chat.SendPacket(CMD_DESKTOP, std::to_string(port), sender);
     chat.WriteLog(":::Send desktop to " + in.displayName + " MAC " + sender);
-    chat.ShowLine(ChatLineKind::Notify, "",
-                  LineText::Around(chat.Language().Extra(ExtraText::SnapshotSent, "%s"), in.displayName),
-                  ChatPage::Main);
 }
 
 void OnDesktop(ChatSession& chat, const IncomingPacket& in) {
@@ -211,14 +217,11 @@ bool HandleTransfers(ChatSession& chat, const IncomingPacket& in) {
         case CMD_FREQUEST: OnFileRequest(chat, in); return true;
         case CMD_FILE_ACCEPT: OnFileAccept(chat, in); return true;
         case CMD_FILE_OFFER: OnFileOffer(chat, in); return true;
-        case CMD_FILE_ABORT: {
-            // Only the other side of the running transfer can call it off.
-            const TransferOrder* running = chat.CurrentTransfer();
-            if (!running || running->peerId != in.raw.senderId || running->peerIp != in.raw.senderIp) return true;
-            chat.ShowLine(ChatLineKind::TransferNotify, "", LineText::Plain(Lang(chat, 108)), ChatPage::Main);
-            chat.WriteLog(":::Transfer file aborted");
+        case CMD_FILE_ABORT:
+            // Only the other side of our transfer can call it off; the chat shows who did.
+            if (chat.TransferAbortedByPeer(in.raw.senderId, in.raw.senderIp, in.displayName))
+                chat.WriteLog(":::Transfer file aborted");
             return true;
-        }
         case CMD_AVATAR_REQUEST: OnAvatarRequest(chat, in); return true;
         case CMD_AVATAR_INFO: OnAvatarInfo(chat, in); return true;
         case CMD_AVATAR_SEND: OnAvatarSend(chat, in); return true;

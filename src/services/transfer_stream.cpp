@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 
+#include "base/cp1251.h"
 #include "base/text_helpers.h"
 
 namespace zc {
@@ -22,6 +25,29 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
     if (!path.empty() && path.back() != '/') path += '/';
     path += name;
     return path;
+}
+
+// At most max bytes of a UTF-8 text, never ending inside a letter.
+std::string_view Utf8Prefix(std::string_view text, size_t max) {
+    if (text.size() <= max) return text;
+    size_t n = max;
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    return text.substr(0, n);
+}
+
+// rename that never replaces: 0, or the errno. File systems without the flag get a hard link,
+// and those without links a check just before the rename.
+int MoveNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno == EEXIST) return EEXIST;
+    struct stat st;
+    if (::lstat(to.c_str(), &st) == 0) return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -89,7 +115,7 @@ std::string NumberedFileName(std::string_view name, unsigned n) {
     const std::string_view ext = hasExt ? name.substr(dot) : std::string_view{};
     const std::string suffix = " (" + std::to_string(n) + ")";
     const size_t room = kMaxFileNameBytes > suffix.size() + ext.size() ? kMaxFileNameBytes - suffix.size() - ext.size() : 0;
-    if (stem.size() > room) stem = stem.substr(0, room);
+    stem = Utf8Prefix(stem, room);
     return std::string(stem) + suffix + std::string(ext);
 }
 
@@ -119,6 +145,52 @@ int CreateUniqueFile(const std::string& folder, std::string_view name, std::stri
         if (errno != EEXIST) return -1;
     }
     return -1;
+}
+
+size_t FileNameLimit(const std::string& folder) {
+    std::string dir = folder;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    if (dir.empty()) dir = ".";
+    long limit = ::pathconf(dir.c_str(), _PC_NAME_MAX);
+    if (limit <= 0) {
+        const size_t slash = dir.find_last_of('/');
+        const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : dir.substr(0, slash);
+        limit = ::pathconf(parent.c_str(), _PC_NAME_MAX);
+    }
+    return limit > 0 ? std::min(kMaxFileNameBytes, static_cast<size_t>(limit)) : kMaxFileNameBytes;
+}
+
+DownloadName CheckDownloadName(std::string_view cp1251Name, const std::string& folder) {
+    if (!IsPlainFileName(cp1251Name)) return DownloadName::Unusable;
+    // A letter of the code page takes two bytes in UTF-8: a name that fits the packet may not fit
+    // the file system.
+    const std::string utf8 = Cp1251ToUtf8(cp1251Name);
+    if (utf8.size() > FileNameLimit(folder)) return DownloadName::TooLong;
+    return IsPlainFileName(utf8) ? DownloadName::Usable : DownloadName::Unusable;
+}
+
+std::string PartFileName(std::string_view name) {
+    constexpr std::string_view kPart = ".part";
+    return std::string(Utf8Prefix(name, kMaxFileNameBytes - kPart.size())) + std::string(kPart);
+}
+
+std::string LandPartFile(const std::string& folder, const std::string& partName, std::string_view name) {
+    if (!IsPlainFileName(name)) {
+        errno = EINVAL;
+        return {};
+    }
+    const std::string from = JoinPath(folder, partName);
+    for (unsigned n = 0; n <= kMaxNumberedNames; ++n) {
+        std::string candidate = n == 0 ? std::string(name) : NumberedFileName(name, n);
+        const int error = MoveNoReplace(from, JoinPath(folder, candidate));
+        if (error == 0) return candidate;
+        if (error != EEXIST) {
+            errno = error;
+            return {};
+        }
+    }
+    errno = EEXIST;
+    return {};
 }
 
 }  // namespace zc

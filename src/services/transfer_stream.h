@@ -75,4 +75,20 @@ std::string UniqueFileName(const std::string& folder, std::string_view name);
 // descriptor (write only), or -1. chosen receives the name used.
 int CreateUniqueFile(const std::string& folder, std::string_view name, std::string* chosen);
 
+// The longest file name, in bytes, the file system of folder (or of its parent, while folder is
+// still missing) takes; at most 255.
+size_t FileNameLimit(const std::string& folder);
+
+// Whether a name from a peer (windows-1251) can become a download in folder once in UTF-8.
+enum class DownloadName { Usable, TooLong, Unusable };
+DownloadName CheckDownloadName(std::string_view cp1251Name, const std::string& folder);
+
+// The name a download has while it is incomplete: "name.part", the name shortened (never inside
+// a letter) so that the whole stays within 255 bytes.
+std::string PartFileName(std::string_view name);
+
+// Gives a complete download its name, the first free one of name, "name (1).ext", ...; a file
+// that appeared meanwhile is never replaced. The name taken, or empty (errno says why).
+std::string LandPartFile(const std::string& folder, const std::string& partName, std::string_view name);
+
 }  // namespace zc

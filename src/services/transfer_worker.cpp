@@ -97,6 +97,9 @@ public:
         ::fchmod(fd, 0644);
         return fd;
     }
+    // A file made elsewhere, now removed unless Keep is called.
+    void Adopt(std::string path) { path_ = std::move(path); }
+    void Keep() { path_.clear(); }
     const std::string& Path() const { return path_; }
     // rename replaces a link itself, never what it points to.
     bool RenameTo(const std::string& target) {
@@ -136,6 +139,12 @@ void GiveUp(TransferResult& result, const std::atomic<bool>& stop, const std::st
     result.why = why;
 }
 
+// The other side went away (closed, reset or silent) before the end.
+void Lost(TransferResult& result, const std::atomic<bool>& stop, const std::string& why) {
+    GiveUp(result, stop, why);
+    result.connectionLost = result.end == TransferEnd::Failed;
+}
+
 void SendFile(TransferSockets& sockets, const TransferJob& job, const std::atomic<bool>& stop, Ticker& ticker,
               TransferResult& result) {
     std::unique_ptr<ByteLink> link;
@@ -162,7 +171,8 @@ void SendFile(TransferSockets& sockets, const TransferJob& job, const std::atomi
     const auto length = static_cast<uint32_t>(st.st_size);
 
     const std::string header = EncodeTransferHeader(length);
-    if (!SendAll(*link, header.data(), header.size())) return GiveUp(result, stop, "connection lost");
+    result.length = length;
+    if (!SendAll(*link, header.data(), header.size())) return Lost(result, stop, "connection lost");
     ticker.Header(length);
 
     char block[kTransferBlockSize];
@@ -175,7 +185,7 @@ void SendFile(TransferSockets& sockets, const TransferJob& job, const std::atomi
         if (got < 0) return GiveUp(result, stop, ErrnoText("cannot read " + job.path));
         // The header promised more; sending less and calling it done would leave a short file.
         if (got == 0) return GiveUp(result, stop, job.path + " became shorter while being sent");
-        if (!SendAll(*link, block, static_cast<size_t>(got))) return GiveUp(result, stop, "connection lost");
+        if (!SendAll(*link, block, static_cast<size_t>(got))) return Lost(result, stop, "connection lost");
         sent += static_cast<uint64_t>(got);
         result.bytes = sent;
         ticker.Block(sent);
@@ -219,23 +229,25 @@ void ReceiveFile(TransferSockets& sockets, const TransferJob& job, const std::at
     const std::string folder = job.folder.empty() ? "." : job.folder;
     if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
         return GiveUp(result, stop, ErrnoText("cannot create " + folder));
-    std::string chosen = job.name;
+    // Incomplete bytes never sit under the real name, and go when the transfer does.
+    std::string partName;
     TempFile temp;
-    const int fd = job.overwrite ? temp.Create(folder) : CreateUniqueFile(folder, job.name, &chosen);
+    const int fd = job.overwrite ? temp.Create(folder) : CreateUniqueFile(folder, PartFileName(job.name), &partName);
     FileCloser file(fd);
     if (fd < 0) return GiveUp(result, stop, ErrnoText("cannot create " + JoinPath(folder, job.name)));
-    const std::string written = job.overwrite ? temp.Path() : JoinPath(job.folder, chosen);
-    if (!job.overwrite) result.path = written;
+    if (!job.overwrite) temp.Adopt(JoinPath(folder, partName));
+    const std::string written = temp.Path();
 
     unsigned char header[kTransferHeaderSize];
     size_t have = 0;
     while (have < sizeof header) {
         const long n = link->Receive(reinterpret_cast<char*>(header) + have, sizeof header - have);
-        if (n == 0) return GiveUp(result, stop, "closed before the length arrived");
-        if (n < 0) return GiveUp(result, stop, "connection lost");
+        if (n == 0) return Lost(result, stop, "closed before the length arrived");
+        if (n < 0) return Lost(result, stop, "connection lost");
         have += static_cast<size_t>(n);
     }
     const uint32_t length = *ParseTransferHeader(header);
+    result.length = length;
     if (length > job.maxLength)
         return GiveUp(result, stop,
                       "refused " + std::to_string(length) + " bytes, at most " + std::to_string(job.maxLength));
@@ -249,9 +261,8 @@ void ReceiveFile(TransferSockets& sockets, const TransferJob& job, const std::at
         const size_t want = static_cast<size_t>(std::min<uint64_t>(length - received, sizeof block));
         const long n = link->Receive(block, want);
         if (n == 0)
-            return GiveUp(result, stop,
-                            "closed after " + std::to_string(received) + " of " + std::to_string(length) + " bytes");
-        if (n < 0) return GiveUp(result, stop, "connection lost");
+            return Lost(result, stop, "closed after " + std::to_string(received) + " of " + std::to_string(length) + " bytes");
+        if (n < 0) return Lost(result, stop, "connection lost");
         if (!WriteAll(file.Get(), block, static_cast<size_t>(n)))
             return GiveUp(result, stop, ErrnoText("cannot write " + written));
         received += static_cast<uint64_t>(n);
@@ -263,6 +274,12 @@ void ReceiveFile(TransferSockets& sockets, const TransferJob& job, const std::at
         const std::string final = JoinPath(job.folder, job.name);
         if (!temp.RenameTo(JoinPath(folder, job.name))) return GiveUp(result, stop, ErrnoText("cannot write " + final));
         result.path = final;
+    } else {
+        // The name is chosen now: a file that took it meanwhile is kept, this one is numbered.
+        const std::string landed = LandPartFile(folder, partName, job.name);
+        if (landed.empty()) return GiveUp(result, stop, ErrnoText("cannot name " + written));
+        temp.Keep();
+        result.path = JoinPath(job.folder, landed);
     }
     ticker.Finished();
     result.end = TransferEnd::Done;

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/file_transfer.h"
@@ -19,7 +20,8 @@ struct TransferJob {
     std::string folder, name;
     // Receiving: replace a file of that name (snapshots, avatars) instead of picking a free
     // "name (n).ext" (downloads never overwrite what the user has). The bytes go to a temporary
-    // file first, which takes the name only when complete: a failed transfer leaves the old file.
+    // file first ("name.part" for downloads), which takes the name only when complete and is
+    // removed when the transfer fails or is cancelled.
     bool overwrite = false;
     // Receiving: a longer promise fails before anything is written.
     uint32_t maxLength = UINT32_MAX;
@@ -38,9 +40,11 @@ enum class TransferEnd { Done, Stopped, Failed };
 
 struct TransferResult {
     TransferEnd end = TransferEnd::Failed;
-    std::string path;  // receiving: the file written (also a partial one)
+    std::string path;  // receiving: the file written, once it is complete
     uint64_t bytes = 0;
-    std::string why;   // for the log when it failed
+    std::optional<uint32_t> length;  // from the header, once it was sent or read
+    bool connectionLost = false;     // failed because the connection ended early
+    std::string why;                 // for the log when it failed
 };
 
 // Called on the worker thread: the caller posts it on to the UI thread. At most about 130 calls

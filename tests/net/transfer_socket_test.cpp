@@ -313,7 +313,7 @@ TEST_F(RealTransfer, APeerThatGoesQuietIsGivenUp) {
     ::close(listener);
 }
 
-TEST_F(RealTransfer, PeerClosingEarlyLeavesThePartialFile) {
+TEST_F(RealTransfer, PeerClosingEarlyKeepsNoPartialFile) {
     const int listener = RawListen(23060);
     ASSERT_GE(listener, 0);
     Side receiver;
@@ -323,7 +323,9 @@ TEST_F(RealTransfer, PeerClosingEarlyLeavesThePartialFile) {
     ::close(peer);
     ASSERT_TRUE(PumpUntil([&] { return receiver.finished; }));
     EXPECT_EQ(receiver.result.end, TransferEnd::Failed);
-    EXPECT_EQ(root.Read("download/cut.bin"), std::string(3000, 'p'));
+    EXPECT_TRUE(receiver.result.connectionLost);
+    EXPECT_FALSE(root.Exists("download/cut.bin"));
+    EXPECT_FALSE(root.Exists("download/cut.bin.part"));
     ::close(listener);
 }
 

@@ -120,3 +120,22 @@ TEST(TransferNames, ExistingFilesAreNeverReused) {
 }
 
 }  // namespace zc
+
+namespace zc {
+
+TEST(TransferNames, DownloadNamesAreCheckedInUtf8AndPartNamesNeverSplitALetter) {
+    TempRoot root(false);
+    mkdir("download", 0755);
+    // Windows-1251 letters become two bytes each: 125 of them fit 255 bytes, 126 do not.
+    EXPECT_EQ(CheckDownloadName(std::string(125, '\xE6') + ".txt", "download"), DownloadName::Usable);
+    EXPECT_EQ(CheckDownloadName(std::string(126, '\xE6') + ".txt", "missing"), DownloadName::TooLong);
+    EXPECT_EQ(CheckDownloadName("../x.txt", "download"), DownloadName::Unusable);
+
+    EXPECT_EQ(PartFileName("a.txt"), "a.txt.part");
+    std::string utf8Letters;
+    for (int i = 0; i < 126; ++i) utf8Letters += "\xD0\xB6";
+    const std::string part = PartFileName("a" + utf8Letters + ".txt");
+    EXPECT_EQ(part, "a" + utf8Letters.substr(0, 248) + ".part");
+}
+
+}  // namespace zc

@@ -218,9 +218,11 @@ TEST_F(TransferWorkerTest, CancelOnEitherSideStopsAfterTheCurrentBlock) {
     EXPECT_EQ(sender.result.end, TransferEnd::Stopped) << sender.result.why;
     EXPECT_EQ(sender.result.bytes, stoppedAt);
     EXPECT_LT(stoppedAt, data.size());
-    // The receiver got everything sent, then the close: a partial file and a failure.
+    // The receiver got everything sent, then the close: a failure, and no partial file kept.
     EXPECT_EQ(receiver.result.end, TransferEnd::Failed);
-    EXPECT_EQ(root.Read("download/big.bin"), data.substr(0, stoppedAt));
+    EXPECT_TRUE(receiver.result.connectionLost);
+    EXPECT_FALSE(root.Exists("download/big.bin"));
+    EXPECT_FALSE(root.Exists("download/big.bin.part"));
 
     Side s2, r2;
     r2.onTick = [&](const TransferTick& t) {
@@ -229,19 +231,21 @@ TEST_F(TransferWorkerTest, CancelOnEitherSideStopsAfterTheCurrentBlock) {
     RunBoth(sockets, s2, SendJob("big.bin"), r2, ReceiveJob("big.bin"));
     EXPECT_EQ(r2.result.end, TransferEnd::Stopped) << r2.result.why;
     EXPECT_EQ(r2.result.bytes, stoppedAt);
-    EXPECT_EQ(r2.result.path, root.Path() + "download/big (1).bin");
-    EXPECT_EQ(root.Read("download/big (1).bin"), data.substr(0, stoppedAt));
+    EXPECT_TRUE(r2.result.path.empty());
+    EXPECT_FALSE(root.Exists("download/big.bin.part"));
     // Nobody reads any more: the sender fails instead of hanging or calling it done.
     EXPECT_EQ(s2.result.end, TransferEnd::Failed);
 }
 
-TEST_F(TransferWorkerTest, PeerClosingEarlyLeavesThePartialFile) {
+TEST_F(TransferWorkerTest, PeerClosingEarlyIsAConnectionLostAndKeepsNoPartialFile) {
     const std::string part = Pattern(3000, 3);
     ReceiveFrom(receiver, ReceiveJob("cut.bin"), EncodeTransferHeader(10000) + part);
     EXPECT_EQ(receiver.result.end, TransferEnd::Failed);
     EXPECT_EQ(receiver.result.bytes, 3000u);
-    EXPECT_EQ(receiver.result.path, root.Path() + "download/cut.bin");
-    EXPECT_EQ(root.Read("download/cut.bin"), part);
+    EXPECT_EQ(receiver.result.length, 10000u);
+    EXPECT_TRUE(receiver.result.connectionLost);
+    EXPECT_TRUE(receiver.result.path.empty());
+    EXPECT_TRUE(fs::is_empty(root.Path() + "download"));
     EXPECT_NE(receiver.result.why.find("3000 of 10000"), std::string::npos) << receiver.result.why;
 
     // Closed inside the header.
@@ -249,6 +253,8 @@ TEST_F(TransferWorkerTest, PeerClosingEarlyLeavesThePartialFile) {
     ReceiveFrom(r2, ReceiveJob("cut.bin"), std::string(2, '\0'));
     EXPECT_EQ(r2.result.end, TransferEnd::Failed);
     EXPECT_EQ(r2.ticks.size(), 1u);  // connected, never a length
+    EXPECT_FALSE(r2.result.length);
+    EXPECT_TRUE(r2.result.connectionLost);
 }
 
 TEST_F(TransferWorkerTest, HugeLengthIsOnlyAPromise) {
@@ -261,7 +267,7 @@ TEST_F(TransferWorkerTest, HugeLengthIsOnlyAPromise) {
     const std::string tail = "0123456789";
     ReceiveFrom(receiver, ReceiveJob("huge.bin"), EncodeTransferHeader(0xFFFFFFFFu) + tail);
     EXPECT_EQ(receiver.result.end, TransferEnd::Failed);
-    EXPECT_EQ(root.Read("download/huge.bin"), tail);
+    EXPECT_FALSE(root.Exists("download/huge.bin.part"));
     EXPECT_EQ(receiver.ticks.at(1).length, 0xFFFFFFFFu);
     EXPECT_LE(sockets.Net().LargestReceive(), kTransferBlockSize);
     EXPECT_LT(heapPeak - heapBefore, 1u << 20);
@@ -287,6 +293,25 @@ TEST_F(TransferWorkerTest, DownloadsNeverReplaceWhatTheUserHas) {
     EXPECT_EQ(root.Read("download/a.txt"), "mine");
     EXPECT_EQ(root.Read("download/a (2).txt"), "theirs");
     EXPECT_FALSE(root.Exists("elsewhere.txt"));  // not written through the dangling link
+}
+
+TEST_F(TransferWorkerTest, ADownloadIsNamePartUntilWholeAndThenTakesTheFirstFreeName) {
+    const std::string data = Pattern(200000, 5);
+    root.Write("src.bin", data);
+    bool sawPart = false;
+    receiver.onTick = [&](const TransferTick& t) {
+        if (t.done == 0 || sawPart) return;
+        sawPart = root.Exists("download/x.bin.part") && !root.Exists("download/x.bin");
+        // The user saves a file of that name meanwhile: it is kept, the download numbered.
+        root.Write("download/x.bin", "mine");
+    };
+    RunBoth(SendJob("src.bin"), ReceiveJob("x.bin"));
+    ASSERT_EQ(receiver.result.end, TransferEnd::Done) << receiver.result.why;
+    EXPECT_TRUE(sawPart);
+    EXPECT_EQ(receiver.result.path, root.Path() + "download/x (1).bin");
+    EXPECT_EQ(root.Read("download/x (1).bin"), data);
+    EXPECT_EQ(root.Read("download/x.bin"), "mine");
+    EXPECT_FALSE(root.Exists("download/x.bin.part"));
 }
 
 TEST_F(TransferWorkerTest, NamesThatAreNoPlainFileAreRefused) {
@@ -373,7 +398,7 @@ TEST_F(TransferWorkerTest, SenderFailsRatherThanSendAShortOrUndescribableFile) {
     EXPECT_NE(s.result.why.find("shorter"), std::string::npos) << s.result.why;
     EXPECT_EQ(s.result.bytes, 50000u);
     EXPECT_EQ(r.result.end, TransferEnd::Failed);
-    EXPECT_EQ(root.Read("download/shrink.bin"), data.substr(0, 50000));
+    EXPECT_FALSE(root.Exists("download/shrink.bin.part"));
 }
 
 TEST_F(TransferWorkerTest, OnlyTheAcceptingUserMayTakeTheFile) {
