@@ -1,5 +1,6 @@
 #include "net/notify_event.h"
 
+#include "base/file_url.h"
 #include "base/ini_file.h"
 #include "base/text_helpers.h"
 
@@ -38,7 +39,7 @@ std::string EventSoundFile(const std::string& p, NotifyEvent event, const std::s
     std::string file = user.empty() ? std::string() : ReadIniValue(p, "OVERRIDE", user + "_SND_" + number);
     if (file.size() < 5) file = ReadIniValue(p, "SOUND", "SND_" + number);
     if (file.size() < 5) return {};
-    return "sound/" + file;
+    return "sound/" + SystemText(file);  // the profile's code page, the file system's UTF-8
 }
 
 }  // namespace zc
