@@ -1,7 +1,9 @@
 // The options editor and the settings it changed, applied while the chat runs.
 #include "app/chat_main_dlg.h"
 #include "app/options_runner.h"
+#include "base/cp1251.h"
 #include "base/ini_file.h"
+#include "base/message_text.h"
 #include "base/text_helpers.h"
 #include "platform/timers.h"
 
@@ -10,7 +12,14 @@ namespace zc {
 void CChatMainDlg::OpenOptions() {
     log_.Write(":::Try open Options...");
     if (!optionsRunner_)
-        optionsRunner_ = std::make_shared<COptionsRunner>(p_.processes, p_.timers, kOptionsPollTimer);
+        optionsRunner_ = std::make_shared<COptionsRunner>(
+            p_.processes, p_.timers, kOptionsPollTimer, [this](const std::string& why) {
+                // F11 that opens nothing must not look like a key that does nothing.
+                log_.Write(":::Try open Options FALSE: " + why);
+                const std::string launcher = EscapeHtml(Utf8ToCp1251(programDir_ + kOptionsEditor));
+                ShowLine(ChatLineKind::Notify, "", LineText::Plain(language_.Extra(ExtraText::OptionsNotStarted, launcher)),
+                         ChatPage::Main);
+            });
     if (!optionsRunner_->EditorFinished()) {
         log_.Write(":::Options return 'terminated'...");
         return;

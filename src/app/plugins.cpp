@@ -4,7 +4,9 @@
 #include "platform/dialogs.h"
 #include "platform/main_window_host.h"
 #include "platform/shell.h"
+#include "platform/system_facts.h"
 #include "platform/timers.h"
+#include "services/plugin_folders.h"
 #include "services/plugin_host.h"
 
 namespace zc {
@@ -47,7 +49,8 @@ void CChatMainDlg::LoadPlugins() {
         ResetTrayTip();
         ShowFromTray();
     };
-    plugins_ = std::make_unique<PluginHost>(log_, "plugins", user_.ProfilePath(), std::move(services));
+    plugins_ = std::make_unique<PluginHost>(log_, PluginFolders("plugins", p_.system.ExecutablePath()),
+                                            user_.ProfilePath(), std::move(services));
     plugins_->LoadPlugins();
 }
 

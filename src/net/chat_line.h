@@ -34,6 +34,12 @@ struct LineText {
     static LineText Named(std::string before, std::string name, std::string after = {}) {
         return {std::move(before), std::move(name), std::move(after), true};
     }
+    // A text with "%s" where the name goes; without one the name follows the text.
+    static LineText Around(const std::string& format, std::string name) {
+        const size_t at = format.find("%s");
+        if (at == std::string::npos) return Named(format + " ", std::move(name));
+        return Named(format.substr(0, at), std::move(name), format.substr(at + 2));
+    }
 };
 
 }  // namespace zc

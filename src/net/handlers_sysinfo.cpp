@@ -26,6 +26,10 @@ bool HandleSystemRequests(ChatSession& chat, const IncomingPacket& in) {
             }
             if (!chat.SendPacket(CMD_PROCLIST, list, sender)) return true;
             chat.WriteLog(":::Send proccess list to MAC " + sender);
+            // The owner sees each time what left the machine, and for whom.
+            chat.ShowLine(ChatLineKind::Notify, "",
+                          LineText::Around(chat.Language().Extra(ExtraText::ProcessListSent, "%s"), in.displayName),
+                          ChatPage::Main);
             return true;
         }
         case CMD_SYSINFO_REQUEST: {

@@ -196,6 +196,9 @@ void OnDesktopRequest(ChatSession& chat, const IncomingPacket& in) {
     if (!chat.StartTransfer(order)) return;
     chat.SendPacket(CMD_DESKTOP, std::to_string(port), sender);
     chat.WriteLog(":::Send desktop to " + in.displayName + " MAC " + sender);
+    chat.ShowLine(ChatLineKind::Notify, "",
+                  LineText::Around(chat.Language().Extra(ExtraText::SnapshotSent, "%s"), in.displayName),
+                  ChatPage::Main);
 }
 
 void OnDesktop(ChatSession& chat, const IncomingPacket& in) {

@@ -1,13 +1,15 @@
 #include "options/options_plugins_page.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
 namespace zc {
 
 COptionsPluginsPage::COptionsPluginsPage(const OptionsStore& store, QWidget* parent)
-    : COptionsPage(store, parent), saved_(LoadPlugins(store.Root(), store.ProfileFile())) {
+    : COptionsPage(store, parent), saved_(LoadPlugins(store.Root(), store.ProfileFile(),
+                                                            QCoreApplication::applicationFilePath().toStdString())) {
     auto* layout = new QVBoxLayout(this);
     for (const PluginSwitch& p : saved_) {
         auto* box = new QCheckBox(Q(p.file));

@@ -17,7 +17,7 @@ QStringList Arguments(const std::vector<std::string>& args) {
 }  // namespace
 
 bool QtProcessStarter::StartWatched(const std::string& program, const std::vector<std::string>& args,
-                                    const std::string& workDir, std::function<void()> onFinished) {
+                                    const std::string& workDir, std::function<void(int)> onFinished) {
     auto* process = new QProcess;
     process->setProgram(QFile::decodeName(QByteArray::fromStdString(program)));
     process->setArguments(Arguments(args));
@@ -29,9 +29,9 @@ bool QtProcessStarter::StartWatched(const std::string& program, const std::vecto
         delete process;
         return false;
     }
-    QObject::connect(process, &QProcess::finished, process, [process, onFinished](int, QProcess::ExitStatus) {
+    QObject::connect(process, &QProcess::finished, process, [process, onFinished](int code, QProcess::ExitStatus status) {
         process->deleteLater();
-        if (onFinished) onFinished();
+        if (onFinished) onFinished(status == QProcess::NormalExit ? code : -1);
     });
     return true;
 }

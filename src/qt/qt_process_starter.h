@@ -8,7 +8,7 @@ public:
     bool StartDetached(const std::string& program, const std::vector<std::string>& args,
                        const std::string& workDir) override;
     bool StartWatched(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
-                      std::function<void()> onFinished) override;
+                      std::function<void(int)> onFinished) override;
 };
 
 }  // namespace zc

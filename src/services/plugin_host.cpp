@@ -103,8 +103,12 @@ struct PluginHost::Impl {
 };
 
 PluginHost::PluginHost(const DebugLog& log, std::string folder, std::string profilePath, PluginHostServices services)
+    : PluginHost(log, std::vector<std::string>{std::move(folder)}, std::move(profilePath), std::move(services)) {}
+
+PluginHost::PluginHost(const DebugLog& log, std::vector<std::string> folders, std::string profilePath,
+                       PluginHostServices services)
     : log_(log),
-      folder_(std::move(folder)),
+      folders_(std::move(folders)),
       profilePath_(std::move(profilePath)),
       services_(std::move(services)),
       impl_(std::make_unique<Impl>(*this)) {}
@@ -113,14 +117,22 @@ PluginHost::~PluginHost() { UnloadPlugins(); }
 
 void PluginHost::LoadPlugins() {
     UnloadPlugins();
+    std::vector<std::string> tried;
+    for (const std::string& folder : folders_) LoadFolder(folder, tried);
+}
+
+void PluginHost::LoadFolder(const std::string& folder, std::vector<std::string>& tried) {
     std::error_code error;
-    std::filesystem::directory_iterator it(folder_, error), end;
+    std::filesystem::directory_iterator it(folder, error), end;
     for (; !error && it != end; it.increment(error)) {
         if (plugins_.size() > kMaxPluginsBeforeStop) break;
         const std::string fileName = it->path().filename().string();
         std::error_code typeError;
         if (!EndsWithSo(fileName) || !it->is_regular_file(typeError)) continue;
-        const std::string path = folder_ + "/" + fileName;
+        // The program folder's own copy hides the build's or the installed one.
+        if (std::find(tried.begin(), tried.end(), fileName) != tried.end()) continue;
+        tried.push_back(fileName);
+        const std::string path = folder + "/" + fileName;
 
         log_.Write(":::\"LoadLibrary\" for plugin " + path);
         void* module = nullptr;

@@ -67,6 +67,9 @@ class PluginHost {
 public:
     // folder: the plugins folder ("plugins"); profilePath: the active profile file.
     PluginHost(const DebugLog& log, std::string folder, std::string profilePath, PluginHostServices services);
+    // Several folders, looked through in order; a file name already loaded is not loaded again.
+    PluginHost(const DebugLog& log, std::vector<std::string> folders, std::string profilePath,
+               PluginHostServices services);
     ~PluginHost();  // unloads
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
@@ -87,9 +90,12 @@ public:
     void SetProfilePath(std::string profilePath) { profilePath_ = std::move(profilePath); }
 
 private:
+    // tried: the file names seen in earlier folders, which are skipped here.
+    void LoadFolder(const std::string& folder, std::vector<std::string>& tried);
     struct Impl;
     const DebugLog& log_;
-    std::string folder_, profilePath_;
+    std::vector<std::string> folders_;
+    std::string profilePath_;
     PluginHostServices services_;
     std::vector<PluginRecord> plugins_;
     std::unique_ptr<Impl> impl_;

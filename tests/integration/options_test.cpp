@@ -3,6 +3,7 @@
 
 #include "app/options_runner.h"
 #include "base/ini_file.h"
+#include "net/transfer_requests.h"
 #include "platform/window_commands.h"
 #include "support/lan_host.h"
 
@@ -61,7 +62,7 @@ TEST_F(ThreeHosts, TheChangeListIsAppliedTokenByTokenAsTheEditorLeftIt) {
     EXPECT_EQ(alice.dlg().Language().LangString(75), before);
 }
 
-TEST_F(ThreeHosts, OneEditorAtATimeAndPollingOnceItHasEnded) {
+TEST_F(ThreeHosts, OneEditorAtATimePolledFromItsStartAndOneThatCannotStartSaysSo) {
     alice.dlg().OnKeyDown(122);  // F11
     alice.dlg().OnKeyDown(122);
     alice.dlg().OnCommand(ID_OPTIONS);
@@ -71,23 +72,53 @@ TEST_F(ThreeHosts, OneEditorAtATimeAndPollingOnceItHasEnded) {
     EXPECT_EQ(processes.watched[0].args, std::vector<std::string>{kOptionsAccess});
     alice.dlg();
     EXPECT_EQ(Count(alice.chat.LogText(), ":::Options return 'terminated'..."), 2u);
-    EXPECT_FALSE(alice.chat.timers.IsArmed(6));
 
-    // Once it has ended the list is read half a second later, then every second.
-    alice.dlg();
-    processes.FinishWatched();
+    // A Save while the editor is still open, even its first run, is applied half a second later;
+    // the list is then read every second, and once more half a second after the editor ends.
+    FlagLines flags{alice};
+    flags.Since();
+    WriteIniValue("system/zeltochat.ini", "GLOBAL", "RELOAD", "ISOUND;");
     alice.chat.timers.Advance(500);
-    EXPECT_EQ(Count(alice.chat.LogText(), ":::Apply options change..."), 1u);
+    EXPECT_EQ(flags.Since(), std::vector<std::string>{"Change sound params"});
     alice.chat.timers.Advance(1000);
     EXPECT_EQ(Count(alice.chat.LogText(), ":::Apply options change..."), 2u);
+    processes.FinishWatched(0);
+    alice.chat.timers.Advance(500);
+    EXPECT_EQ(Count(alice.chat.LogText(), ":::Apply options change..."), 3u);
+    const std::string cannot = "The options editor could not be started from " + alice.chat.home + "/option.cmd";
+    EXPECT_EQ(Count(alice.Body(), cannot), 0u);
 
-    // An editor that cannot start still starts the polling, and the next request may run again.
+    // option.cmd that finds no editor, and one that cannot start at all, are both told on the
+    // page and in the log; polling goes on and the next request may run again.
+    alice.dlg().OpenOptions();
+    processes.FinishWatched(127);
     processes.watchedFails = true;
     alice.dlg().OpenOptions();
     EXPECT_TRUE(alice.chat.timers.IsArmed(6));
+    EXPECT_EQ(Count(alice.Body(), cannot), 2u);
+    EXPECT_EQ(Count(alice.chat.LogText(), ":::Try open Options FALSE"), 2u);
     processes.watchedFails = false;
     alice.dlg().OpenOptions();
-    EXPECT_EQ(processes.watched.size(), 2u);
+    EXPECT_EQ(processes.watched.size(), 3u);
+}
+
+TEST_F(ThreeHosts, PermissionsSavedInTheEditorCountAtOnceAndTheOwnerSeesWhatWasSent) {
+    // Carol keeps her process list private until she allows it in the editor.
+    ASSERT_TRUE(RequestProcessList(alice.dlg(), "Carol"));
+    lan.Pump();
+    EXPECT_EQ(Count(alice.Body(), "Request refused by"), 1u);
+    carol.dlg();
+    WriteIniValue("system/zeltochat.ini", "GLOBAL", "ALLOWPROCCES", "1");
+    WriteIniValue("profiles/default.cfg", "GLOBAL", "ALLOWSENDDESKTOP", "1");
+    WriteIniValue("system/zeltochat.ini", "GLOBAL", "RELOAD", "IMAIN;");
+    carol.dlg().ApplyOptionsChange();
+    EXPECT_TRUE(carol.dlg().User().allowSendDesktop);
+    ASSERT_TRUE(RequestProcessList(alice.dlg(), "Carol"));
+    lan.Pump();
+    EXPECT_NE(alice.Body().find(alice.dlg().Language().LangString(62)), std::string::npos);
+    // Once, naming the one who asked.
+    EXPECT_EQ(Count(carol.Body(), "Process list sent to <span"), 1u);
+    EXPECT_EQ(Count(carol.Body(), "&lt;Alice&gt;</span></span>"), 1u);
 }
 
 }  // namespace zc

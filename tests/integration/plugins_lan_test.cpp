@@ -137,4 +137,39 @@ TEST(ModeChannels, EachEventShowsItsLineWindowAndBubbleAsTheModeSays) {
     EXPECT_EQ(alice.chat.dialogs.notices.size(), 1u);
 }
 
+// A program folder made from a bare copy of data/ has no plug-ins: the chat takes the ones of the
+// tree it runs from, beside a built executable or in an installed tree's data, while a plug-in
+// the folder holds itself wins over the tree's file of the same name.
+TEST(PluginFolders, AFolderWithoutPlugInsTakesThoseOfTheProgramsTree) {
+    FakeLan lan;
+    Host carol{lan, "Carol", "10.0.0.3", std::string("\x02\x00\x00\x00\x00\x03", 6), {{"PLUGINS", "notify_a.so", "1"}}};
+    Host dave{lan, "Dave", "10.0.0.4", std::string("\x02\x00\x00\x00\x00\x04", 6)};
+    auto put = [](const std::string& folder, const char* name) {
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(std::string(ZC_TEST_PLUGIN_DIR) + "/" + name, folder + "/" + name);
+    };
+    carol.dlg();
+    carol.chat.system.exe = carol.root.Path() + "build/zeltochat";
+    put("build/plugins", "notify_a.so");
+    put("build/plugins", "answerer.so");
+    put("plugins", "answerer.so");
+    dave.dlg();
+    dave.chat.system.exe = dave.root.Path() + "usr/bin/zeltochat";
+    put("usr/share/zeltochat/data/plugins", "notify_a.so");
+    for (Host* h : {&carol, &dave}) h->Start();
+
+    auto loaded = [](Host& h) {
+        h.dlg();
+        std::vector<std::string> paths;
+        const std::string log = h.chat.LogText(), mark = ":::\"LoadLibrary\" for plugin ";
+        for (size_t at = log.find(mark); at != std::string::npos; at = log.find(mark, at + 1))
+            paths.push_back(log.substr(at + mark.size(), log.find_first_of("\r\n", at) - at - mark.size()));
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    };
+    EXPECT_EQ(loaded(carol), (std::vector<std::string>{carol.root.Path() + "build/plugins/notify_a.so",
+                                                       "plugins/answerer.so"}));
+    EXPECT_EQ(loaded(dave), std::vector<std::string>{dave.root.Path() + "usr/share/zeltochat/data/plugins/notify_a.so"});
+}
+
 }  // namespace zc

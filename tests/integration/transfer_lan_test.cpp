@@ -459,6 +459,8 @@ TEST_F(PictureHosts, ADesktopPictureComesOnlyWhereAllowedAndShowsInline) {
     EXPECT_EQ(Count(alice.Body(), "Request refused by"), 2u);
     EXPECT_NE(LogOf(bob).find(":::Desktop snapshot refused: no screen"), std::string::npos);
     EXPECT_EQ(carol.chat.screen.captures, 0);
+    // Bob was told once, for the one picture that left his machine.
+    EXPECT_EQ(Count(bob.Body(), "Desktop snapshot sent to"), 1u);
 }
 
 }  // namespace zc

@@ -227,20 +227,20 @@ public:
         return true;
     }
     bool StartWatched(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
-                      std::function<void()> onFinished) override {
+                      std::function<void(int)> onFinished) override {
         if (watchedFails) return false;
         watched.push_back({program, args, workDir});
         running.push_back(std::move(onFinished));
         return true;
     }
-    // Ends the oldest watched program.
-    void FinishWatched() {
+    // Ends the oldest watched program with the exit status given.
+    void FinishWatched(int exitCode = 0) {
         auto done = std::move(running.front());
         running.erase(running.begin());
-        if (done) done();
+        if (done) done(exitCode);
     }
     std::vector<Start> starts, watched;
-    std::vector<std::function<void()>> running;
+    std::vector<std::function<void(int)>> running;
     bool watchedFails = false;
 };
 
