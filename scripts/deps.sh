@@ -1,9 +1,9 @@
 # Debian packages the build, the program and the tests need; installed only when missing.
 ZC_PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool imagemagick x11-utils iproute2 util-linux tmux procps python3 dbus nftables
+  xvfb openbox xdotool imagemagick x11-utils iproute2 util-linux tmux procps python3 dbus nftables
   dpkg-dev lintian appstream
 )
 

@@ -141,6 +141,8 @@ bool CChatMainDlg::OnKeyDown(int key) {
 }
 
 void CChatMainDlg::HideToTray() {
+    // The smiles window belongs to the chat: it does not stay behind on the desktop.
+    if (smilesLife_.Visible()) HideSmiles();
     if (p_.tray.IsAvailable()) {
         p_.window.HideWindow();
         user_.hidden = true;
@@ -150,8 +152,10 @@ void CChatMainDlg::HideToTray() {
         p_.window.MinimizeWindow();
     }
 }
-    // The smiles window belongs to the chat: it does not stay behind on the desktop.
-    if (smilesLife_.Visible()) HideSmiles();
+
+void CChatMainDlg::NoteDropBesideNames() {
+    ShowLine(ChatLineKind::Notify, "", LineText::Plain(language_.Extra(ExtraText::DropOntoName)), ChatPage::Main);
+}
 
 void CChatMainDlg::ShowFromTray() {
     const bool wasHidden = user_.hidden;

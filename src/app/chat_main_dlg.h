@@ -283,6 +283,8 @@ public:
     // A sound file played at once, as an event would play it.
     void PlaySoundFile(const std::string& path);
     bool OfferFileTo(const std::string& name, const std::string& path);
+    // A file let go over the user list but not over a name: a line says where it goes.
+    void NoteDropBesideNames();
     bool TransferRunning() const;
     // A file or desktop transfer runs; an avatar fetch gives way to the user's transfer instead.
     bool UserTransferRunning() const;

@@ -153,6 +153,9 @@ ChatMainWindow::ChatMainWindow() {
     drops_ = std::make_unique<UserListDrops>([this] { return chat_ && !chat_->UserTransferRunning(); },
                                              [this](const std::string& picked, const std::string& path) {
                                                  if (chat_) chat_->OfferFileTo(chat_->Roster().NameOf(picked), path);
+                                             },
+                                             [this] {
+                                                 if (chat_) chat_->NoteDropBesideNames();
                                              });
 
     // Like a message filter before the widgets: hot keys work whatever has the focus.
@@ -220,11 +223,11 @@ void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
         view->setWindowFlags(Qt::Tool);
         if (chat_) view->setWindowTitle(FromCp1251(chat_->Language().LangString(65)));
         view->hide();
+        // Its own close button hides it the way the smiles button does, so the chat knows.
+        view->installEventFilter(this);
         return;
     }
     if (role == ViewRole::UserList) {
-        // Its own close button hides it the way the smiles button does, so the chat knows.
-        view->installEventFilter(this);
         listView_ = qobject_cast<QWebEngineView*>(view);
         UserListDrops::AcceptDropsOn(listView_);
     }
@@ -398,9 +401,6 @@ void ChatMainWindow::ShowCopyMenu(ViewRole role) {
     menu.exec(QCursor::pos());
 }
 
-void ChatMainWindow::AddPluginMenu(QMenu& menu) {
-    menu.addSeparator();
-    QMenu* plugins = menu.addMenu(FromCp1251(chat_->Language().LangString(0)));
 void ChatMainWindow::CopySelectionToInput(ViewRole role) {
     auto it = views_.find(role);
     if (it == views_.end()) return;
@@ -411,6 +411,9 @@ void ChatMainWindow::CopySelectionToInput(ViewRole role) {
     });
 }
 
+void ChatMainWindow::AddPluginMenu(QMenu& menu) {
+    menu.addSeparator();
+    QMenu* plugins = menu.addMenu(FromCp1251(chat_->Language().LangString(0)));
     for (const PluginMenu& plugin : chat_->PluginMenus()) {
         QMenu* sub = plugins->addMenu(FromCp1251(plugin.name));
         // A sub-menu has no check mark of its own: its title action carries it.
@@ -764,16 +767,16 @@ void ChatMainWindow::mousePressEvent(QMouseEvent* event) {
 
 bool ChatMainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (drops_->Filter(listView_, watched, event)) return true;
-    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        for (const auto& [role, view] : views_)
-            if (view == watched) MarkPageButton();
-        return false;
-    }
     if (event->type() == QEvent::Close && chat_ && !chat_->Ended() && views_.count(ViewRole::Smiles) &&
         watched == views_[ViewRole::Smiles]) {
         event->ignore();
         chat_->HideSmiles();
         return true;
+    }
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+        for (const auto& [role, view] : views_)
+            if (view == watched) MarkPageButton();
+        return false;
     }
     if (event->type() != QEvent::KeyPress || !chat_ || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);

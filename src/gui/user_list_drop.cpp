@@ -1,6 +1,9 @@
 #include "gui/user_list_drop.h"
 
+#include <cstdlib>
+
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
@@ -8,6 +11,8 @@
 #include <QUrl>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+
+#include <xcb/xcb.h>
 
 #include "base/cp1251.h"
 
@@ -43,8 +48,45 @@ std::string PickedUserOfHit(const QVariant& hit) {
     return Utf8ToCp1251((id.isEmpty() ? text : id).toStdString());
 }
 
+std::optional<PointerState> PointerOver(const QWidget* widget) {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !widget || !x11->connection()) return std::nullopt;
+    xcb_connection_t* connection = x11->connection();
+    const QWidget* top = widget->window();
+    xcb_query_pointer_reply_t* reply =
+        xcb_query_pointer_reply(connection, xcb_query_pointer(connection, static_cast<xcb_window_t>(top->winId())), nullptr);
+    if (!reply) return std::nullopt;
+    const qreal ratio = top->devicePixelRatioF();
+    PointerState state;
+    state.at = widget->mapFrom(top, QPointF(reply->win_x / ratio, reply->win_y / ratio));
+    state.buttonDown = reply->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3);
+    const bool sameScreen = reply->same_screen;
+    std::free(reply);
+    if (!sameScreen) return std::nullopt;
+    return state;
+}
+
 void UserListDrops::AcceptDropsOn(QWebEngineView* view) {
     if (view) view->setAcceptDrops(true);
+}
+
+void UserListDrops::AskPage(QWebEngineView* view, QPointF at, std::function<void(const std::string&)> done) {
+    at /= view->zoomFactor();
+    QPointer<QWebEngineView> guard(view);
+    view->page()->runJavaScript(UserAtPointScript(at.x(), at.y()), QWebEngineScript::ApplicationWorld,
+                                [guard, done = std::move(done)](const QVariant& hit) {
+                                    if (guard) done(PickedUserOfHit(hit));
+                                });
+}
+
+void UserListDrops::Land(QWebEngineView* view, QPointF at, const std::string& path) {
+    AskPage(view, at, [onDrop = onDrop_, onMissed = onMissed_, path](const std::string& picked) {
+        if (!picked.empty()) {
+            if (onDrop) onDrop(picked, path);
+        } else if (onMissed) {
+            onMissed();
+        }
+    });
 }
 
 bool UserListDrops::Filter(QWebEngineView* view, QObject* watched, QEvent* event) {
@@ -54,14 +96,27 @@ bool UserListDrops::Filter(QWebEngineView* view, QObject* watched, QEvent* event
     if (!view || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (widget != view && !view->isAncestorOf(widget)) return false;
+    // The point comes from the pointer itself: the drag's own position is mapped through the
+    // window's place as Qt last heard of it, which a window manager leaves stale for a while
+    // after the window shows.
+    const std::optional<PointerState> pointer = PointerOver(view);
     if (type == QEvent::DragLeave) {
+        const std::string path = dragPath_;
         dragPath_.clear();
+        // A source lets go over a spot we refused by leaving: the button up with the pointer
+        // still over the list is a drop all the same.
+        if (!path.empty() && pointer && !pointer->buttonDown && view->rect().contains(pointer->at.toPoint()) &&
+            (!canOffer_ || canOffer_()))
+            Land(view, pointer->at, path);
         return true;
     }
 
     auto* drag = static_cast<QDropEvent*>(event);
     std::string path = DroppedLocalFile(drag->mimeData());
-    if (type == QEvent::DragEnter) dragPath_ = path;
+    if (type == QEvent::DragEnter) {
+        dragPath_ = path;
+        overName_ = false;
+    }
     // Some sources' data can no longer be read once the file lands (seen between two Qt
     // programs on X): it is the same drag, so the file it brought in is the one.
     else if (path.empty()) path = dragPath_;
@@ -70,19 +125,27 @@ bool UserListDrops::Filter(QWebEngineView* view, QObject* watched, QEvent* event
         drag->ignore();
         return true;
     }
-    drag->setDropAction(Qt::CopyAction);
-    drag->accept();
-    if (type != QEvent::Drop) return true;
-
-    const QPointF at = QPointF(widget->mapTo(view, drag->position().toPoint())) / view->zoomFactor();
-    QPointer<QWebEngineView> guard(view);
-    OnDrop onDrop = onDrop_;
-    view->page()->runJavaScript(UserAtPointScript(at.x(), at.y()), QWebEngineScript::ApplicationWorld,
-                                [guard, onDrop, path](const QVariant& hit) {
-                                    if (!guard) return;
-                                    const std::string picked = PickedUserOfHit(hit);
-                                    if (!picked.empty() && onDrop) onDrop(picked, path);
-                                });
+    const QPointF at = pointer ? pointer->at : QPointF(widget->mapTo(view, drag->position().toPoint()));
+    if (type == QEvent::Drop) {
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+        Land(view, at, path);
+        return true;
+    }
+    // Moves are answered with what the page said of the last point (its answer comes later);
+    // the drop itself asks again.
+    const int asked = ++asked_;
+    AskPage(view, at, [this, asked](const std::string& picked) {
+        if (asked < answered_) return;
+        answered_ = asked;
+        overName_ = !picked.empty();
+    });
+    if (type == QEvent::DragEnter || overName_) {
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+    } else {
+        drag->ignore();
+    }
     return true;
 }
 

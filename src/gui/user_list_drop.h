@@ -1,7 +1,9 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
+#include <QPointF>
 #include <QString>
 #include <QVariant>
 
@@ -9,6 +11,7 @@ class QEvent;
 class QMimeData;
 class QObject;
 class QWebEngineView;
+class QWidget;
 
 namespace zc {
 
@@ -24,13 +27,23 @@ QString UserAtPointScript(double x, double y);
 // empty for the own entry and for anything that is not a user.
 std::string PickedUserOfHit(const QVariant& hit);
 
+// The pointer over a widget, as the X server has it: where (widget pixels) and whether a mouse
+// button is held. None without an X display.
+struct PointerState {
+    QPointF at;
+    bool buttonDown = false;
+};
+std::optional<PointerState> PointerOver(const QWidget* widget);
+
 // Files dropped from the desktop onto a user of the list. The page itself never sees the drop
-// (pages take no drops); the user under the pointer is asked of the page when the file lands.
+// (pages take no drops); the user under the pointer is asked of the page while the drag moves
+// and again when the file lands. Beside the names the drag is refused, and letting go there
+// says so.
 class UserListDrops {
 public:
     using OnDrop = std::function<void(const std::string& picked, const std::string& path)>;
-    UserListDrops(std::function<bool()> canOffer, OnDrop onDrop)
-        : canOffer_(std::move(canOffer)), onDrop_(std::move(onDrop)) {}
+    UserListDrops(std::function<bool()> canOffer, OnDrop onDrop, std::function<void()> onMissed = {})
+        : canOffer_(std::move(canOffer)), onDrop_(std::move(onDrop)), onMissed_(std::move(onMissed)) {}
 
     // Makes the view a drop target; its events then come to Filter.
     static void AcceptDropsOn(QWebEngineView* view);
@@ -39,9 +52,16 @@ public:
     bool Filter(QWebEngineView* view, QObject* watched, QEvent* event);
 
 private:
+    // Asks the page who is at the point; then gives the answer to done, if the view still exists.
+    void AskPage(QWebEngineView* view, QPointF at, std::function<void(const std::string& picked)> done);
+    void Land(QWebEngineView* view, QPointF at, const std::string& path);
+
     std::function<bool()> canOffer_;
     OnDrop onDrop_;
+    std::function<void()> onMissed_;
     std::string dragPath_;  // the file of the drag under way
+    bool overName_ = false;  // the page's latest answer for the moving drag
+    int asked_ = 0, answered_ = 0;  // page questions of the moving drag, for answers out of turn
 };
 
 }  // namespace zc

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QCursor>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -425,7 +426,7 @@ TEST(UserListDrop, DropOnAUserOffersToThatUserAndNowhereElse) {
     QWidget host;
     WebViewFactory views(root.Path(), &host, nullptr, nullptr);
     std::unique_ptr<HtmlView> owned = views.CreateView(ViewRole::UserList);
-    auto* view = static_cast<CZeltoChatText*>(owned.get());
+    auto* view = views.Live().at(ViewRole::UserList);
     host.resize(300, 400);
     view->setGeometry(0, 0, 300, 400);
     host.show();
@@ -458,8 +459,12 @@ TEST(UserListDrop, DropOnAUserOffersToThatUserAndNowhereElse) {
 
     bool allowed = true;
     std::vector<std::pair<std::string, std::string>> offers;
+    int missed = 0;
     UserListDrops drops([&] { return allowed; },
-                        [&](const std::string& picked, const std::string& path) { offers.push_back({picked, path}); });
+                        [&](const std::string& picked, const std::string& path) { offers.push_back({picked, path}); },
+                        [&] { ++missed; });
+    // The point is where the pointer is, as the X server says, whatever the event claims.
+    auto pointTo = [&](QPointF at) { QCursor::setPos(view->mapToGlobal(at.toPoint())); };
     UserListDrops::AcceptDropsOn(view);
     EXPECT_TRUE(view->acceptDrops());
     const QString file = QString::fromStdString(root.Path() + "drop me.txt");
@@ -467,9 +472,10 @@ TEST(UserListDrop, DropOnAUserOffersToThatUserAndNowhereElse) {
     auto dropAt = [&](QPointF at, const QList<QUrl>& urls) {
         QMimeData data;
         data.setUrls(urls);
-        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        pointTo(at);
+        QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         const bool enterTaken = drops.Filter(view, view, &enter);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         EXPECT_TRUE(drops.Filter(view, view, &drop)) << "the page never sees a drop";
         Spin(300);
         return enterTaken && enter.isAccepted();
@@ -492,11 +498,14 @@ TEST(UserListDrop, DropOnAUserOffersToThatUserAndNowhereElse) {
         data.setUrls({QUrl::fromLocalFile(file)});
         unreadable.setData("text/uri-list", QByteArray());
         const QPointF at = centre(".username");
+        pointTo(at);
         QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         drops.Filter(view, view, &enter);
         if (leaveBetween) {
+            pointTo(QPointF(400, 200));
             QDragLeaveEvent leave;
             drops.Filter(view, view, &leave);
+            pointTo(at);
         }
         QDropEvent drop(at, Qt::CopyAction, &unreadable, Qt::LeftButton, Qt::NoModifier);
         drops.Filter(view, view, &drop);
@@ -508,15 +517,42 @@ TEST(UserListDrop, DropOnAUserOffersToThatUserAndNowhereElse) {
     offers.clear();
     enterThenDropUnreadable(true);
 
-    // The own entry, the empty page below the list, something that is no file, and while the
-    // chat takes no offer: nothing.
+    // The own entry and the empty page below the list: no offer, a note each; something that
+    // is no file, and while the chat takes no offer: nothing at all.
     dropAt(centre(".myname"), {QUrl::fromLocalFile(file)});
     dropAt(centre(".myimage"), {QUrl::fromLocalFile(file)});
     dropAt(QPointF(150, 390), {QUrl::fromLocalFile(file)});
+    EXPECT_TRUE(WaitFor([&] { return missed == 3; })) << missed;
     EXPECT_FALSE(dropAt(centre(".username"), {QUrl("http://example.invalid/x")}));
     allowed = false;
     EXPECT_FALSE(dropAt(centre(".username"), {QUrl::fromLocalFile(file)}));
     Spin(300);
+    EXPECT_TRUE(offers.empty());
+    EXPECT_EQ(missed, 3);
+    allowed = true;
+
+    // Moving: refused beside the names, taken over one, once the page has answered. A source
+    // that lets go where it was refused leaves with the button up over the list: still a drop.
+    QMimeData moving;
+    moving.setUrls({QUrl::fromLocalFile(file)});
+    auto moveTo = [&](QPointF at) {
+        pointTo(at);
+        QDragMoveEvent first(QPoint(1, 1), Qt::CopyAction, &moving, Qt::LeftButton, Qt::NoModifier);
+        drops.Filter(view, view, &first);
+        Spin(300);
+        QDragMoveEvent again(QPoint(1, 1), Qt::CopyAction, &moving, Qt::LeftButton, Qt::NoModifier);
+        drops.Filter(view, view, &again);
+        return again.isAccepted();
+    };
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &moving, Qt::LeftButton, Qt::NoModifier);
+    drops.Filter(view, view, &enter);
+    EXPECT_FALSE(moveTo(QPointF(150, 390)));
+    EXPECT_TRUE(moveTo(centre(".username")));
+    EXPECT_FALSE(moveTo(centre(".myname")));
+    pointTo(QPointF(150, 390));
+    QDragLeaveEvent letGo;
+    drops.Filter(view, view, &letGo);
+    EXPECT_TRUE(WaitFor([&] { return missed == 4; })) << missed;
     EXPECT_TRUE(offers.empty());
 
     // Events of other widgets are none of its business.
