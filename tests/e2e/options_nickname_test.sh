@@ -1,7 +1,9 @@
 #!/bin/bash
-# The options editor as a user drives it: F11 in Alice's chat window opens it, she types a new
-# nickname, saves and closes it; Bob's terminal chat on another host of the namespace LAN shows
-# the name change line within two seconds, and her profile file differs in that one line.
+# The options editor as a user drives it: F11 in Alice's chat window opens it (option.cmd finds
+# zeltooptions beside the chat program, not in her program folder), she types a new nickname and
+# saves; Bob's terminal chat on another host of the namespace LAN shows the name change line
+# within two seconds, while her editor, the first of the session, is still open. Then she closes
+# it, and her profile file differs in that one line.
 # Usage: options_nickname_test.sh ZELTOCHAT_EXE DATA_DIR BUILD_DIR
 HERE=$(cd "$(dirname "$0")" && pwd)
 DESK_EXE=$(realpath "${1:?program}")
@@ -21,8 +23,6 @@ lan_wait_links 1 2 || exit 1
 desk_start_xvfb || exit 1
 
 desk_make_root 1 Alice 20 20 620 520
-# option.cmd looks for the editor beside itself first.
-ln -s "$BUILD/zeltooptions" "$LAN_WORK/h1/root/zeltooptions"
 lan_make_root 2 Bob
 profile=$LAN_WORK/h1/root/profiles/default.cfg
 
@@ -84,13 +84,6 @@ done
 [ -n "$saved" ] || { lan_fail "Save did not write CHATNAME=$newname"; diff "$LAN_WORK/profile.before" "$profile"; exit 1; }
 written=$(stat -c %.3Y "$profile")
 cp "$profile" "$LAN_WORK/profile.saved"
-xdotool key Tab space
-closed=""
-for _ in $(seq 100); do
-  xdotool search --onlyvisible --name '^ZeltoChat$' >/dev/null 2>&1 || { closed=$(date +%s.%N); break; }
-  sleep 0.02
-done
-[ -n "$closed" ] || lan_fail "the editor did not close on Close"
 
 line_pattern=" Alice: Nickname changed to <$newname>\$"
 arrived=""
@@ -100,16 +93,24 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 if [ -z "$arrived" ]; then
-  lan_fail "Bob's chat showed no \"Alice: Nickname changed to <$newname>\" line within 5 s"
+  lan_fail "Bob's chat showed no \"Alice: Nickname changed to <$newname>\" line within 5 s of the save"
   tail -n 5 "$LAN_WORK/stamped.txt"
 else
   delay=$(python3 -c "print('%.3f' % ($arrived - $written))")
-  after_close=$(python3 -c "print('%.3f' % ($arrived - ${closed:-$arrived}))")
-  echo "profile written at $written, editor closed at ${closed:-?}, Bob's line at $arrived:" \
-    "${delay} s after the save, ${after_close} s after the editor closed"
+  echo "profile written at $written, Bob's line at $arrived: ${delay} s after the save"
   lan_check "the name change line came within 2 s of the save (${delay} s)" \
     python3 -c "import sys; sys.exit(0 if 0 <= $delay <= 2 else 1)"
 fi
+lan_check "the editor was still open when the change arrived" \
+  bash -c "xdotool search --onlyvisible --name '^ZeltoChat\$' >/dev/null 2>&1"
+
+xdotool key Tab space
+closed=""
+for _ in $(seq 100); do
+  xdotool search --onlyvisible --name '^ZeltoChat$' >/dev/null 2>&1 || { closed=$(date +%s.%N); break; }
+  sleep 0.02
+done
+[ -n "$closed" ] || lan_fail "the editor did not close on Close"
 
 # Nothing but the nickname line may have changed, now and after the chat re-read the file.
 profile_diff() {
