@@ -158,9 +158,9 @@ void CChatMainDlg::OnCommand(int command) {
         case ID_SHOW_OWN_INFO: ShowOwnInfo(); break;
         case ID_OPTIONS: OpenOptions(); break;
         default:
-            // The plug-ins' menu items; menus, options and smiles are the window's.
-            if (plugins_ && command >= kPluginToggleCommand && command < kPluginCommandEnd)
-                plugins_->OnCommand(command, user_.nickname);
+            // The plug-ins' menu items (the host knows their ranges, ends included); menus,
+            // options and smiles are the window's.
+            if (plugins_) plugins_->OnCommand(command, user_.nickname);
             break;
     }
 }

@@ -37,6 +37,7 @@ constexpr const char* kEnglishExtras[] = {
     "Delivered to %s %t",
     "Not delivered to %s, it waited too long: %t",
     "(written %s)",
+    "switched off after a fault",
 };
 
 }  // namespace

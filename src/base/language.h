@@ -33,6 +33,7 @@ enum class ExtraText {
     WaitingDelivered,  // %s: the name, %t: when it was written and the text
     WaitingExpired,    // %s: the name, %t: the text
     WrittenAt,         // %s: date and time
+    PluginFaulted,     // after a plug-in's name in the menu
 };
 
 // The numbered user-visible texts of the chosen language.

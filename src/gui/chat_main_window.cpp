@@ -419,6 +419,8 @@ void ChatMainWindow::AddPluginMenu(QMenu& menu) {
         // A sub-menu has no check mark of its own: its title action carries it.
         sub->menuAction()->setCheckable(true);
         sub->menuAction()->setChecked(plugin.checked);
+        // A plug-in with nothing to offer (one a fault switched off) is shown, greyed.
+        sub->menuAction()->setEnabled(!plugin.items.empty());
         for (const PluginMenuItem& item : plugin.items) {
             if (item.command == 0) sub->addSeparator();
             else sub->addAction(FromCp1251(item.caption), this, [this, c = item.command] { chat_->OnCommand(c); });

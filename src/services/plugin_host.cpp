@@ -273,6 +273,13 @@ std::vector<PluginMenu> PluginHost::BuildPluginMenu(const LanguageTable& languag
     for (const PluginRecord& record : plugins_) {
         PluginMenu menu;
         menu.name = record.name;
+        // Switched off by a fault for the rest of the run: the entry says so and offers nothing,
+        // since switching it on again could not be honoured.
+        if (record.faulted) {
+            menu.name += " (" + language.Extra(ExtraText::PluginFaulted) + ")";
+            menus.push_back(std::move(menu));
+            continue;
+        }
         if (record.toggleItem) {
             menu.items.push_back({kPluginToggleCommand + record.id, language.LangString(record.enabled == 1 ? 127 : 126)});
             menu.checked = record.enabled == 1;

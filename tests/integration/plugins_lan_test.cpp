@@ -103,6 +103,13 @@ TEST_F(PluginHosts, FaultyPlugInsAreSwitchedOffAndTheChatGoesOn) {
     alice.dlg().OnCommand(abortRun);
     EXPECT_EQ(Count(AliceLog(), ":::Call \"GetPluginRunProc\" in plugin run_aborts.so FAILED"), 1u);
     EXPECT_EQ(Count(ReadFileBytes(record), "run_aborts GetPluginRunProc"), 1u);
+    // Their menu entries say why they are off instead of offering to switch them on.
+    const std::vector<PluginMenu> menus = alice.dlg().PluginMenus();
+    const auto faulted = std::find_if(menus.begin(), menus.end(), [](const PluginMenu& m) { return m.name.starts_with("Run faults"); });
+    ASSERT_NE(faulted, menus.end());
+    EXPECT_EQ(faulted->name, "Run faults (switched off after a fault)");
+    EXPECT_TRUE(faulted->items.empty());
+    EXPECT_FALSE(faulted->checked);
     ASSERT_TRUE(alice.dlg().SendChatMessage("still here"));
     lan.Pump();
     EXPECT_NE(bob.Body().find("still here"), std::string::npos);
@@ -135,6 +142,22 @@ TEST(ModeChannels, EachEventShowsItsLineWindowAndBubbleAsTheModeSays) {
     ASSERT_TRUE(bob.dlg().SendChatMessage("MSG->Alice: again"));
     lan.Pump();
     EXPECT_EQ(alice.chat.dialogs.notices.size(), 1u);
+}
+
+// The last number of each command range belongs to the hundredth plug-in.
+TEST(PluginCommands, TheHundredthPlugInsSetupIsReached) {
+    FakeLan lan;
+    Host carol{lan, "Carol", "10.0.0.3", std::string("\x02\x00\x00\x00\x00\x03", 6)};
+    const std::string record = carol.root.Path() + "calls.txt";
+    ::setenv("ZC_TEST_PLUGIN_LOG", record.c_str(), 1);
+    carol.dlg();
+    std::filesystem::create_directory("plugins");
+    for (int i = 1; i <= 100; ++i)
+        std::filesystem::create_symlink(std::string(ZC_TEST_PLUGIN_DIR) + "/run_faults.so", "plugins/p" + std::to_string(i) + ".so");
+    carol.Start();
+    carol.dlg().OnCommand(kPluginCommandEnd);
+    ::unsetenv("ZC_TEST_PLUGIN_LOG");
+    EXPECT_EQ(Count(ReadFileBytes(record), "run_faults GetPluginSetupProc"), 1u);
 }
 
 // A program folder made from a bare copy of data/ has no plug-ins: the chat takes the ones of the
