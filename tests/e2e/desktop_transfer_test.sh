@@ -184,6 +184,7 @@ progress_closed() {
 lan_check "both progress windows closed" progress_closed
 lan_check "Alice's chat says the file was sent" desk_wait_page 1 chat 'File sent successfully' 10
 lan_check "the file Bob received is Alice's, byte for byte" cmp "$payload" "$received"
+lan_check "no partial file is left beside it" test ! -e "$received.part"
 
 # 2. A file dragged from another program and dropped onto Bob in Alice's list goes to him.
 dropped="$LAN_WORK/h1/home/dropped notes.txt"
