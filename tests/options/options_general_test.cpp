@@ -98,9 +98,6 @@ TEST_F(OptionsGeneral, FirstRunShowsTheChatsNameAndSavesBothPermissionsWhereTheC
     EXPECT_EQ(ReadBytes(Profile()), "[GLOBAL]\r\nSOUNDON=1\r\nALLOWSENDDESKTOP=1\r\n[INFO]\r\nCHATNAME=\r\n");
     EXPECT_EQ(ReadBytes(Ini()), Replace(ini_, "HK_OPENSMILESLIST=120\r\n",
                                         "HK_OPENSMILESLIST=120\r\nALLOWPROCCES=1\r\nRELOAD=IMAIN;\r\n"));
-    zc::ReadProfileParams(Profile(), {}, chat);
-    EXPECT_TRUE(chat.allowSendDesktop);
-    EXPECT_TRUE(zc::ReadGlobalSettings(Ini()).allowProcessList);
     zc::COptionsWindow again(root_);
     EXPECT_TRUE(Child<QCheckBox>(again, "allowDesktop")->isChecked() &&
                 Child<QCheckBox>(again, "allowProcessList")->isChecked());
