@@ -11,3 +11,14 @@ TEST(TransferRate, RateAndTimeLeftOnceBytesMove) {
 }
 
 }  // namespace zc
+
+namespace zc {
+
+TEST(TransferRate, HowFarATransferGotIsInTheUnitOfItsLength) {
+    using Amount = std::pair<std::string, std::string>;
+    EXPECT_EQ(TransferAmountText(34393293, 50u << 20), (Amount{"32.8", "50 MB"}));
+    EXPECT_EQ(TransferAmountText(0, 1536), (Amount{"0", "1.5 KB"}));
+    EXPECT_EQ(TransferAmountText(300, 700), (Amount{"300", "700 B"}));
+}
+
+}  // namespace zc
