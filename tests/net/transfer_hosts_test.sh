@@ -74,7 +74,7 @@ mark1=$(wc -l <"$H1/out")
 mark2=$(wc -l <"$H2/out")
 lan_type 1 "/send Bob ~/big report.bin"
 lan_check "Alice's offer is shown" lan_wait_output 1 'Send file <Bob>: big report\.bin' 5
-lan_check "Bob is asked" lan_wait_output 2 '^\[question\] \[[0-9]+\] File transfer request from Alice: big report\.bin\?  \(/yes [0-9]+ or /no [0-9]+\)' 10
+lan_check "Bob is asked" lan_wait_output 2 '^\[question\] \[[0-9]+\] File transfer request from Alice: big report\.bin \(300 KB\)\?  \(/yes [0-9]+ or /no [0-9]+\)' 10
 lan_check "nothing moved before the answer" test ! -e "$H2/root/download/big report.bin"
 lan_type 2 /yes
 lan_check "Bob has the file, byte for byte" wait_same_file "$H1/home/big report.bin" "$H2/root/download/big report.bin" 20
