@@ -97,6 +97,7 @@ enum MainTimer {
     kPacingTimer = 18,         // tells how many lines a flooding sender had held back
     kTransferLineTimer = 19,   // a broken transfer's line, held while the other side may say it cancelled
     kWaitingTimer = 20,        // a quiet user did not answer: the message sent to it waits
+    kLastTimer = kWaitingTimer,
 };
 
 // The information window's lines: the language file's labels, each with its item of the card.

@@ -20,6 +20,7 @@ void CChatMainDlg::ExitMain() {
     if (p_.instance.IsHeld()) p_.instance.Release();
     p_.system.ReleaseIdentities();
     log_.Write(":::ExitMain:::");
+    if (!waiting_.SaveIfChanged()) log_.Write(":::The waiting messages' file could not be written");
     // A window that was never laid out has no rectangle worth keeping.
     if (laidOut_) {
         WindowRect r = p_.window.ScreenRect();
@@ -28,7 +29,7 @@ void CChatMainDlg::ExitMain() {
     p_.tray.Remove();
     // The program may still run an event loop for its last notice: no timer of ours may fire
     // in it, and no window the user could click may reach a chat that has ended.
-    for (int id = kLayoutTimer; id <= kPacingTimer; ++id) p_.timers.KillTimer(id);
+    for (int id = kLayoutTimer; id <= kLastTimer; ++id) p_.timers.KillTimer(id);
     trayFlasher_.StopFlashing();
     groupQueue_.clear();
     while (!peerWindows_.All().empty()) {

@@ -18,6 +18,7 @@
 #include "services/history.h"
 #include "services/history_search.h"
 #include "services/transfer_stream.h"
+#include "services/waiting_messages.h"
 #include "ui/html/earlier_lines.h"
 
 namespace zc {
@@ -48,6 +49,8 @@ std::string TerminalSession::CommandHelp() {
            "              without N (either confirms an alert)\n"
            "  /questions  list the open alerts and questions\n"
            "  /again      send again the lines that were not sent (too fast, say), in order\n"
+           "  /waiting    list the messages kept for users who are away\n"
+           "  /unwait N   take back waiting message N\n"
            "Files and requests (Name as /users shows it):\n"
            "  /send Name PATH   offer a file to Name; it goes once Name says yes\n"
            "  /cancel     stop the running transfer, or take back the offer not yet answered\n"
@@ -108,7 +111,8 @@ void TerminalSession::SendTyped(const std::string& utf8) {
         const std::string keyword = form.keyword == InputKeyword::Msg ? "MSG" : toUser ? "ALERT" : "SOUND";
         if (form.recipient.empty())
             console_.Note("no recipient: write " + keyword + "->Name" + (toUser ? ": text" : ""));
-        else if (chat_.Roster().IdOfName(form.recipient).size() <= 1)
+        else if (chat_.Roster().IdOfName(form.recipient).size() <= 1 &&
+                 (form.keyword == InputKeyword::Sound || !chat_.Waiting().KnownByName(form.recipient)))
             console_.Note("nobody called " + ChatLineText(form.recipient) +
                           " is here (/users lists them, /who asks again)");
     }
@@ -128,6 +132,15 @@ void TerminalSession::AnswerDialog(bool yes, std::string arg) {
     const int number = arg.empty() ? 0 : std::atoi(arg.c_str());
     if (dialogs_.Answer(yes, number)) return;
     console_.Note(arg.empty() || number == 0 ? "nothing to answer" : "nothing open as [" + arg + "] (/questions lists them)");
+}
+
+void TerminalSession::ListWaiting() {
+    const auto& all = chat_.Waiting().All();
+    if (all.empty()) console_.Note("no message is waiting");
+    for (const WaitingMessage& m : all)
+        console_.Note("[" + std::to_string(m.number) + "] " + (m.alert ? "alert" : "message") + " to " +
+                      ChatLineText(m.name) + ", written " + chat_.DateTimeText(m.written) +
+                      (m.unconfirmedSince ? " (sent; kept until they answer)" : "") + ": " + ChatLineText(m.text));
 }
 
 void TerminalSession::RunCommand(const std::string& line) {
@@ -174,6 +187,12 @@ void TerminalSession::RunCommand(const std::string& line) {
         AnswerDialog(name == "/yes", arg);
     } else if (name == "/questions") {
         if (!dialogs_.List()) console_.Note("nothing to answer");
+    } else if (name == "/waiting") {
+        ListWaiting();
+    } else if (name == "/unwait") {
+        const int number = std::atoi(arg.c_str());
+        if (number > 0 && chat_.Waiting().Cancel(number)) console_.Note("waiting message [" + arg + "] taken back");
+        else console_.Note("no waiting message [" + arg + "] (/waiting lists them)");
     } else if (name == "/again") {
         if (unsent_.empty()) console_.Note("every line was sent");
         for (std::deque<std::string> again = std::exchange(unsent_, {}); !again.empty(); again.pop_front())

@@ -43,6 +43,7 @@ private:
     void SendTyped(const std::string& utf8);
     // "/yes [N]" and "/no [N]".
     void AnswerDialog(bool yes, std::string arg);
+    void ListWaiting();
     void PrintUsers();
     void PrintBoard();
     void PrintHistory(bool isMain);

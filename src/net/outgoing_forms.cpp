@@ -90,6 +90,7 @@ std::string FormText(const char* keyword, bool withText) {
 bool SendAddressedMessage(ChatSession& chat, const InputForm& form) {
     const LanguageTable& lang = chat.Language();
     if (form.recipient.empty()) return RefuseToSend(chat, lang.Extra(ExtraText::NoRecipient, FormText(form.keyword == InputKeyword::Alert ? "ALERT" : "MSG", true)));
+    const bool alert = form.keyword == InputKeyword::Alert;
     const std::string id = chat.Roster().IdOfName(form.recipient);
     if (id.size() <= 1) {
         if (KeepForAbsent(chat, form.recipient, form.text, alert)) return true;

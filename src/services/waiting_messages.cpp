@@ -84,7 +84,7 @@ void WaitingMessages::Load() {
     Reindex();
 }
 
-bool WaitingMessages::Save() const {
+bool WaitingMessages::Save() {
     if (path_.empty()) return true;
     std::ostringstream out;
     for (const KnownUser& k : known_)
@@ -101,6 +101,7 @@ bool WaitingMessages::Save() const {
     }
     std::error_code ec;
     std::filesystem::rename(temp, path_, ec);
+    if (!ec) changed_ = false;
     return !ec;
 }
 
@@ -203,7 +204,7 @@ void WaitingMessages::Seen(const std::string& id, const std::string& ip, const s
                                           [](const KnownUser& a, const KnownUser& b) { return a.seen < b.seen; }));
         known_.push_back({id, ip, name, now});
     }
-    Save();
+    changed_ = true;
 }
 
 const KnownUser* WaitingMessages::KnownByName(const std::string& name) const {

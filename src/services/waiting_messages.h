@@ -55,13 +55,15 @@ public:
     int Days() const { return days_; }
     void SetDays(int days) { days_ = days < 1 ? 1 : days > 365 ? 365 : days; }
 
-    // Remembers a user; written to the file only when something new was learnt.
+    // Remembers a user, in memory: what strangers send never writes to the disk by itself. The
+    // file follows with the next kept message or SaveIfChanged (at exit).
     void Seen(const std::string& id, const std::string& ip, const std::string& name, std::int64_t now);
     // The user we first met under that name, or null.
     const KnownUser* KnownByName(const std::string& name) const;
 
     // False when the file could not be written; the messages stay in memory.
-    bool Save() const;
+    bool Save();
+    bool SaveIfChanged() { return !changed_ || Save(); }
 
 private:
     void Load();
@@ -73,6 +75,7 @@ private:
     std::map<std::string, int> waitingIds_;
     int nextNumber_ = 1;
     int days_ = 7;
+    bool changed_ = false;
 };
 
 }  // namespace zc

@@ -201,6 +201,15 @@ lan_stop_client() {  # N
   [ "$status" -eq 0 ] || lan_fail "h$n ended with status $status"
 }
 
+# Stops host N's client and starts it again on the same folder; the old output is kept as out.K.
+lan_restart_client() {  # N
+  local dir=$LAN_WORK/h$1
+  lan_stop_client "$1"
+  mv "$dir/out" "$dir/out.$SECONDS"
+  rm -f "$dir/in"
+  lan_start_client "$1"
+}
+
 # What a reader needs when something failed: each client's last lines and its debug log.
 lan_report() {  # N...
   local n
