@@ -1,9 +1,17 @@
 #include "gui/tray_icon_qt.h"
 
+#include <cstdlib>
+
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <xcb/xcb.h>
 
 #include "base/cp1251.h"
 
@@ -11,6 +19,36 @@ namespace zc {
 namespace {
 
 QString FromCp1251(const std::string& text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
+
+constexpr int kPanelPollMs = 2000;
+
+// An X11 notification area: the owner of the tray selection of the first screen.
+bool X11TrayPresent() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection()) return false;
+    xcb_connection_t* c = x11->connection();
+    const char name[] = "_NET_SYSTEM_TRAY_S0";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+    if (!atom) return false;
+    xcb_get_selection_owner_reply_t* owner =
+        atom->atom == XCB_NONE ? nullptr
+                               : xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
+    const bool present = owner && owner->owner != XCB_NONE;
+    std::free(owner);
+    std::free(atom);
+    return present;
+}
+
+// Whether a panel shows tray icons now. Qt decides once, at its first look, between a D-Bus
+// panel and an X11 one; so while the session bus has no panel yet, Qt is asked only when an X11
+// one is there, and a D-Bus panel that starts later is still taken.
+bool PanelPresent() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr;
+    if (names && !names->isServiceRegistered("org.kde.StatusNotifierWatcher").value() && !X11TrayPresent())
+        return false;
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 // Each event has its colour; the second picture of a pair shows the badge as a ring, so the
 // icon visibly pulses.
@@ -91,9 +129,20 @@ void TrayIconQt::SetActions(std::function<void()> leftClick, std::function<std::
 }
 
 bool TrayIconQt::Create(const std::string& toolTip) {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    tip_ = toolTip;
+    if (!PanelPresent()) {
+        ShowWhenPanelAppears();
+        return false;
+    }
+    if (panelPoll_) panelPoll_->stop();
     if (!tray_) {
+        // Attached to the icon, so a panel that shows the menu itself (and never reports a
+        // right click) offers it too; its lines follow the chat each time it opens.
+        menu_ = std::make_unique<QMenu>();
+        QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(), [this] { RefillMenu(); });
+        RefillMenu();
         tray_ = std::make_unique<QSystemTrayIcon>(icon_);
+        tray_->setContextMenu(menu_.get());
         QObject::connect(tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
                          [this](QSystemTrayIcon::ActivationReason reason) {
                              // A double click starts with a click: reacting to both would toggle twice.
@@ -109,17 +158,37 @@ bool TrayIconQt::Create(const std::string& toolTip) {
     return true;
 }
 
+void TrayIconQt::ShowWhenPanelAppears() {
+    // No notification area yet (the panel starts after the chat, or restarts): the icon
+    // appears as soon as one does.
+    if (!panelPoll_) {
+        panelPoll_ = std::make_unique<QTimer>();
+        panelPoll_->setInterval(kPanelPollMs);
+        QObject::connect(panelPoll_.get(), &QTimer::timeout, panelPoll_.get(), [this] {
+            if (PanelPresent()) Create(tip_);
+        });
+    }
+    if (!panelPoll_->isActive()) panelPoll_->start();
+}
+
+bool TrayIconQt::WaitingForPanel() const { return panelPoll_ && panelPoll_->isActive(); }
+
+void TrayIconQt::RefillMenu() {
+    if (!menu_ || !menuItems_) return;
+    menu_->clear();
+    FillTrayMenu(*menu_, menuItems_(), onCommand_);
+}
+
 void TrayIconQt::OpenMenu() {
-    if (!menuItems_) return;
-    // Built each time: the hide/show line and the checked mode follow the chat.
-    const std::vector<TrayMenuItem> items = menuItems_();
-    menu_ = std::make_unique<QMenu>();
-    FillTrayMenu(*menu_, items, onCommand_);
+    // A panel that pops the attached menu up itself has done so already.
+    if (!menu_ || menu_->isVisible()) return;
+    RefillMenu();
     const QPoint at = QCursor::pos() - QPoint(20, 80);
     menu_->popup(QPoint(at.x(), at.y() - menu_->sizeHint().height() / 2));
 }
 
 void TrayIconQt::Remove() {
+    if (panelPoll_) panelPoll_->stop();
     if (tray_) tray_->hide();
     tray_.reset();
     menu_.reset();

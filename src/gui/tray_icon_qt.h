@@ -11,6 +11,7 @@
 
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace zc {
 
@@ -36,9 +37,18 @@ public:
     void SetTip(const std::string& toolTip) override;
     void SetIcon(int iconId) override;
 
+    // The icon's own context menu, which panels show themselves; refilled as it opens.
+    QMenu* Menu() const { return menu_.get(); }
+    // Whether the icon waits for a notification area to appear.
+    bool WaitingForPanel() const;
+
 private:
+    void RefillMenu();
     void OpenMenu();
+    void ShowWhenPanelAppears();
     QIcon icon_;
+    std::string tip_;
+    std::unique_ptr<QTimer> panelPoll_;
     std::map<int, QIcon> pictures_;
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> tray_;

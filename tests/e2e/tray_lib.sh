@@ -4,14 +4,23 @@
 
 # Starts the bus and the panel; exports DBUS_SESSION_BUS_ADDRESS for the chat started after it.
 tray_start_panel() {
-    local host="$ZC_BUILD/tests/zc_fake_tray_host"
-    [ -x "$host" ] || die "no fake tray host at $host"
+    tray_start_bus
+    tray_start_host
+}
+
+# The session bus alone: a desktop whose panel has not started yet.
+tray_start_bus() {
     dbus-daemon --config-file="$E2E_LIB_DIR/../plugins_qt/session_bus.conf" --fork \
         --print-address=3 --print-pid=4 3>"$E2E_WORK/bus.address" 4>"$E2E_WORK/bus.pid" ||
         die "no session bus"
     E2E_PIDS+=("$(cat "$E2E_WORK/bus.pid")")
     DBUS_SESSION_BUS_ADDRESS=$(head -1 "$E2E_WORK/bus.address")
     export DBUS_SESSION_BUS_ADDRESS
+}
+
+tray_start_host() {
+    local host="$ZC_BUILD/tests/zc_fake_tray_host"
+    [ -x "$host" ] || die "no fake tray host at $host"
     "$host" >"$E2E_WORK/host.out" 2>&1 &
     E2E_PIDS+=("$!")
     for _ in $(seq 50); do grep -q '^ready' "$E2E_WORK/host.out" && break; sleep 0.1; done

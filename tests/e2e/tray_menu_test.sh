@@ -1,14 +1,16 @@
 #!/bin/bash
-# The tray icon on a desktop panel: its menu offers hiding while the window is shown and showing
-# while it is hidden, and both work; a private message to the hidden window makes the icon flash
-# for FLASHICON seconds and then rest as it was; a click during the flashing stops it at once.
+# The tray icon on a desktop panel that starts after the chat: the icon appears once it does,
+# with its menu attached for panels that show it themselves; the menu offers hiding while the
+# window is shown and showing while it is hidden, and both work; a private message to the hidden
+# window makes the icon flash for FLASHICON seconds and then rest as it was; a click during the
+# flashing stops it at once.
 source "$(dirname "$0")/e2e_lib.sh"
 source "$(dirname "$0")/tray_lib.sh"
 e2e_init "$0" "$@"
 CLI="$ZC_BUILD/zeltochat-cli"
 [ -x "$CLI" ] || die "no terminal client at $CLI"
 e2e_start_xvfb
-tray_start_panel
+tray_start_bus
 
 A=$(e2e_new_root)
 ini_set "$A/profiles/default.cfg" INFO CHATNAME Alice
@@ -16,7 +18,15 @@ ini_set "$A/system/zeltochat.ini" GLOBAL FLASHICON 3
 e2e_start_chat --root "$A"
 desk=$E2E_LAST_PID
 e2e_wait_window 20 >/dev/null || die "no window"
+sleep 2
+tray_start_host
 tray_wait_item
+# The menu is the icon's own, published for the panel to draw.
+menu_path=$(tray_property Menu | grep -o "objectpath '[^']*'" | cut -d"'" -f2)
+[ -n "$menu_path" ] && [ "$menu_path" != /NO_DBUSMENU ] || fail "the icon carries no menu: $(tray_property Menu)"
+gdbus call --session --dest "$TRAY_ITEM" --object-path "$menu_path" --method com.canonical.dbusmenu.GetLayout 0 "int32 -1" "@as []" \
+    >"$E2E_WORK/menu.layout" 2>&1 || fail "the icon's menu cannot be read: $(cat "$E2E_WORK/menu.layout")"
+grep -q "'Options'" "$E2E_WORK/menu.layout" || fail "the icon's menu lacks its lines: $(head -c 400 "$E2E_WORK/menu.layout")"
 
 # The menu opens at the pointer; the hide/show line is its second item.
 tray_menu_pick_second() {  # SCREENSHOT

@@ -1,5 +1,7 @@
 #include "gui/web/web_view_factory.h"
 
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 namespace zc {
@@ -26,27 +28,54 @@ WebViewFactory::WebViewFactory(const std::string& programFolder, QWidget* parent
     InstallBridgeScripts(profile_);
 }
 
-WebViewFactory::~WebViewFactory() { profile_->removeAllUrlSchemeHandlers(); }
+WebViewFactory::~WebViewFactory() {
+    handling_ = 0;
+    DeleteRetired();
+    profile_->removeAllUrlSchemeHandlers();
+}
 
 namespace {
-// Forgets the view in the factory when the core destroys it.
-class OwnedView : public CZeltoChatText {
+// The chat's hold on one view.
+class ViewHandle : public HtmlView {
 public:
-    OwnedView(WebViewFactory& factory, ViewRole role, PageSchemeHandler& pages, QWebEngineProfile* profile,
-              ViewEventSink sink, QWidget* parent)
-        : CZeltoChatText(role, pages, profile, std::move(sink), parent), factory_(factory) {}
-    ~OwnedView() override { factory_.Forget(this); }
+    ViewHandle(WebViewFactory& factory, CZeltoChatText* view) : factory_(factory), view_(view) {}
+    ~ViewHandle() override {
+        if (view_) factory_.Retire(view_);
+    }
+    ViewRole Role() const override { return view_->Role(); }
+    bool WritePage(const std::string& html) override { return view_->WritePage(html); }
+    bool AppendToBody(const std::string& html) override { return view_->AppendToBody(html); }
+    void ScrollToEnd() override { view_->ScrollToEnd(); }
+    std::string InnerHtmlById(const std::string& id) const override { return view_->InnerHtmlById(id); }
+    bool SetInnerHtmlById(const std::string& id, const std::string& html) override {
+        return view_->SetInnerHtmlById(id, html);
+    }
+    void SetVisible(bool visible) override { view_->SetVisible(visible); }
 
 private:
     WebViewFactory& factory_;
+    QPointer<CZeltoChatText> view_;  // its window may have taken it first
 };
 }  // namespace
 
 std::unique_ptr<HtmlView> WebViewFactory::CreateView(ViewRole role) {
-    auto view = std::make_unique<OwnedView>(*this, role, pages_, profile_, sink_, parent_);
-    live_[role] = view.get();
-    if (onCreated_) onCreated_(view.get());
-    return view;
+    auto* view = new CZeltoChatText(
+        role, pages_, profile_, [this](ViewRole r, const ViewEvent& e) { OnEvent(r, e); }, parent_);
+    live_[role] = view;
+    QObject::connect(view, &QObject::destroyed, &context_, [this, view] { std::erase(retired_, view); Forget(view); });
+    if (onCreated_) onCreated_(view);
+    return std::make_unique<ViewHandle>(*this, view);
+}
+
+void WebViewFactory::OnEvent(ViewRole role, const ViewEvent& event) {
+    if (!sink_) return;
+    ++handling_;
+    sink_(role, event);
+    // Back at the view's own call: the views let go meanwhile go once it has returned.
+    if (--handling_ == 0 && !retired_.empty())
+        QTimer::singleShot(0, &context_, [this] {
+            if (handling_ == 0) DeleteRetired();
+        });
 }
 
 void WebViewFactory::Forget(CZeltoChatText* view) {
@@ -55,6 +84,22 @@ void WebViewFactory::Forget(CZeltoChatText* view) {
             live_.erase(it);
             return;
         }
+}
+
+void WebViewFactory::Retire(CZeltoChatText* view) {
+    Forget(view);
+    if (handling_ == 0) {
+        delete view;
+        return;
+    }
+    view->hide();
+    retired_.push_back(view);
+}
+
+void WebViewFactory::DeleteRetired() {
+    std::vector<CZeltoChatText*> views;
+    views.swap(retired_);
+    for (CZeltoChatText* view : views) delete view;
 }
 
 }  // namespace zc
