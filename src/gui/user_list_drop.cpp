@@ -1,5 +1,6 @@
 #include "gui/user_list_drop.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QDropEvent>
@@ -37,6 +38,19 @@ QString UserAtPointScript(double x, double y) {
 })(%1, %2))JS")
         .arg(x, 0, 'f', 1)
         .arg(y, 0, 'f', 1);
+}
+
+QString NamePlacesScript() {
+    // The same classes as a hit takes for a user (the own entry has classes of its own).
+    return R"JS((function () {
+  var out = [];
+  document.querySelectorAll('.username, .userimage').forEach(function (e) {
+    if (e.className !== 'username' && e.className !== 'userimage') return;
+    var r = e.getBoundingClientRect();
+    out.push([r.left, r.top, r.right, r.bottom]);
+  });
+  return out;
+})())JS";
 }
 
 std::string PickedUserOfHit(const QVariant& hit) {
@@ -115,7 +129,7 @@ bool UserListDrops::Filter(QWebEngineView* view, QObject* watched, QEvent* event
     std::string path = DroppedLocalFile(drag->mimeData());
     if (type == QEvent::DragEnter) {
         dragPath_ = path;
-        overName_ = false;
+        AskNamePlaces(view);
     }
     // Some sources' data can no longer be read once the file lands (seen between two Qt
     // programs on X): it is the same drag, so the file it brought in is the one.
@@ -132,21 +146,34 @@ bool UserListDrops::Filter(QWebEngineView* view, QObject* watched, QEvent* event
         Land(view, at, path);
         return true;
     }
-    // Moves are answered with what the page said of the last point (its answer comes later);
-    // the drop itself asks again.
-    const int asked = ++asked_;
-    AskPage(view, at, [this, asked](const std::string& picked) {
-        if (asked < answered_) return;
-        answered_ = asked;
-        overName_ = !picked.empty();
-    });
-    if (type == QEvent::DragEnter || overName_) {
+    // Moves are answered at once from where the page said the names are (until it has said,
+    // the drag is let in); the drop itself asks the page again.
+    const QPointF inPage = at / view->zoomFactor();
+    const bool overName = !namePlaces_ || std::any_of(namePlaces_->begin(), namePlaces_->end(),
+                                                      [&](const QRectF& r) { return r.contains(inPage); });
+    if (type == QEvent::DragEnter || overName) {
         drag->setDropAction(Qt::CopyAction);
         drag->accept();
     } else {
         drag->ignore();
     }
     return true;
+}
+
+void UserListDrops::AskNamePlaces(QWebEngineView* view) {
+    namePlaces_.reset();
+    QPointer<QWebEngineView> guard(view);
+    view->page()->runJavaScript(NamePlacesScript(), QWebEngineScript::ApplicationWorld,
+                                [this, guard](const QVariant& places) {
+                                    if (!guard) return;
+                                    namePlaces_.emplace();
+                                    for (const QVariant& place : places.toList()) {
+                                        const QVariantList r = place.toList();
+                                        if (r.size() == 4)
+                                            namePlaces_->push_back(QRectF(QPointF(r[0].toDouble(), r[1].toDouble()),
+                                                                         QPointF(r[2].toDouble(), r[3].toDouble())));
+                                    }
+                                });
 }
 
 }  // namespace zc

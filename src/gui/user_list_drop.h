@@ -2,8 +2,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QVariant>
 
@@ -27,6 +29,10 @@ QString UserAtPointScript(double x, double y);
 // empty for the own entry and for anything that is not a user.
 std::string PickedUserOfHit(const QVariant& hit);
 
+// A script for the program's own world that gives the rectangles of the users' entries
+// (CSS pixels, [left, top, right, bottom] each), the own entry not among them.
+QString NamePlacesScript();
+
 // The pointer over a widget, as the X server has it: where (widget pixels) and whether a mouse
 // button is held. None without an X display.
 struct PointerState {
@@ -36,9 +42,9 @@ struct PointerState {
 std::optional<PointerState> PointerOver(const QWidget* widget);
 
 // Files dropped from the desktop onto a user of the list. The page itself never sees the drop
-// (pages take no drops); the user under the pointer is asked of the page while the drag moves
-// and again when the file lands. Beside the names the drag is refused, and letting go there
-// says so.
+// (pages take no drops): where the names are is asked of the page when a drag comes in, and
+// the user under the pointer when the file lands. Beside the names the drag is refused, and
+// letting go there says so.
 class UserListDrops {
 public:
     using OnDrop = std::function<void(const std::string& picked, const std::string& path)>;
@@ -60,8 +66,9 @@ private:
     OnDrop onDrop_;
     std::function<void()> onMissed_;
     std::string dragPath_;  // the file of the drag under way
-    bool overName_ = false;  // the page's latest answer for the moving drag
-    int asked_ = 0, answered_ = 0;  // page questions of the moving drag, for answers out of turn
+    // Where the page has its users' entries (CSS pixels), asked when a drag comes in.
+    void AskNamePlaces(QWebEngineView* view);
+    std::optional<std::vector<QRectF>> namePlaces_;
 };
 
 }  // namespace zc

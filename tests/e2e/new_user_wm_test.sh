@@ -163,6 +163,10 @@ wait_window() {  # N title seconds
   done
   return 1
 }
+gone() {  # N title seconds
+  for _ in $(seq $(($3 * 10))); do [ -z "$(windows_named "$1" "$2")" ] && return 0; sleep 0.1; done
+  return 1
+}
 # Drags a file from a program of its own to a point of Alice's window; prints what the source
 # was told ("copied" or "refused").
 drag_to() {  # file x y
@@ -198,6 +202,7 @@ if question=$(wait_window 2 "\[[0-9]+\] File transfer request from Alice" 10); t
   xdotool windowfocus --sync "$question"
   sleep 0.3
   xdotool key Escape
+  echo "ok: Bob was asked about the dropped file"
 else
   lan_fail "Bob was not asked about the dropped file"
 fi
@@ -245,14 +250,22 @@ fi
 smiles_title=$(lang 65)
 xdotool windowfocus --sync "$winA"
 xdotool mousemove --window "$winA" 512 51 click 1
-lan_check "the smiles button opened the smiles window" wait_window 1 "$smiles_title" 10
-import -window root "$OUT/new_user_wm_smiles.png"
+if smiles=$(wait_window 1 "$smiles_title" 10); then
+  sleep 1
+  import -window root "$OUT/new_user_wm_smiles.png"
+  # Its own close button (the window manager's Alt+F4) puts it away; one press of the smiles
+  # button brings it back.
+  xdotool windowactivate --sync "$smiles"
+  xdotool key alt+F4
+  lan_check "the smiles window's own close put it away" gone 1 "$smiles_title" 5
+  xdotool windowfocus --sync "$winA"
+  xdotool mousemove --window "$winA" 512 51 click 1
+  lan_check "one press of the smiles button brought it back" wait_window 1 "$smiles_title" 5
+else
+  lan_fail "the smiles button did not open the smiles window"
+fi
 xdotool windowfocus --sync "$winA"
 xdotool key Escape
-gone() {  # N title seconds
-  for _ in $(seq $(($3 * 10))); do [ -z "$(windows_named "$1" "$2")" ] && return 0; sleep 0.1; done
-  return 1
-}
 lan_check "Escape hid the chat" gone 1 "Zelto Chat v.*" 5
 lan_check "and the smiles window with it" gone 1 "$smiles_title" 5
 item=$(sed -n 's/^item //p' "$LAN_WORK/panel.out" | head -1)
