@@ -171,8 +171,6 @@ void TrayIconQt::ShowWhenPanelAppears() {
     if (!panelPoll_->isActive()) panelPoll_->start();
 }
 
-bool TrayIconQt::WaitingForPanel() const { return panelPoll_ && panelPoll_->isActive(); }
-
 void TrayIconQt::RefillMenu() {
     if (!menu_ || !menuItems_) return;
     menu_->clear();

@@ -37,11 +37,6 @@ public:
     void SetTip(const std::string& toolTip) override;
     void SetIcon(int iconId) override;
 
-    // The icon's own context menu, which panels show themselves; refilled as it opens.
-    QMenu* Menu() const { return menu_.get(); }
-    // Whether the icon waits for a notification area to appear.
-    bool WaitingForPanel() const;
-
 private:
     void RefillMenu();
     void OpenMenu();

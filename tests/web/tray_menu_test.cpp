@@ -3,7 +3,6 @@
 
 #include <QImage>
 #include <QMenu>
-#include <QSystemTrayIcon>
 
 #include "gui/program_icon.h"
 #include "gui/tray_icon_qt.h"
@@ -48,17 +47,6 @@ TEST(TrayMenuQt, EachEventHasTwoPicturesOfItsOwn) {
     }
     // An id of no event keeps the normal picture.
     EXPECT_EQ(MakeTrayIcon(normal, 999).pixmap(32, 32).toImage(), base);
-}
-
-// The test display has no notification area: the icon waits for one, until the chat ends.
-TEST(TrayMenuQt, WithoutAPanelTheIconWaitsForOne) {
-    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
-    TrayIconQt tray(MakeProgramIcon());
-    tray.SetActions(nullptr, [] { return std::vector<TrayMenuItem>{{32780, "Options", false, {}}}; }, nullptr);
-    EXPECT_FALSE(tray.Create("Zelto Chat"));
-    EXPECT_TRUE(tray.WaitingForPanel());
-    tray.Remove();
-    EXPECT_FALSE(tray.WaitingForPanel());
 }
 
 }  // namespace zc
