@@ -260,31 +260,6 @@ TEST(DesktopWindow, CopyToInputTakesThePagesSelectionOnly) {
     EXPECT_EQ(input->Text(), "x picked words");
 }
 
-// Hiding the chat (Escape here) takes the smiles window along; its own close button hides it
-// as the smiles button does, so one press of that button brings it back.
-TEST(DesktopWindow, SmilesWindowFollowsTheChatAndItsOwnCloseButton) {
-    HostedChat h;
-    QWidget placed;
-    h.window.PlaceView(&placed, ViewRole::Smiles);
-    auto shown = [&] {
-        auto* smiles = static_cast<test::FakeView*>(h.chat.dlg->SmilesView());
-        return smiles && smiles->Visible();
-    };
-    h.chat.dlg->ToggleSmiles();
-    ASSERT_TRUE(shown());
-    EXPECT_TRUE(h.chat.dlg->OnKeyDown(27));
-    EXPECT_FALSE(h.chat.window.IsWindowVisible());
-    EXPECT_FALSE(shown());
-    h.chat.dlg->ShowFromTray();
-    h.chat.dlg->ToggleSmiles();
-    ASSERT_TRUE(shown());
-    placed.show();
-    EXPECT_FALSE(placed.close());
-    EXPECT_FALSE(shown());
-    h.chat.dlg->ToggleSmiles();
-    EXPECT_TRUE(shown());
-}
-
 TEST(DesktopWindow, QuestionNamesWhoAsks) {
     QtDialogService dialogs(nullptr);
     int answer = -1;
