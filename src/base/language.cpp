@@ -38,6 +38,9 @@ constexpr const char* kEnglishExtras[] = {
     "Not delivered to %s, it waited too long: %t",
     "(written %s)",
     "switched off after a fault",
+    "Waiting messages",
+    "Take back",
+    "No message is waiting",
 };
 
 }  // namespace

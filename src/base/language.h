@@ -34,6 +34,9 @@ enum class ExtraText {
     WaitingExpired,    // %s: the name, %t: the text
     WrittenAt,         // %s: date and time
     PluginFaulted,     // after a plug-in's name in the menu
+    WaitingTitle,      // the window of waiting messages, and its menu item
+    WaitingTakeBack,
+    WaitingNone,
 };
 
 // The numbered user-visible texts of the chosen language.

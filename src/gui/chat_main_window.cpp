@@ -32,6 +32,7 @@
 #include "gui/unread_badge.h"
 #include "gui/user_list_drop.h"
 #include "gui/user_override_dialogs.h"
+#include "gui/waiting_window.h"
 #include "gui/web/zelto_chat_text.h"
 #include "platform/window_commands.h"
 #include "qt/virtual_keys.h"
@@ -397,6 +398,9 @@ void ChatMainWindow::ShowCopyMenu(ViewRole role) {
     menu.addAction(FromCp1251(lang.LangString(14)), this, [this] { chat_->OnCommand(ID_HISTORY_MAIN); });
     menu.addAction(FromCp1251(lang.LangString(15)), this, [this] { chat_->OnCommand(ID_HISTORY_PRIVATE); });
     menu.addAction(ConnectionCheckCaption(*chat_), this, [this] { ShowConnectionCheck(this, *chat_); });
+    const size_t waiting = chat_->Waiting().All().size();
+    menu.addAction(FromCp1251(lang.Extra(ExtraText::WaitingTitle)) + QString(" (%1)").arg(waiting), this,
+                   [this] { ShowWaitingMessages(*chat_, this); });
     AddPluginMenu(menu);
     menu.exec(QCursor::pos());
 }

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QMenu>
 #include <QTimer>
 #include <QTreeWidget>
@@ -15,6 +17,8 @@
 #include "base/ini_file.h"
 #include "gui/chat_main_window.h"
 #include "gui/user_override_dialogs.h"
+#include "gui/waiting_window.h"
+#include "services/waiting_messages.h"
 #include "net/user_roster.h"
 #include "platform/window_commands.h"
 #include "support/lan_host.h"
@@ -271,6 +275,25 @@ TEST(UserMenuNames, NamesThatCannotBeKeysGetNoSettingsItems) {
     });
     EXPECT_TRUE(sounds) << "what is left of the name without ; and brackets is still a key";
     EXPECT_FALSE(colours);
+}
+
+// Messages kept for Bob, who left, listed with when they were written; the picked one is taken back.
+TEST_F(UserMenu, WaitingMessagesAreListedAndTakenBack) {
+    bob.dlg().ExitMain();
+    lan.Pump();
+    for (const char* text : {"MSG->Bob: first", "ALERT->Bob: second"}) ASSERT_TRUE(alice.dlg().SendChatMessage(text));
+    ShowWaitingMessages(alice.dlg(), &window);
+    auto* dialog = window.findChild<QDialog*>("waitingMessages");
+    ASSERT_NE(dialog, nullptr);
+    auto* list = dialog->findChild<QListWidget*>("waitingList");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(list->item(0)->text().startsWith("[1] Bob 08.12.2025 10:00: first")) << list->item(0)->text().toStdString();
+    list->item(0)->setSelected(true);
+    dialog->findChild<QPushButton*>("takeBack")->click();
+    ASSERT_EQ(alice.dlg().Waiting().All().size(), 1u);
+    EXPECT_EQ(alice.dlg().Waiting().All()[0].text, "second");
+    EXPECT_EQ(list->count(), 1);
+    dialog->close();
 }
 
 }  // namespace zc
