@@ -123,28 +123,30 @@ std::string RecordRows(const CUserRecord& r, const UserListContext& ctx, bool gr
     const std::string& plainMode = PlainModeText(r, own);
     const std::string mode = AsText(plainMode);
 
-    std::string html = "<tr><td rowspan=2 width=" + s + ">";
-    if (r.avatar.size() < 2) {
-        html += "&nbsp;";
-    } else if (!avatarFile.empty() && FileExists(avatarFile)) {
+    std::string picture;
+    if (r.avatar.size() >= 2 && !avatarFile.empty() && FileExists(avatarFile)) {
         if (own) {
-            html += "<img class=\"myimage\" width=\"" + s + "\" height=\"" + s + "\" src=\"" + src + "\" title=\"" +
-                    avatar + "\" id=\"" + name + "\">";
+            picture = "<img class=\"myimage\" width=\"" + s + "\" height=\"" + s + "\" src=\"" + src + "\" title=\"" +
+                      avatar + "\" id=\"" + name + "\">";
         } else {
-            html += grouped ? "<img class=\"userimage\" width=" + s + " height=" + s
-                            : "<img class=userimage width=" + s + " height=" + s;
-            html += " src=\"" + src + "\" id=\"" + id + "\" title=\"IP " + AsText(r.ip) + "\n" + ctx.avatarLabel +
-                    " " + avatar + "\">";
+            picture = grouped ? "<img class=\"userimage\" width=" + s + " height=" + s
+                              : "<img class=userimage width=" + s + " height=" + s;
+            picture += " src=\"" + src + "\" id=\"" + id + "\" title=\"IP " + AsText(r.ip) + "\n" + ctx.avatarLabel +
+                       " " + avatar + "\">";
         }
     }
-    html += "&nbsp;</td>";
+    // A user without a picture has no picture cell: the name and mode span the picture column,
+    // which would otherwise stay empty beside them, as wide as the others' pictures.
+    const std::string cell = picture.empty() ? "<td colspan=2" : "<td";
+    std::string html = "<tr>";
+    if (!picture.empty()) html += "<td rowspan=2 width=" + s + ">" + picture + "&nbsp;</td>";
 
-    if (own) html += "<td valign=\"middle\" class=myname title=\"" + mode + "\">" + name + "</td>";
+    if (own) html += cell + " valign=\"middle\" class=myname title=\"" + mode + "\">" + name + "</td>";
     else if (grouped)
-        html += "<td valign=\"middle\" class=username id=\"" + id + "\">" + AsText(PlainDisplayName(r, own)) + "</td>";
-    else html += "<td class=username id=\"" + id + "\" title=\"" + mode + "\">" + name + "</td>";
+        html += cell + " valign=\"middle\" class=username id=\"" + id + "\">" + AsText(PlainDisplayName(r, own)) + "</td>";
+    else html += cell + " class=username id=\"" + id + "\" title=\"" + mode + "\">" + name + "</td>";
 
-    html += "<tr><td height=1 title=\"" + mode + " \">";
+    html += "<tr>" + cell + " height=1 title=\"" + mode + " \">";
     html += r.active ? "<font class=chatmodefocus>" : "<font class=chatmode>";
     // Cut the text, then escape it: a cut escaped text could end inside an entity.
     html += AsText(ShortenText(plainMode, true)) + "&nbsp;</font>";
