@@ -623,10 +623,19 @@ void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path
     const QPixmap pixmap(QString::fromStdString(path));
     const int tip = ButtonToolTipString(button.name);
     if (pixmap.isNull()) {
-        // Its picture is missing: the button stays, with its caption as text.
-        widget->setText(tip >= 0 && chat_ ? FromCp1251(chat_->Language().LangString(tip))
-                                          : FromCp1251(button.name));
+        // Its picture is missing: the button stays, as small text in the room its siblings
+        // take (the skin places it for a picture of about their size).
+        const QString caption = tip >= 0 && chat_ ? FromCp1251(chat_->Language().LangString(tip))
+                                                  : FromCp1251(button.name);
+        QSize size(28, 28);
+        for (const auto& sibling : buttons_)
+            if (!static_cast<QToolButton*>(sibling.second)->icon().isNull()) size = sibling.second->size();
+        QFont font = widget->font();
+        font.setPixelSize(9);
+        widget->setFont(font);
+        widget->setText(QFontMetrics(font).elidedText(caption, Qt::ElideRight, size.width() - 2));
         widget->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        widget->setFixedSize(size);
     } else {
         widget->setIcon(pixmap);
         widget->setIconSize(pixmap.size());
@@ -638,7 +647,6 @@ void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path
                                   " color: %2; }"
                                   "QToolButton:checked { background-color: %1; }")
                               .arg(Hex(main_.menuHighlight), Hex(main_.menuText)));
-    if (pixmap.isNull()) widget->setFixedSize(widget->sizeHint() + QSize(8, 4));
     widget->setFocusPolicy(Qt::NoFocus);
     widget->setObjectName(QString::fromStdString(button.name));
     widget->setCheckable(PageOfButton(button.command) >= 0);
