@@ -123,12 +123,18 @@ void PluginHost::LoadPlugins() {
 
 void PluginHost::LoadFolder(const std::string& folder, std::vector<std::string>& tried) {
     std::error_code error;
+    std::vector<std::filesystem::directory_entry> entries;
     std::filesystem::directory_iterator it(folder, error), end;
-    for (; !error && it != end; it.increment(error)) {
+    for (; !error && it != end && entries.size() <= 4 * kMaxPluginsBeforeStop; it.increment(error))
+        entries.push_back(*it);
+    // By name, so the ids and the notification order are the same on every start: the desktop's
+    // notifications (desktopnotify.so) come before the bubble (tipbubble.so), its fallback.
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.path() < b.path(); });
+    for (const std::filesystem::directory_entry& entry : entries) {
         if (plugins_.size() > kMaxPluginsBeforeStop) break;
-        const std::string fileName = it->path().filename().string();
+        const std::string fileName = entry.path().filename().string();
         std::error_code typeError;
-        if (!EndsWithSo(fileName) || !it->is_regular_file(typeError)) continue;
+        if (!EndsWithSo(fileName) || !entry.is_regular_file(typeError)) continue;
         // The program folder's own copy hides the build's or the installed one.
         if (std::find(tried.begin(), tried.end(), fileName) != tried.end()) continue;
         tried.push_back(fileName);

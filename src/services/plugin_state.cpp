@@ -8,7 +8,11 @@
 namespace zc {
 namespace {
 constexpr char kSection[] = "PLUGINS";
+constexpr char kOffSection[] = "PLUGINSOFF";
 constexpr size_t kMaxValue = 255;
+
+// Ahead of the bubble in the plug-in list, so the bubble shows only what the desktop did not.
+bool OnByDefault(const std::string& key) { return key == "desktopnotify.so"; }
 }  // namespace
 
 std::string PluginStateKey(const std::string& fileName) {
@@ -24,13 +28,16 @@ bool IsStorablePluginKey(const std::string& key) {
 }
 
 bool ReadPluginState(const std::string& profilePath, const std::string& fileName) {
-    return !ReadIniValueLimited(profilePath, kSection, PluginStateKey(fileName), kMaxValue).empty();
+    const std::string key = PluginStateKey(fileName);
+    if (!ReadIniValueLimited(profilePath, kSection, key, kMaxValue).empty()) return true;
+    return OnByDefault(key) && ReadIniValue(profilePath, kOffSection, key).empty();
 }
 
 bool WritePluginState(const std::string& profilePath, const std::string& fileName, bool on) {
     const std::string key = PluginStateKey(fileName);
     if (!IsStorablePluginKey(key)) return false;
-    return WriteIniValue(profilePath, kSection, key, on ? "1" : "");
+    const bool noted = !OnByDefault(key) || WriteIniValue(profilePath, kOffSection, key, on ? "" : "1");
+    return WriteIniValue(profilePath, kSection, key, on ? "1" : "") && noted;
 }
 
 }  // namespace zc

@@ -44,7 +44,8 @@ QVariantList Control(const char* method, const QVariantList& args = {}) {
     return reply.arguments();
 }
 
-// The calls the server got, each as app, replaces id, summary, body, actions, timeout, id.
+// The calls the server got, each as app, replaces id, summary, body, actions, timeout, id, icon,
+// desktop entry.
 QList<QStringList> Calls() {
     QList<QStringList> out;
     const QVariantList reply = Control("Calls");
@@ -72,7 +73,7 @@ protected:
 
 }  // namespace
 
-TEST_F(DesktopNotify, SendsTheNotificationAndReplacesItsOwnPreviousOne) {
+TEST_F(DesktopNotify, SendsTheNotificationAndReplacesTheSameSendersPreviousOne) {
     auto info = plugin.Get<GetPluginInfoFn>("GetPluginInfo");
     ASSERT_NE(info, nullptr);
     PluginInfo pi{};
@@ -91,27 +92,31 @@ TEST_F(DesktopNotify, SendsTheNotificationAndReplacesItsOwnPreviousOne) {
     EXPECT_EQ(plugin.Show(first), 1);
     Notification second(host, "Bob", "second", 0);
     EXPECT_EQ(plugin.Show(second), 1);
+    Notification again(host, "\xC0\xEB\xE8\xF1\xE0", "again", 3);
+    EXPECT_EQ(plugin.Show(again), 1);
 
     const QList<QStringList> calls = Calls();
-    ASSERT_EQ(calls.size(), 2);
-    ASSERT_EQ(calls[0].size(), 7);
+    ASSERT_EQ(calls.size(), 3);
+    ASSERT_EQ(calls[0].size(), 9);
     EXPECT_EQ(calls[0][0], "Zelto Chat");
     EXPECT_EQ(calls[0][1], "0");
     EXPECT_EQ(calls[0][2], QString::fromUtf8("Алиса"));
     EXPECT_EQ(calls[0][3], "a &lt;b&gt;bold&lt;/b&gt; &amp; &#39;more&#39;");
     EXPECT_EQ(calls[0][4], "default,Open");
     EXPECT_EQ(calls[0][5], "3000");
-    EXPECT_EQ(calls[1][1], calls[0][6]) << "the second replaces the first";
-    EXPECT_EQ(calls[1][2], "Bob");
+    EXPECT_EQ(calls[0][7], "zeltochat") << "the installed icon's name";
+    EXPECT_EQ(calls[0][8], "zeltochat") << "the desktop entry's name";
+    EXPECT_EQ(calls[1][1], "0") << "another sender's stands beside it";
     EXPECT_EQ(calls[1][5], "-1") << "no display time: the server's own";
+    EXPECT_EQ(calls[2][1], calls[0][6]) << "the same sender's replaces the first";
 
     // Once the server closed it, the next one is a new notification.
     Control("Closed", {calls[1][6].toUInt()});
     WaitFor([] { return false; }, 300);
-    Notification third(host, "Carol", "third", 1);
+    Notification third(host, "Bob", "third", 1);
     EXPECT_EQ(plugin.Show(third), 1);
-    ASSERT_EQ(Calls().size(), 3);
-    EXPECT_EQ(Calls()[2][1], "0");
+    ASSERT_EQ(Calls().size(), 4);
+    EXPECT_EQ(Calls()[3][1], "0");
 
     // The server went away: not handled any more.
     server.kill();
@@ -132,6 +137,9 @@ TEST_F(DesktopNotify, ChoosingOurNotificationBringsTheChatForward) {
 
     Notification n(host, "Alice", "hello", 2);
     ASSERT_EQ(plugin.Show(n), 1);
+    Notification later(host, "Bob", "later", 2);
+    ASSERT_EQ(plugin.Show(later), 1);
+    // Alice's, though Bob's came after it: each sender's stays ours.
     const uint id = Calls().value(0).value(6).toUInt();
     ASSERT_NE(id, 0u);
 

@@ -22,15 +22,19 @@ public:
 public slots:
     uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap& hints, int timeout) {
-        Q_UNUSED(icon);
-        Q_UNUSED(hints);
         const uint id = replaces ? replaces : ++nextId;
         calls << QStringList{app, QString::number(replaces), summary, body, actions.join(','), QString::number(timeout),
-                             QString::number(id)}
+                             QString::number(id), icon, hints.value("desktop-entry").toString()}
                      .join(QChar(0x1f));
         return id;
     }
     QStringList GetCapabilities() { return {"actions", "body"}; }
+    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
+        vendor = "zeltochat tests";
+        version = "1.0";
+        specVersion = "1.2";
+        return "fake-notifier";
+    }
     void CloseNotification(uint id) { Emit("NotificationClosed", {id, 3u}); }
 
 public:

@@ -1,5 +1,7 @@
 #include "plugins/desktopnotify/desktop_notifier.h"
 
+#include <algorithm>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QVariantMap>
@@ -12,6 +14,11 @@ const char kPath[] = "/org/freedesktop/Notifications";
 const char kInterface[] = "org.freedesktop.Notifications";
 // The chat's thread waits for the answer, so a stuck server must not hold it long.
 constexpr int kCallTimeoutMs = 2000;
+constexpr qsizetype kMaxSenders = 64;
+// The installed icon's name and the desktop entry's (zeltochat.desktop), so the desktop shows
+// our icon and groups the notifications under the program.
+const char kIconName[] = "zeltochat";
+const char kDesktopEntry[] = "zeltochat";
 
 }  // namespace
 
@@ -44,26 +51,40 @@ bool DesktopNotifier::EnsureListening() {
 bool DesktopNotifier::Notify(const QString& title, const QString& body, int expireMs) {
     if (!EnsureListening()) return false;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
-    call << QStringLiteral("Zelto Chat") << lastId_ << QString() << title << EscapeBody(body)
-         << QStringList{QStringLiteral("default"), QStringLiteral("Open")} << QVariantMap() << expireMs;
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), QString::fromLatin1(kDesktopEntry)}};
+    call << QStringLiteral("Zelto Chat") << IdOf(title) << QString::fromLatin1(kIconName) << title << EscapeBody(body)
+         << QStringList{QStringLiteral("default"), QStringLiteral("Open")} << hints << expireMs;
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
     bool ok = false;
     const uint id = reply.arguments().constFirst().toUInt(&ok);
     if (!ok) return false;
-    lastId_ = id;
+    Remember(title, id);
     return true;
+}
+
+uint DesktopNotifier::IdOf(const QString& sender) const {
+    for (const auto& [name, id] : shown_)
+        if (name == sender) return id;
+    return 0;
+}
+
+void DesktopNotifier::Remember(const QString& sender, uint id) {
+    shown_.removeIf([&](const QPair<QString, uint>& s) { return s.first == sender || s.second == id; });
+    shown_.append({sender, id});
+    if (shown_.size() > kMaxSenders) shown_.removeFirst();
 }
 
 void DesktopNotifier::OnActionInvoked(uint id, const QString& action) {
     // Other programs' notifications raise the same signal.
-    if (id == 0 || id != lastId_ || action != QLatin1String("default")) return;
+    const bool ours = std::any_of(shown_.cbegin(), shown_.cend(), [id](const auto& s) { return s.second == id; });
+    if (id == 0 || !ours || action != QLatin1String("default")) return;
     if (host_ && host_->bringMainWindowToFront) host_->bringMainWindowToFront(host_->context);
 }
 
 void DesktopNotifier::OnClosed(uint id, uint) {
     // A closed notification cannot be replaced any more; the next one starts afresh.
-    if (id == lastId_) lastId_ = 0;
+    shown_.removeIf([id](const QPair<QString, uint>& s) { return s.second == id; });
 }
 
 }  // namespace desktopnotify

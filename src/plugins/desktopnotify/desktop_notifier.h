@@ -1,5 +1,7 @@
 #pragma once
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 
 #include "zeltochat/plugin_api.h"
@@ -7,7 +9,8 @@
 namespace desktopnotify {
 
 // Shows the chat's notifications through the desktop's notification server on the session
-// bus, and brings the chat to the front when the user picks one of ours.
+// bus, one per sender (a new line from the same sender replaces the last), and brings the chat
+// to the front when the user picks one of ours.
 class DesktopNotifier : public QObject {
     Q_OBJECT
 
@@ -22,9 +25,13 @@ private slots:
 
 private:
     bool EnsureListening();
+    uint IdOf(const QString& sender) const;
+    void Remember(const QString& sender, uint id);
 
     const ZcHost* host_ = nullptr;
-    uint lastId_ = 0;
+    // The server's id of each sender's notification, the latest last; a flood of strangers'
+    // names only pushes the oldest out.
+    QList<QPair<QString, uint>> shown_;
     bool listening_ = false;
 };
 

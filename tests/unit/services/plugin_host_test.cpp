@@ -117,7 +117,7 @@ std::vector<std::string> DirectoryOrder(const std::string& folder) {
 
 }  // namespace
 
-TEST(PluginHost, LoadsTheFolderInItsOwnOrderWithDescriptionsExportsAndStoredState) {
+TEST(PluginHost, LoadsTheFolderByNameWithDescriptionsExportsAndStoredState) {
     PluginBench bench;
     bench.Add("notify_a");
     bench.Add("filter_tag", "my filter.so");
@@ -129,7 +129,8 @@ TEST(PluginHost, LoadsTheFolderInItsOwnOrderWithDescriptionsExportsAndStoredStat
     bench.Enable("myfilter.so");       // the key has no blanks
     PluginHost& host = bench.Load();
 
-    const std::vector<std::string> order = DirectoryOrder("plugins");
+    std::vector<std::string> order = DirectoryOrder("plugins");
+    std::sort(order.begin(), order.end());
     ASSERT_EQ(order.size(), 4u);
     ASSERT_EQ(host.Plugins().size(), 4u);
     std::vector<std::string> expectedLog = {kUnloadStart, kUnloadEnd};
@@ -334,6 +335,29 @@ TEST(PluginHost, NotificationsGoInListOrderUntilOneIsHandled) {
     bench.ForgetCalls();
     EXPECT_FALSE(host.CallNotifyPlugins("NoSuchProcedure", request));
     EXPECT_TRUE(bench.Calls().empty());
+}
+
+TEST(PluginHost, DesktopNotificationsAreOnByDefaultAheadOfTheBubbleUntilSwitchedOff) {
+    PluginBench bench;
+    bench.Add("notify_b", "tipbubble.so");
+    bench.Add("notify_a", "desktopnotify.so");
+    bench.Enable("tipbubble.so");
+    PluginHost& host = bench.Load();
+    ASSERT_EQ(host.Plugins()[0].fileName, "desktopnotify.so");
+    EXPECT_EQ(host.Plugins()[0].enabled, 1);
+    // Without a notification server the desktop's plug-in declines and the bubble shows it.
+    setenv("ZC_TEST_NOTIFY_HANDLES", "notify_b", 1);
+    EXPECT_TRUE(host.CallNotifyPlugins("ShowTipBubble", {"bob", "alice", "hi"}));
+    EXPECT_EQ(bench.Calls(), (std::vector<std::string>{"notify_a ShowTipBubble bob|alice|hi",
+                                                       "notify_b ShowTipBubble bob|alice|hi"}));
+    // The user's off outlasts a restart; on again is stored as any switch is.
+    host.TogglePlugin(1, "alice");
+    host.LoadPlugins();
+    EXPECT_EQ(host.Plugins()[0].enabled, 0);
+    host.TogglePlugin(1, "alice");
+    host.LoadPlugins();
+    EXPECT_EQ(host.Plugins()[0].enabled, 1);
+    EXPECT_EQ(ReadIniValue(kProfile, "PLUGINS", "desktopnotify.so"), "1");
 }
 
 TEST(PluginHost, APlugInReachesTheChatThroughItsHost) {
