@@ -1,6 +1,7 @@
 #include "doctor/doctor.h"
 
 #include "base/settings.h"
+#include "doctor/desktop_check.h"
 #include "doctor/firewall_check.h"
 #include "doctor/group_probe.h"
 #include "doctor/interface_check.h"
@@ -48,6 +49,7 @@ std::vector<CheckLine> RunDoctor(const DoctorOptions& o, const std::function<voi
     ports.push_back({"tcp", net.filePort});
     add(CheckFirewall(ReadFirewall(ports), relay ? 0 : net.port, net.filePort));
     add(CheckTransferPort(net.filePort));
+    for (CheckLine& line : CheckDesktop(ReadDesktopFacts())) add(std::move(line));
     return lines;
 }
 

@@ -2,6 +2,7 @@
 // captured outputs, the answers to our WHO, and the verdicts they lead to.
 #include <gtest/gtest.h>
 
+#include "doctor/desktop_check.h"
 #include "doctor/doctor_report.h"
 #include "doctor/firewall_check.h"
 #include "doctor/interface_check.h"
@@ -314,4 +315,42 @@ TEST(DoctorReport, LinesTextsAndExitVerdict) {
 }
 
 }  // namespace
+}  // namespace zc::doctor
+
+namespace zc::doctor {
+
+TEST(DoctorDesktop, VerdictsFromTheSessionsFactsWithAdviceWhereAPartIsMissing) {
+    // A Wayland session (Xwayland's DISPLAY beside it) with a tray, a server and the portal.
+    DesktopFacts full{"wayland", "wayland-0", ":0", true, true, false, "mako 1.8.0", true};
+    std::vector<std::string> out;
+    for (const CheckLine& line : CheckDesktop(full)) out.push_back(FormatLine(line));
+    EXPECT_EQ(out, (std::vector<std::string>{"[ok] session: Wayland, display wayland-0",
+                                             "[ok] tray: a tray host answers (StatusNotifierWatcher)",
+                                             "[ok] notifications: mako 1.8.0 answers",
+                                             "[ok] portal: xdg-desktop-portal is present"}));
+
+    // X11 with only the X server's own tray: the bubble is the fallback, so the advice says so.
+    const std::vector<CheckLine> x11 = CheckDesktop({"", "", ":1", true, false, true, "", false});
+    ASSERT_EQ(x11.size(), 4u);
+    EXPECT_EQ(FormatLine(x11[0]), "[ok] session: X11, display :1");
+    EXPECT_EQ(FormatLine(x11[1]), "[ok] tray: an X11 system tray answers");
+    EXPECT_EQ(x11[2].verdict, Verdict::Warn);
+    EXPECT_NE(x11[2].advice.find("its own bubble"), std::string::npos);
+    EXPECT_EQ(x11[3].verdict, Verdict::Warn);
+
+    // Wayland without a server: the bubble cannot stand in. A terminal without any session
+    // warns only; the chat itself still works.
+    EXPECT_NE(CheckDesktop({"wayland", "", "", true, false, false, "", false})[2].advice.find("Wayland cannot place"),
+              std::string::npos);
+    const std::vector<CheckLine> bare = CheckDesktop({});
+    EXPECT_EQ(FormatLine(bare[0]), "[warn] session: no graphical session (WAYLAND_DISPLAY and DISPLAY are empty) - "
+                                   "the desktop program needs one; zeltochat-cli works without");
+    EXPECT_EQ(bare[2].text, "no notification server answers (no session bus)");
+    EXPECT_TRUE(ChatWorks(bare));
+
+    EXPECT_EQ(ReplyStrings("method return time=1.5 sender=:1.3 -> destination=:1.9 serial=4 reply_serial=2\n"
+                           "   string \"dunst\"\n   string \"knopwob\"\n   string \"1.9.0\"\n   string \"1.2\"\n"),
+              (std::vector<std::string>{"dunst", "knopwob", "1.9.0", "1.2"}));
+}
+
 }  // namespace zc::doctor

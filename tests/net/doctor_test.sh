@@ -60,6 +60,32 @@ bob_lists_one() {
 }
 lan_check "the check did not enter Bob's user list" bob_lists_one
 
+# 1b. The same host in a Wayland session whose own bus has a notification server but no portal.
+FAKE_NOTIFIER="$BUILD_DIR/tests/plugins_qt/zc_fake_notification_server"
+if [ -x "$FAKE_NOTIFIER" ]; then
+  ip netns exec h1 env XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-1 DISPLAY= dbus-run-session \
+    --config-file="$SOURCE_DIR/tests/plugins_qt/session_bus.conf" -- bash -c '
+      "$1" & server=$!
+      for _ in $(seq 50); do
+        dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+          org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications | grep -q true && break
+        sleep 0.1
+      done
+      "$2" --root "$3" --doctor; rc=$?
+      kill $server
+      exit $rc' desktop "$FAKE_NOTIFIER" "$BUILD_DIR/zeltochat-cli" "$LAN_WORK/h1/root" \
+    >"$LAN_WORK/doctor.out" 2>"$LAN_WORK/doctor.err"
+  DOCTOR_RC=$?
+  cp "$LAN_WORK/doctor.out" "$LAN_WORK/doctor.desktop.out"
+  expect "a Wayland session with a notification server" 0 \
+    "[ok] session: Wayland, display wayland-1" \
+    "[warn] tray: no tray host answers - the chat then has no tray icon to come back from; add a tray to the panel (GNOME: the AppIndicator extension)" \
+    "[ok] notifications: fake-notifier 1.0 answers" \
+    "[warn] portal: xdg-desktop-portal is missing - desktop snapshots under Wayland go through it: install xdg-desktop-portal and the desktop's backend (-gnome, -kde or -wlr)"
+else
+  echo "skip: no test notification server built ($FAKE_NOTIFIER)"
+fi
+
 # 2. No route for the group and no INTERFACE to pin the chat to a card.
 ip netns exec h3 ip route del 224.0.0.0/4
 lan_make_root 3 Carol
