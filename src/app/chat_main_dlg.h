@@ -227,6 +227,8 @@ public:
     // Network start, identity and the presence refresh.
     bool InitNetwork();
     void StartNetwork();
+    // The relay connection came up or went down: one line each way, and presence after a return.
+    void OnRelayEvent(RelayEvent event, const std::string& name);
     void RefreshPresence();
     void ComputeIdentity();
     void InitUsersGroup();
@@ -447,6 +449,8 @@ private:
     ChatHistory history_;
     std::unique_ptr<MulticastTransport> multicast_;
     std::unique_ptr<RelayTransport> relay_;
+    bool relayEverUp_ = false;
+    bool relayEverDown_ = false;
     struct GroupSend {
         std::string target;
         Command command;

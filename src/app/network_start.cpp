@@ -40,17 +40,38 @@ bool CChatMainDlg::InitNetwork() {
     log_.Write(":::InitTCP...");
     ShowStartupLine(WithName(language_.LangString(95), s.name));
     relay_.reset();
+    relayEverUp_ = relayEverDown_ = false;
     if (p_.network) relay_ = p_.network->CreateRelay(onText);
+    if (relay_) relay_->SetEventHandler([this, name = s.name](RelayEvent e) { OnRelayEvent(e, name); });
+    // Returns at once; whether it worked is told by OnRelayEvent.
     if (relay_ && relay_->Connect(s.server, s.serverPort)) {
-        ShowStartupLine(WithName(language_.LangString(121), s.name));
         transports_.Add(relay_.get(), s);
-        log_.Write(":::InitTCP...OK");
         return true;
     }
     ShowStartupLine(WithName(language_.LangString(94), s.name));
     log_.Write(":::InitTCP...FAILED");
     if (relay_) relay_->ShutdownAndClose();
     return false;
+}
+
+void CChatMainDlg::OnRelayEvent(RelayEvent event, const std::string& name) {
+    if (event == RelayEvent::WriteBufferFull) {
+        log_.Write(":::Relay write buffer full (" + std::to_string(kRelayWriteLimit / 1024) +
+                   " KB waiting), packets refused");
+        return;
+    }
+    const bool up = event == RelayEvent::Up;
+    if (!relayEverUp_) {
+        // The first attempt's outcome, or the first success after it failed.
+        ShowStartupLine(WithName(language_.LangString(up ? 121 : 94), name));
+        log_.Write(up ? ":::InitTCP...OK" : ":::InitTCP...FAILED, trying again");
+    } else {
+        ShowAlertNotice(language_.Extra(up ? ExtraText::RelayBack : ExtraText::RelayLost, name));
+        log_.Write(up ? ":::Relay connection back" : ":::Relay connection lost, trying again");
+    }
+    // Whatever we announced went nowhere: announce again, from the loop.
+    if (up && relayEverDown_) p_.timers.SetTimer(kRefreshTimer, 100);
+    (up ? relayEverUp_ : relayEverDown_) = true;
 }
 
 void CChatMainDlg::ComputeIdentity() {

@@ -41,6 +41,8 @@ constexpr const char* kEnglishExtras[] = {
     "Waiting messages",
     "Take back",
     "No message is waiting",
+    "Lost the connection to %s; trying again",
+    "Connected to %s again",
 };
 
 }  // namespace

@@ -37,6 +37,8 @@ enum class ExtraText {
     WaitingTitle,      // the window of waiting messages, and its menu item
     WaitingTakeBack,
     WaitingNone,
+    RelayLost,  // %s: the connection's name
+    RelayBack,  // %s: the connection's name
 };
 
 // The numbered user-visible texts of the chosen language.

@@ -30,6 +30,8 @@ bool CTransportList::SendAll(const std::string& bytes, const std::function<void(
     for (size_t i = 0; i < entries_.size(); ++i) {
         Entry e = entries_[i];
         last = e.transport && e.transport->Send(bytes);
+        // Its loss and return were told once; each refused packet need not say it again.
+        if (!last && e.transport && e.transport->ReconnectsByItself()) continue;
         if (!last) {
             if (onSendFailed) onSendFailed(e.settings);
             e.settings.active = 0;

@@ -22,7 +22,8 @@ public:
     // Leaves the group where there is one, shuts every transport down and forgets it.
     void Clear();
     bool IsActive() const;
-    // Sends through every entry; a failed entry is reported and marked inactive.
+    // Sends through every entry; a failed entry is reported and marked inactive, unless its
+    // transport reconnects by itself.
     bool SendAll(const std::string& bytes, const std::function<void(const CNetSettings&)>& onSendFailed);
     const std::vector<Entry>& Entries() const { return entries_; }
 

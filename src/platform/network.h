@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,12 +21,25 @@ public:
                            const std::string& sendFrom = {}) = 0;
 };
 
-// One connection to the relay server.
+// What the relay connection tells the chat: it came up, it went down (the first failed attempt
+// or a drop; later failed attempts are quiet), or a packet was refused because too much waits.
+enum class RelayEvent { Up, Down, WriteBufferFull };
+
+// Send refuses a packet once this many bytes wait to be written to the relay.
+inline constexpr size_t kRelayWriteLimit = 256 * 1024;
+
+// One connection to the relay server, kept up by the transport itself: after a drop or a failed
+// attempt it tries again, with growing pauses, until ShutdownAndClose.
 class RelayTransport : public Transport {
 public:
     bool IsMulticast() const override { return false; }
-    // Blocks until connected or failed.
+    bool ReconnectsByItself() const override { return true; }
+    // Starts connecting and returns at once; packets sent until the first attempt ends wait
+    // for it. False when the attempt cannot even start.
     virtual bool Connect(const std::string& server, int port) = 0;
+    virtual bool IsConnected() const = 0;
+    // Called from the event loop, never from inside Send or Connect.
+    virtual void SetEventHandler(std::function<void(RelayEvent)> onEvent) = 0;
 };
 
 class TransportFactory {
