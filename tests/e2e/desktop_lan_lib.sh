@@ -7,6 +7,8 @@
 
 DESK_XVFB=
 declare -A DESK_PID
+# The screenshot readers' shared module (ppm_rows.py) for the Python parts of the runs.
+export PYTHONPATH="$(dirname "${BASH_SOURCE[0]}")${PYTHONPATH:+:$PYTHONPATH}"
 
 # Runs before lan_cleanup: a program that ignores SIGTERM must not hold the test up.
 desk_cleanup() {
@@ -152,26 +154,8 @@ desk_shot() {  # window file
 desk_new_words() {  # after.ppm before.ppm...
   python3 - "$@" <<'PY'
 import sys
+from ppm_rows import load, runs
 
-def load(path):
-    data = open(path, "rb").read()
-    fields, i = [], 0
-    while len(fields) < 4:
-        while data[i:i + 1].isspace():
-            i += 1
-        if data[i:i + 1] == b"#":
-            while data[i:i + 1] not in (b"\n", b""):
-                i += 1
-            continue
-        j = i
-        while not data[j:j + 1].isspace():
-            j += 1
-        fields.append(data[i:j])
-        i = j
-    w, h = int(fields[1]), int(fields[2])
-    if fields[0] != b"P6" or int(fields[3]) != 255:
-        sys.exit("not an 8-bit PPM: " + path)
-    return w, h, data[i + 1:i + 1 + w * h * 3]
 
 after, befores = load(sys.argv[1]), [load(p) for p in sys.argv[2:]]
 w, h, a = after
@@ -189,14 +173,6 @@ for y in range(h):
 if not rows:
     sys.exit("nothing changed")
 
-def runs(values, gap):
-    out = []
-    for v in sorted(values):
-        if out and v - out[-1][1] <= gap:
-            out[-1][1] = v
-        else:
-            out.append([v, v])
-    return out
 
 bands = runs(rows.keys(), 2)
 top, bottom = max(bands, key=lambda b: sum(len(rows[y]) for y in range(b[0], b[1] + 1) if y in rows))

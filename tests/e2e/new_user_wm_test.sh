@@ -92,34 +92,10 @@ import -window root "$OUT/new_user_wm_start.png"
 # rows in that column that is not the background.
 read -r bob_at head_at < <(python3 - "$LAN_WORK/after.ppm" "$LAN_WORK"/before?.ppm <<'PY'
 import sys
+from ppm_rows import load, runs
 from collections import Counter
 
-def load(path):
-    data = open(path, "rb").read()
-    fields, i = [], 0
-    while len(fields) < 4:
-        while data[i:i + 1].isspace():
-            i += 1
-        if data[i:i + 1] == b"#":
-            while data[i:i + 1] not in (b"\n", b""):
-                i += 1
-            continue
-        j = i
-        while not data[j:j + 1].isspace():
-            j += 1
-        fields.append(data[i:j])
-        i = j
-    w, h = int(fields[1]), int(fields[2])
-    return w, h, data[i + 1:i + 1 + w * h * 3]
 
-def runs(values, gap):
-    out = []
-    for v in sorted(values):
-        if out and v - out[-1][1] <= gap:
-            out[-1][1] = v
-        else:
-            out.append([v, v])
-    return out
 
 w, h, a = load(sys.argv[1])
 befores = [load(p)[2] for p in sys.argv[2:]]
