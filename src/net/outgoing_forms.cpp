@@ -101,16 +101,21 @@ bool SendAddressedMessage(ChatSession& chat, const InputForm& form) {
     return true;
 }
 
+std::string AddressedBody(const ChatSession& chat, const std::string& id, const std::string& name,
+                          const std::string& text) {
+    // Receivers clean the whole body and show what follows its first ":": a name that would
+    // change in cleaning (a "www." taken for a link) or holds a ":" gives way to the identity.
+    const bool plain = name.find(':') == std::string::npos &&
+                       MessageTextSanitizer(name, true, chat.Global().showImages) == name;
+    return (plain ? name : id) + ":" + text;
+}
+
 bool SendAddressedTo(ChatSession& chat, const std::string& id, const std::string& name, const std::string& text,
                      bool alert) {
     if (id.size() <= 1 || !chat.Roster().Find(id)) return RefuseToSend(chat, chat.Language().Extra(ExtraText::UnknownUser, name));
     const std::string clean = MessageTextSanitizer(text, true, chat.Global().showImages);
     if (clean.empty()) return false;
-    // Receivers clean the whole body and show what follows its first ":": a name that would
-    // change in cleaning (a "www." taken for a link) or holds a ":" gives way to the identity.
-    const bool plain = name.find(':') == std::string::npos &&
-                       MessageTextSanitizer(name, true, chat.Global().showImages) == name;
-    if (!SendAddressed(chat, id, name, (plain ? name : id) + ":" + clean, clean, alert)) return false;
+    if (!SendAddressed(chat, id, name, AddressedBody(chat, id, name, clean), clean, alert)) return false;
     WatchDelivery(chat, *chat.Roster().Find(id), clean, alert);
     return true;
 }

@@ -32,6 +32,10 @@ bool SendSoundSignal(ChatSession& chat, const std::string& name);
 // any name works. The text is as typed.
 bool SendAddressedTo(ChatSession& chat, const std::string& id, const std::string& name, const std::string& text,
                      bool alert);
+// The body of a private message or alert to a user known by identity: name ":" text, or the
+// identity in front when the name would not arrive as itself.
+std::string AddressedBody(const ChatSession& chat, const std::string& id, const std::string& name,
+                          const std::string& text);
 bool SendSoundSignalTo(ChatSession& chat, const std::string& id, const std::string& name);
 // Typed text for the public chat: the packet, our own line, the history and the sound.
 bool SendPublicMessage(ChatSession& chat, const std::string& typed);

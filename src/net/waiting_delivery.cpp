@@ -53,8 +53,7 @@ void DeliverWaiting(ChatSession& chat, const std::string& id, const std::string&
     for (const WaitingMessage& m : chat.Waiting().TakeFor(id, ip)) {
         const std::string written = chat.Language().Extra(ExtraText::WrittenAt, chat.DateTimeText(m.written));
         const std::string text = written + " " + m.text;
-        // Receivers show what follows the first ":", so the name in front must hold none.
-        if (!chat.SendPacket(m.alert ? CMD_ALERT : CMD_PRIVATE, RemoveChars(name, ":") + ":" + text, id)) {
+        if (!chat.SendPacket(m.alert ? CMD_ALERT : CMD_PRIVATE, AddressedBody(chat, id, name, text), id)) {
             chat.Waiting().Keep({m.id, m.ip, m.name, 0}, m.alert, m.written, m.text);  // next time
             continue;
         }
