@@ -10,6 +10,7 @@
 #include "services/plugin_host.h"
 #include "platform/clock.h"
 #include "platform/main_window_host.h"
+#include "platform/network_watch.h"
 #include "platform/system_facts.h"
 #include "platform/timers.h"
 #include "platform/tray.h"
@@ -21,6 +22,7 @@ namespace zc {
 CChatMainDlg::CChatMainDlg(Platform platform, std::string programDir)
     : p_(platform), programDir_(std::move(programDir)), log_(platform.clock, ""), history_(platform.clock) {
     p_.timers.SetHandler([this](int id) { OnTimer(id); });
+    watchingNetwork_ = p_.networkWatch && p_.networkWatch->SetHandler([this] { OnNetworkChanged(); });
 }
 
 CChatMainDlg::~CChatMainDlg() {
@@ -28,6 +30,7 @@ CChatMainDlg::~CChatMainDlg() {
     transfer_.reset();
     plugins_.reset();
     p_.timers.SetHandler(nullptr);
+    if (p_.networkWatch) p_.networkWatch->SetHandler(nullptr);
 }
 
 SystemNames CChatMainDlg::Names() const {
@@ -119,6 +122,7 @@ void CChatMainDlg::LayoutTimer() {
 
 void CChatMainDlg::StartupTimer() {
     p_.timers.KillTimer(kStartupTimer);
+    if (!watchingNetwork_) log_.Write(":::Network changes are noticed at the refresh only");
     RefreshPresence();
     SendPacket(CMD_ENTER, ModeBody(), kEveryone);
     SendPacket(CMD_WHO, user_.nickname, kEveryone);

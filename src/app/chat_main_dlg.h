@@ -51,6 +51,7 @@ class TransferSockets;
 class WorkerThreads;
 class TransferWindowFactory;
 class ScreenCapture;
+class NetworkWatch;
 class CmyFileTrans;
 class COptionsRunner;
 class PluginHost;
@@ -77,6 +78,7 @@ struct Platform {
     WorkerThreads* workers = nullptr;
     TransferWindowFactory* transferWindows = nullptr;
     ScreenCapture* screen = nullptr;  // none: snapshot requests are refused
+    NetworkWatch* networkWatch = nullptr;  // none: network changes are noticed at the refresh
 };
 
 enum MainTimer {
@@ -230,6 +232,8 @@ public:
     // The relay connection came up or went down: one line each way, and presence after a return.
     void OnRelayEvent(RelayEvent event, const std::string& name);
     void RefreshPresence();
+    // An address or link of this machine changed: follow it now instead of at the refresh.
+    void OnNetworkChanged();
     void ComputeIdentity();
     void InitUsersGroup();
 
@@ -445,6 +449,7 @@ private:
     SenderState senders_;
     WaitingMessages waiting_;
     std::int64_t lastAddressCheck_ = -1;
+    bool watchingNetwork_ = false;  // the platform tells us of address and link changes
     ConferenceGuard conference_;
     ChatHistory history_;
     std::unique_ptr<MulticastTransport> multicast_;

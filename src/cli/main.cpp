@@ -23,6 +23,7 @@
 #include "cli/terminal_views.h"
 #include "cli/timer_watch.h"
 #include "doctor/doctor.h"
+#include "qt/netlink_watch.h"
 #include "qt/posix_system_facts.h"
 #include "qt/posix_transfer_sockets.h"
 #include "qt/program_folders.h"
@@ -73,6 +74,7 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
     // A terminal program is no desktop session's autostart entry.
     zc::XdgAutostart autostart("");
     zc::QtTransportFactory network;
+    zc::NetlinkWatch networkWatch;
     zc::ConsoleDialogs dialogs(console);
     if (options.noInput) dialogs.SetNobodyAnswers();
     zc::ConsoleShell shell(console);
@@ -84,7 +86,7 @@ int RunChat(int argc, char** argv, const zc::CliOptions& options, const std::str
 
     zc::CChatMainDlg chat({clock, timers, views, window, registry, instance, facts, processes, tray, autostart,
                            &network, &dialogs, &shell, nullptr, &transferSockets, &workers, &transferWindows,
-                           nullptr},
+                           nullptr, &networkWatch},
                           root);
     chat.SetChatLineListener([&console](const zc::ChatLineEvent& line) {
         const std::string text = zc::TerminalLineText(line);

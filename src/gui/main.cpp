@@ -28,6 +28,7 @@
 #include "gui/web/page_dump.h"
 #include "gui/web/page_scheme.h"
 #include "gui/web/web_view_factory.h"
+#include "qt/netlink_watch.h"
 #include "qt/posix_system_facts.h"
 #include "qt/posix_transfer_sockets.h"
 #include "qt/program_folders.h"
@@ -104,6 +105,7 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
     const std::string config = zc::HomeSubdir(facts, "XDG_CONFIG_HOME", ".config");
     zc::XdgAutostart autostart(config.empty() ? std::string() : config + "/autostart");
     zc::QtTransportFactory network;
+    zc::NetlinkWatch networkWatch;
     zc::QtDialogService dialogs(&window);
     zc::QtShellService shell;
     // Declared before the chat, so they outlive its transfers.
@@ -115,7 +117,8 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
     zc::NoticeSkinChrome skin(window);
 
     zc::CChatMainDlg chat({clock, timers, views, window, registry, instance, facts, processes, tray, autostart,
-                           &network, &dialogs, &shell, &skin, &transferSockets, &workers, &transferWindows, &screen},
+                           &network, &dialogs, &shell, &skin, &transferSockets, &workers, &transferWindows, &screen,
+                           &networkWatch},
                           root);
     chatPtr = &chat;
     window.AttachChat(&chat);

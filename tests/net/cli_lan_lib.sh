@@ -171,18 +171,20 @@ lan_wait_output() {  # N pattern seconds
   done
 }
 
-# Asks host N for its user list until it reports the given number of users.
-lan_wait_users() {  # N count seconds
+# Asks host N for its user list until a line of one answer matches the pattern (grep -E).
+lan_wait_list() {  # N pattern seconds
   local deadline=$((SECONDS + $3)) mark
   while :; do
     mark=$(wc -l <"$LAN_WORK/h$1/out")
     lan_type "$1" /users
     sleep 0.5
     # Only the answer to this request counts, not an older one.
-    if tail -n +"$((mark + 1))" "$LAN_WORK/h$1/out" | grep -qE -- "^-- $2 users\$"; then return 0; fi
+    if tail -n +"$((mark + 1))" "$LAN_WORK/h$1/out" | grep -qE -- "$2"; then return 0; fi
     [ $SECONDS -ge "$deadline" ] && return 1
   done
 }
+
+lan_wait_users() { lan_wait_list "$1" "^-- $2 users\$" "$3"; }  # N count seconds
 
 # Ends host N's client by closing its input; it must leave on its own with status 0.
 lan_stop_client() {  # N
