@@ -14,14 +14,22 @@ RELAY_HOST=4
 for n in "${HOSTS[@]}" $RELAY_HOST; do lan_add_host "$n"; done
 lan_wait_links "${HOSTS[@]}" $RELAY_HOST || exit 1
 
-ip netns exec h$RELAY_HOST "$BUILD_DIR/zeltorelay" --port 9011 >"$LAN_WORK/relay.out" 2>"$LAN_WORK/relay.log" &
-lan_track $!
-for _ in $(seq 50); do
-  ip netns exec h$RELAY_HOST ss -ltnH 'sport = :9011' | grep -q . && break
-  sleep 0.1
-done
-ip netns exec h$RELAY_HOST ss -ltnH 'sport = :9011' | grep -q . ||
-  { lan_fail "the relay does not listen: $(cat "$LAN_WORK/relay.log")"; exit 1; }
+start_relay() {
+  # Started again while clients run: it must not hold their inputs open.
+  (
+    lan_close_inputs
+    exec ip netns exec h$RELAY_HOST "$BUILD_DIR/zeltorelay" --port 9011 >>"$LAN_WORK/relay.out" 2>>"$LAN_WORK/relay.log"
+  ) &
+  RELAY_PID=$!
+  lan_track $RELAY_PID
+  for _ in $(seq 50); do
+    ip netns exec h$RELAY_HOST ss -ltnH 'sport = :9011' | grep -q . && return 0
+    sleep 0.1
+  done
+  lan_fail "the relay does not listen: $(cat "$LAN_WORK/relay.log")"
+  exit 1
+}
+start_relay
 
 lan_make_root 1 Alice 10.77.0.$RELAY_HOST
 lan_make_root 2 Bob 10.77.0.$RELAY_HOST
@@ -72,6 +80,30 @@ for n in "${HOSTS[@]}"; do
   lan_check "h$n shows the first of two packets sent together" lan_wait_output "$n" '<Tester>: first$' 10
   lan_check "h$n shows the second of two packets sent together" lan_wait_output "$n" '<Tester>: second$' 5
 done
+
+# The relay restarts: each client says once that it lost the relay and once that it is back,
+# and within one refresh (60 s) all list each other and messages pass again.
+kill "$RELAY_PID"
+wait "$RELAY_PID" 2>/dev/null
+for n in "${HOSTS[@]}"; do
+  lan_check "h$n says it lost the relay" lan_wait_output "$n" 'Lost the connection to .*; trying again$' 10
+done
+sleep 3  # a few attempts fail meanwhile
+restarted=$(date +%s%N)
+start_relay
+for n in "${HOSTS[@]}"; do
+  lan_check "h$n is connected again" lan_wait_output "$n" 'Connected to .* again$' 10
+  lan_check "h$n lists three users after the restart" lan_wait_users "$n" 3 60
+done
+echo "recovery after the relay restart: $(( ($(date +%s%N) - restarted) / 1000000 )) ms to all three listing each other"
+for n in "${HOSTS[@]}"; do
+  lan_check "h$n told the loss and the return once each" \
+    test "$(grep -cE 'Lost the connection to|Connected to .* again$' "$LAN_WORK/h$n/out")" = 2
+done
+lan_type 1 "back over the relay"
+lan_check "Carol shows Alice's public message after the restart" lan_wait_output 3 '<Alice>: back over the relay$' 10
+lan_type 2 "MSG->Alice: secret after the restart"
+lan_check "Alice gets Bob's private message after the restart" lan_wait_output 1 '<Bob>: secret after the restart$' 10
 
 lan_stop_client 2
 for n in 1 3; do lan_check "h$n sees Bob leave" lan_wait_output "$n" 'Left the chat: <Bob>' 10; done
