@@ -19,7 +19,8 @@ namespace {
 const char kUsage[] =
     "Usage: zeltorelay [--config FILE] [--check] [--port N] [--bind ADDR] [--echo]\n"
     "                  [--max-clients N] [--max-per-address N] [--greeting-timeout S]\n"
-    "                  [--quiet-timeout S]\n"
+    "                  [--quiet-timeout S] [--nat] [--multicast [IFACE]] [--group ADDR]\n"
+    "                  [--group-port N] [--ttl N]\n"
     "Relay server for ZeltoChat clients in relay mode: every zero-terminated packet\n"
     "a client sends is passed on to every other connected client.\n"
     "\n"
@@ -38,7 +39,18 @@ const char kUsage[] =
     "                        S seconds of connecting (default 60)\n"
     "  --quiet-timeout S     drop a client whose link is gone after S seconds\n"
     "                        without an answer (default 60, at least 2)\n"
+    "  --nat                 clients are behind address translation: accept packets\n"
+    "                        naming another address than the connection's (logged)\n"
+    "  --multicast [IFACE]   also be a gateway to the chat's multicast group on IFACE\n"
+    "                        (a name or IPv4 address; default the first interface)\n"
+    "  --group ADDR          the group to join (default 225.0.0.1)\n"
+    "  --group-port N        its UDP port (default 9010)\n"
+    "  --ttl N               time to live of datagrams sent to it (default 8)\n"
     "  -h, --help            show this help and exit\n"
+    "\n"
+    "A client's packets must name the address it connected from, datagrams from the group\n"
+    "the address they came from; others are dropped. As a gateway the relay passes each\n"
+    "packet on once, however many ways it arrives within a few seconds.\n"
     "\n"
     "A client that lets more than 1 MiB pile up unread, or sends more than 4096\n"
     "bytes without a zero byte, is disconnected. Connections are logged to standard\n"
@@ -65,6 +77,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     zc::relay::RelayConfig config;
+    config.checkSenders = true;
     const std::vector<std::string> errors = zc::relay::LoadConfig(commandLine, config);
     for (const std::string& problem : errors) std::fprintf(stderr, "zeltorelay: %s\n", problem.c_str());
     if (commandLine.check) {

@@ -14,11 +14,12 @@ namespace zc::relay {
 namespace {
 
 constexpr std::string_view kValueOptions[] = {"port", "bind", "max-clients", "max-per-address",
-                                              "greeting-timeout", "quiet-timeout"};
-constexpr std::string_view kFlagOptions[] = {"echo"};
+                                              "greeting-timeout", "quiet-timeout", "iface", "group",
+                                              "group-port", "ttl"};
+constexpr std::string_view kFlagOptions[] = {"echo", "nat", "multicast"};
 // Gateway and site options this version does not have yet: named so that a configuration
 // written for them is refused with a clear reason rather than as a typo.
-constexpr std::string_view kNotBuilt[] = {"multicast", "iface", "nat", "mqtt", "site", "room"};
+constexpr std::string_view kNotBuilt[] = {"mqtt", "site", "room"};
 
 template <size_t N>
 bool OneOf(const std::string_view (&names)[N], std::string_view name) {
@@ -59,7 +60,7 @@ bool ReadFile(const std::string& path, std::string& text) {
 
 bool OptionTakesValue(std::string_view name) {
     return OneOf(kValueOptions, name) || name == "config" ||
-           (OneOf(kNotBuilt, name) && name != "multicast" && name != "nat");
+           OneOf(kNotBuilt, name);
 }
 
 std::string SetOption(RelayConfig& config, std::string_view name, std::string_view value, bool hasValue) {
@@ -67,8 +68,14 @@ std::string SetOption(RelayConfig& config, std::string_view name, std::string_vi
     if (OneOf(kNotBuilt, name)) return "'" + std::string(name) + "' is not available in this version of zeltorelay";
     if (OneOf(kFlagOptions, name)) {
         bool on = true;
+        // "multicast" may name the interface instead of yes or no.
+        if (name == "multicast" && hasValue && !value.empty() && !ParseBool(value, on)) {
+            config.gateway = true;
+            config.group.interface = value;
+            return {};
+        }
         if (hasValue && !ParseBool(value, on)) return "bad " + std::string(name) + " " + quoted + ": expected yes or no";
-        config.echo = on;
+        (name == "echo" ? config.echo : name == "nat" ? config.nat : config.gateway) = on;
         return {};
     }
     if (!OneOf(kValueOptions, name)) return "unknown option '" + std::string(name) + "'";
@@ -77,6 +84,22 @@ std::string SetOption(RelayConfig& config, std::string_view name, std::string_vi
         unsigned long port = 0;
         if (!ParseNumber(value, 0, 65535, port)) return "bad port " + quoted + ": expected a number from 0 to 65535";
         config.port = static_cast<uint16_t>(port);
+    } else if (name == "iface") {
+        config.group.interface = value;
+    } else if (name == "group") {
+        in_addr group{};
+        if (inet_pton(AF_INET, std::string(value).c_str(), &group) != 1 || (ntohl(group.s_addr) >> 28) != 0xE)
+            return "bad group " + quoted + ": expected an IPv4 multicast address";
+        config.group.group = value;
+    } else if (name == "group-port" || name == "ttl") {
+        unsigned long number = 0;
+        const unsigned long high = name == "ttl" ? 255 : 65535;
+        if (!ParseNumber(value, 1, high, number))
+            return "bad " + std::string(name) + " " + quoted + ": expected a number from 1 to " + std::to_string(high);
+        if (name == "ttl")
+            config.group.ttl = static_cast<int>(number);
+        else
+            config.group.port = static_cast<uint16_t>(number);
     } else if (name == "bind") {
         in_addr probe{};
         if (inet_pton(AF_INET, std::string(value).c_str(), &probe) != 1)
@@ -136,7 +159,14 @@ std::string DescribeConfig(const RelayConfig& config) {
         << "max-per-address = " << config.maxPerAddress << "\n"
         << "greeting-timeout = " << std::chrono::duration_cast<std::chrono::seconds>(config.greetingTimeout).count()
         << "\n"
-        << "quiet-timeout = " << config.quietTimeout.count() << "\n";
+        << "quiet-timeout = " << config.quietTimeout.count() << "\n"
+        << "nat = " << (config.nat ? "yes" : "no") << "\n"
+        << "multicast = " << (config.gateway ? "yes" : "no") << "\n";
+    if (config.gateway)
+        out << "iface = " << config.group.interface << "\n"
+            << "group = " << config.group.group << "\n"
+            << "group-port = " << config.group.port << "\n"
+            << "ttl = " << config.group.ttl << "\n";
     return out.str();
 }
 
@@ -161,8 +191,12 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             arg = arg.substr(0, eq);
         }
         option.name = arg;
-        if (arg == "check" || OneOf(kFlagOptions, arg)) {
-            if (option.hasValue) {
+        // The interface after --multicast is optional: the next argument unless it is an option.
+        if (arg == "multicast" && !option.hasValue && i + 1 < argc && argv[i + 1][0] != '-') {
+            option.value = argv[++i];
+            option.hasValue = true;
+        } else if (arg == "check" || OneOf(kFlagOptions, arg)) {
+            if (option.hasValue && arg != "multicast") {
                 result.errors.push_back("option --" + option.name + " takes no value");
                 continue;
             }

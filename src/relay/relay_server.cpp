@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "relay/claimed_address.h"
+#include "relay/group_link.h"
 #include "relay/output_queue.h"
 #include "relay/stream_splitter.h"
 #include "relay/write_pace.h"
@@ -35,6 +37,16 @@ std::string Endpoint(const sockaddr_in& addr) {
     inet_ntop(AF_INET, &addr.sin_addr, text, sizeof text);
     return std::string(text) + ":" + std::to_string(ntohs(addr.sin_port));
 }
+
+std::string Dotted(uint32_t address) {
+    char text[INET_ADDRSTRLEN] = "?";
+    in_addr a{address};
+    inet_ntop(AF_INET, &a, text, sizeof text);
+    return text;
+}
+
+// Group sources and clients are told apart in the gateway's memory of packets seen.
+constexpr uint64_t kGroupOrigin = uint64_t{1} << 63;
 
 std::string Clients(size_t n) { return "(" + std::to_string(n) + (n == 1 ? " client)" : " clients)"); }
 
@@ -82,10 +94,12 @@ struct RelayServer::Client {
     bool greeted = false;     // has sent a whole packet
     bool closing = false;     // dropped; closed by Sweep at the end of the round
     std::string closeReason;
+    uint32_t claimed = 0;     // behind address translation: the address its packets name
+    bool toldForged = false;  // a client's forged packets are logged once
 };
 
 RelayServer::RelayServer(RelayConfig config, LogFn log)
-    : config_(std::move(config)), log_(std::move(log)), readBuffer_(kReadChunk) {
+    : config_(std::move(config)), log_(std::move(log)), readBuffer_(kReadChunk), check_(config_.nat) {
     if (!log_) log_ = [](const std::string&) {};
 }
 
@@ -122,6 +136,14 @@ bool RelayServer::Listen(std::string& error) {
         close(fd);
         return false;
     }
+    if (config_.gateway && !group_) {
+        auto group = std::make_unique<GroupLink>();
+        if (!group->Open(config_.group, error)) {
+            close(fd);
+            return false;
+        }
+        group_ = std::move(group);
+    }
     socklen_t len = sizeof addr;
     getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
     if (listenFd_ >= 0) close(listenFd_);
@@ -140,6 +162,16 @@ bool RelayServer::Run(int stopFd) {
         return false;
     }
     acceptPausedUntil_ = {};
+    if (group_) {
+        epoll_event groupEvent{};
+        groupEvent.events = EPOLLIN;
+        groupEvent.data.fd = group_->ReceiveFd();
+        if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, group_->ReceiveFd(), &groupEvent) != 0) {
+            log_(ErrnoText("epoll_ctl"));
+            return false;
+        }
+        log_("gateway to the group " + group_->Describe());
+    }
     std::vector<epoll_event> events(kMaxEvents);
     bool ok = true, stop = false;
     while (!stop) {
@@ -169,6 +201,8 @@ bool RelayServer::Run(int stopFd) {
                 stop = true;
             } else if (fd == listenFd_) {
                 if (acceptWatched_) AcceptAll();
+            } else if (group_ && fd == group_->ReceiveFd()) {
+                ReadGroup();
             } else if (static_cast<size_t>(fd) < byFd_.size() && byFd_[fd] && !byFd_[fd]->closing) {
                 Client& c = *byFd_[fd];
                 if (ev & EPOLLOUT) Flush(c);
@@ -360,15 +394,77 @@ void RelayServer::ReadFrom(Client& client) {
     if (!fine) Drop(client, "over " + std::to_string(kMaxPacketText) + " bytes without a packet end");
 }
 
+void RelayServer::Broadcast(Client& from, std::string&& chunk) {
+    if (config_.checkSenders || group_) chunk = Admitted(from, chunk);
+    if (!chunk.empty()) Fanout(&from, std::move(chunk));
+}
+
+// The packets of a client's chunk that may be passed on; a gateway also sends them to the group.
+std::string RelayServer::Admitted(Client& from, const std::string& chunk) {
+    std::string out;
+    for (size_t begin = 0, end; begin < chunk.size(); begin = end) {
+        end = chunk.find('\0', begin) + 1;
+        const std::string_view packet(chunk.data() + begin, end - begin);
+        if (config_.checkSenders) {
+            const auto verdict = check_.Check(packet, from.address);
+            if (verdict == SenderCheck::Verdict::Forged) {
+                ++stats_.forged;
+                if (!from.toldForged) {
+                    const auto claimed = ClaimedAddress(packet);
+                    log_("dropped packets from " + from.peer + ": they speak for " +
+                         (claimed ? Dotted(*claimed) : std::string("no address")) + ", further ones are counted");
+                    from.toldForged = true;
+                }
+                continue;
+            }
+            if (verdict == SenderCheck::Verdict::Translated) {
+                const uint32_t claimed = ClaimedAddress(packet).value_or(0);
+                if (claimed != from.claimed)
+                    log_("client " + from.peer + " speaks for " + Dotted(claimed) +
+                         " (address translation; file transfers to it will not connect)");
+                from.claimed = claimed;
+            }
+        }
+        if (group_) {
+            if (!seen_.Fresh(packet, from.id, now_)) {
+                ++stats_.duplicates;
+                continue;
+            }
+            if (group_->Send(packet)) ++stats_.toGroup;
+        }
+        out.append(packet);
+    }
+    return out;
+}
+
+// Datagrams from the group that name their own source go to every client.
+void RelayServer::ReadGroup() {
+    group_->ReadAll([this](std::string&& packet, uint32_t source) {
+        if (ClaimedAddress(packet) != source) {
+            // A forwarded packet of another gateway, or a forgery: either way not ours to pass on.
+            if (stats_.forged++ % 1000 == 0)
+                log_("dropped a group packet from " + Dotted(source) + " that speaks for another address (" +
+                     std::to_string(stats_.forged) + " dropped so far)");
+            return;
+        }
+        if (!seen_.Fresh(packet, kGroupOrigin | source, now_)) {
+            ++stats_.duplicates;
+            return;
+        }
+        ++stats_.fromGroup;
+        Fanout(nullptr, std::move(packet));
+    });
+}
+
 // Packet by packet, each to every client in turn, so the writes of one client are spread out.
-void RelayServer::Broadcast(const Client& from, std::string&& chunk) {
+void RelayServer::Fanout(const Client* from, std::string&& chunk) {
     const auto shared = std::make_shared<const std::string>(std::move(chunk));
     // The splitter hands on whole packets only, so every packet ends in a zero byte.
     for (size_t begin = 0, end; begin < shared->size(); begin = end) {
         end = shared->find('\0', begin) + 1;
         for (auto& other : clients_) {
             Client& c = *other;
-            if (c.closing || (&c == &from && !config_.echo)) continue;
+            if (c.closing || (&c == from && !config_.echo)) continue;
             Deliver(c, shared, begin, end);
         }
     }

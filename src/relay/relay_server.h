@@ -9,6 +9,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "relay/group_link.h"
+#include "relay/seen_packets.h"
+#include "relay/sender_check.h"
+
 struct sockaddr_in;
 struct epoll_event;
 
@@ -28,6 +32,14 @@ struct RelayConfig {
     // A client whose link went away without a close is dropped after this much silence. The
     // kernel's keepalive probes tell a quiet client from a gone one, so quiet ones stay.
     std::chrono::seconds quietTimeout{60};
+    // A client's packets must name the address it connected from; the program turns this on.
+    bool checkSenders = false;
+    // With checkSenders: clients behind address translation name another address; accepted, logged.
+    bool nat = false;
+    // Also a gateway to the chat's multicast group: datagrams from the group go to every client,
+    // client packets to the group.
+    bool gateway = false;
+    GroupConfig group;
 };
 
 // What the server did, for tests and the benchmark; read after Run returned.
@@ -36,6 +48,10 @@ struct RelayStats {
     uint64_t writes = 0;         // writes to clients, one packet each while a client keeps up
     uint64_t catchUpWrites = 0;  // of those, gathered writes to a client that had fallen behind
     uint64_t refused = 0;        // connections closed at once: a cap, or no descriptors
+    uint64_t forged = 0;         // packets dropped for naming an address they do not come from
+    uint64_t duplicates = 0;     // packets a gateway had already passed on by another way
+    uint64_t fromGroup = 0;      // datagrams from the group passed on to clients
+    uint64_t toGroup = 0;        // client packets sent to the group
 };
 
 // Passes every zero-terminated packet of one client on to all the others. One thread, one
@@ -87,7 +103,10 @@ private:
     void Refuse(const std::string& peer, const std::string& reason);
     void EndRefusals();
     void ReadFrom(Client& client);
-    void Broadcast(const Client& from, std::string&& chunk);
+    void Broadcast(Client& from, std::string&& chunk);
+    std::string Admitted(Client& from, const std::string& chunk);
+    void ReadGroup();
+    void Fanout(const Client* from, std::string&& chunk);
     void Deliver(Client& client, const std::shared_ptr<const std::string>& chunk, size_t begin, size_t end);
     void Schedule(Client& client, Clock::time_point now);
     void WriteFirst(Client& client, Clock::time_point now);
@@ -119,6 +138,9 @@ private:
     size_t refusedInBurst_ = 0;
     std::vector<char> readBuffer_;
     RelayStats stats_;
+    SenderCheck check_;
+    std::unique_ptr<GroupLink> group_;  // when a gateway
+    SeenPackets seen_;
 };
 
 }  // namespace zc::relay

@@ -118,8 +118,8 @@ TEST(RelayProgram, RelaysLogsConnectionsAndStopsCleanlyOnSigterm) {
         TestClient a(port), b(port);
         if (!a.Ok() || !b.Ok()) GTEST_SKIP() << "cannot connect to 127.0.0.1; run inside a network namespace with lo up";
         ASSERT_TRUE(relay.WaitForError(std::regex("connect " + b.Peer() + " "))) << relay.Err();
-        ASSERT_TRUE(a.SendPacket("through the program"));
-        EXPECT_EQ(b.NextPacket(), "through the program");
+        ASSERT_TRUE(a.SendPacket(WirePacket("through the program")));
+        EXPECT_EQ(b.NextPacket(), WirePacket("through the program"));
         a.Close();
         EXPECT_TRUE(relay.WaitForError(std::regex("disconnect " + a.Peer() + ": "))) << relay.Err();
         // b is still connected when the signal comes.
@@ -201,8 +201,8 @@ TEST(RelayProgram, OutOfDescriptorsRefusesAtOnceLogsOnceAndRecovers) {
     for (TestClient* c : refused) EXPECT_TRUE(c->WaitClosed(3000ms)) << c->Peer() << " was left waiting";
 
     // The served clients were never disturbed.
-    ASSERT_TRUE(served[0]->SendPacket("served all along"));
-    EXPECT_EQ(served[1]->NextPacket(), "served all along");
+    ASSERT_TRUE(served[0]->SendPacket(WirePacket("served all along")));
+    EXPECT_EQ(served[1]->NextPacket(), WirePacket("served all along"));
 
     // Once descriptors are free again a newcomer is served.
     const std::string leaving = served.back()->Peer();
@@ -211,8 +211,8 @@ TEST(RelayProgram, OutOfDescriptorsRefusesAtOnceLogsOnceAndRecovers) {
     TestClient newcomer(port);
     ASSERT_TRUE(relay.WaitForError(std::regex("connect " + newcomer.Peer() + " "))) << relay.Err();
     EXPECT_NE(relay.Err().find("accepting again after refusing"), std::string::npos);
-    ASSERT_TRUE(newcomer.SendPacket("newcomer"));
-    EXPECT_EQ(served[0]->NextPacket(), "newcomer");
+    ASSERT_TRUE(newcomer.SendPacket(WirePacket("newcomer")));
+    EXPECT_EQ(served[0]->NextPacket(), WirePacket("newcomer"));
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ TEST(RelayConfig, FileLinesAreReadAndEachBadOneIsNamedByItsLine) {
     EXPECT_EQ(config.quietTimeout, std::chrono::seconds(30));
     EXPECT_EQ(DescribeConfig(config),
               "port = 9100\nbind = 127.0.0.2\necho = no\nmax-clients = 10000\nmax-per-address = 16\n"
-              "greeting-timeout = 5\nquiet-timeout = 30\n");
+              "greeting-timeout = 5\nquiet-timeout = 30\nnat = no\nmulticast = no\n");
 }
 
 TEST(RelayConfig, CommandLineOverridesTheFileAndEveryErrorIsReported) {

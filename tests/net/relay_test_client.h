@@ -17,7 +17,17 @@
 #include <string>
 #include <string_view>
 
+#include "net/subst_codec.h"
+
 namespace zc::relay::test {
+
+// A chat packet as it travels, naming `address`: the program passes on only packets that name
+// the address they come from.
+inline std::string WirePacket(std::string_view line, std::string_view address = "127.0.0.1") {
+    CSubstCodec codec;
+    codec.SetTables(SubstTableA(), SubstTableB());
+    return codec.EncodeText(std::string(address) + "(TESTER01)||Tester||||0.0||0||6||1:" + std::string(line) + "//end");
+}
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
