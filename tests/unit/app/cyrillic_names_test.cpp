@@ -34,9 +34,10 @@ TEST(CyrillicNames, UserListSortsAsAReaderAndFindsAvatarsByTheirOwnName) {
     const char* const names[] = {"Жанна", "ёлка", "Євген", "Ігор", "Їжак", "Йосип", "Иван", "Ґанок",
                                  "Гена",  "Ўладзь", "Уля", "Фёдор", "Ева", "Zoe", "anna"};
     int n = 0;
-    for (const char* name : names)
-        roster.AddOrUpdate("id" + std::to_string(++n), "10.0.0." + std::to_string(n), Utf8ToCp1251(name), 1,
-                           Utf8ToCp1251("ёжик \"в\" [тумане].jpg"));
+    for (const char* name : names) {
+        const std::string i = std::to_string(++n);
+        roster.AddOrUpdate("id" + i, "10.0.0." + i, Utf8ToCp1251(name), 1, Utf8ToCp1251("ёжик \"в\" [тумане].jpg"));
+    }
     const std::string html = Cp1251ToUtf8(UserListTable({roster, user, "", root.Path(), "Avatar:"}));
     size_t last = 0;
     for (const char* name : {"anna", "Zoe", "Гена", "Ґанок", "Ева", "ёлка", "Євген", "Жанна", "Иван", "Ігор", "Їжак",
