@@ -69,8 +69,9 @@ void CChatMainDlg::OnRelayEvent(RelayEvent event, const std::string& name) {
         ShowAlertNotice(language_.Extra(up ? ExtraText::RelayBack : ExtraText::RelayLost, name));
         log_.Write(up ? ":::Relay connection back" : ":::Relay connection lost, trying again");
     }
-    // Whatever we announced went nowhere: announce again, from the loop.
-    if (up && relayEverDown_) p_.timers.SetTimer(kRefreshTimer, 100);
+    // From the loop: a lost relay empties the list of the others, a return announces us again
+    // (whatever we announced while it was away went nowhere).
+    if (up ? relayEverDown_ : relayEverUp_) p_.timers.SetTimer(kRefreshTimer, 100);
     (up ? relayEverUp_ : relayEverDown_) = true;
 }
 
