@@ -47,6 +47,19 @@ if(TARGET zeltochat)
           RENAME zeltochat)
 endif()
 
+# The relay as a system service, disabled until the administrator enables it. Its
+# configuration belongs in /etc even when the programs are in /usr.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  set(ZC_RELAY_CONF_DIR /etc/zeltochat)
+else()
+  set(ZC_RELAY_CONF_DIR ${CMAKE_INSTALL_SYSCONFDIR}/zeltochat)
+endif()
+install(FILES ${ZC_PKG_SRC}/zeltorelay.service DESTINATION lib/systemd/system)
+install(FILES ${ZC_PKG_SRC}/relay.conf DESTINATION ${ZC_RELAY_CONF_DIR})
+file(WRITE ${ZC_PKG_OUT}/conffiles "/etc/zeltochat/relay.conf\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    "${ZC_PKG_OUT}/conffiles;${ZC_PKG_SRC}/maintainer/postinst;${ZC_PKG_SRC}/maintainer/prerm;${ZC_PKG_SRC}/maintainer/postrm")
+
 # Debian package.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zeltochat)

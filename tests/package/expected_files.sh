@@ -22,6 +22,7 @@ ZC_EXPECTED_FILES=(
   share/man/man1/zeltochat-cli.1.gz
   share/man/man1/zeltorelay.1.gz
   share/man/man1/zeltooptions.1.gz
+  lib/systemd/system/zeltorelay.service
 )
 for s in "${ZC_ICON_SIZES[@]}"; do ZC_EXPECTED_FILES+=("share/icons/hicolor/${s}x${s}/apps/zeltochat.png"); done
 
@@ -37,6 +38,17 @@ zc_check_listing() {
   while IFS= read -r f; do
     grep -qxF "share/zeltochat/data/$f" "$listing" || zc_fail "data file not shipped: $f"
   done < <(cd "$ZC_SOURCE/data" && find . -type f | sed 's|^\./||')
+}
+
+# The shipped relay configuration, all comments, passes zeltorelay's own check.
+zc_check_relay_conf() {
+  local relay=$1 conf=$2 run=()
+  # Programs start only inside a private network namespace (already so under ctest).
+  declare -F zc_in_netns >/dev/null && run=(zc_in_netns)
+  grep -vqE '^[[:space:]]*(#|$)' "$conf" && zc_fail "relay.conf sets options; it should only show them"
+  "${run[@]}" "$relay" --check --config "$conf" >"$ZC_TMP/relay-check.txt" 2>&1 \
+    || { cat "$ZC_TMP/relay-check.txt" >&2; zc_fail "zeltorelay --check on the shipped relay.conf"; }
+  grep -qxF 'port = 9011' "$ZC_TMP/relay-check.txt" || zc_fail "zeltorelay --check did not print the options"
 }
 
 # Checks the contents of an unpacked or installed tree under PREFIX.
@@ -79,6 +91,13 @@ import struct, sys
 h = open(sys.argv[1], 'rb').read(10)
 sys.exit(0 if (h[3] & 0x08) == 0 and struct.unpack('<I', h[4:8])[0] == 0 else 1)
 PY
+  done
+  # The relay service runs as a user of its own, hardened, and reads the shipped configuration.
+  local unit=$prefix/lib/systemd/system/zeltorelay.service
+  for key in 'ExecStart=/usr/bin/zeltorelay --config /etc/zeltochat/relay.conf' DynamicUser=yes \
+             NoNewPrivileges=yes ProtectSystem=strict ProtectHome=yes PrivateTmp=yes \
+             'RestrictAddressFamilies=AF_INET AF_INET6 AF_UNIX AF_NETLINK' WantedBy=multi-user.target; do
+    grep -qxF "$key" "$unit" || zc_fail "relay service lacks $key"
   done
   zcat "$log" | head -1 | grep -qE '^zeltochat \([0-9.]+\) [a-z]+; urgency=' || zc_fail "changelog is not in Debian form"
 }

@@ -15,6 +15,7 @@ cmake --install "$build" --prefix "$prefix" >"$ZC_TMP/install.txt" 2>&1 \
 (cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort) >"$ZC_TMP/listing.txt"
 zc_check_listing "$ZC_TMP/listing.txt"
 zc_check_tree "$prefix"
+zc_check_relay_conf "$prefix/bin/zeltorelay" "$prefix/etc/zeltochat/relay.conf"
 # Test programs, benchmarks and build helpers stay out of an installation.
 grep -E '(^|/)(zc_render_icon|[a-z_]*_test|bench_[a-z_]*)$' "$ZC_TMP/listing.txt" && zc_fail "build-only program installed"
 

@@ -4,8 +4,8 @@
 #   tests/package/package_test.sh [DEB]   checks DEB, else build-package/zeltochat_*.deb, else
 #                                         builds one with ./run --package
 # As root with ZC_PACKAGE_INSTALL_TEST=1 it also installs the package, starts the installed
-# program once (in a private network namespace, under a temporary HOME), removes the package
-# and checks that every installed file has gone.
+# program once (in a private network namespace, under a temporary HOME), removes and purges the
+# package and checks that every installed file has gone.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 ZC_SOURCE=$(pwd)
@@ -35,6 +35,12 @@ dpkg-deb -f "$deb" Depends | grep -q 'libqt6core6' || zc_fail "Depends does not 
 # The installed programs look for the shipped data under /usr, not under the build's prefix.
 grep -qa '/usr/share/zeltochat/data' "$ZC_TMP/root/usr/bin/zeltochat" || zc_fail "zeltochat looks for its data elsewhere"
 grep -qa '/usr/share/zeltochat/data' "$ZC_TMP/root/usr/bin/zeltochat-cli" || zc_fail "zeltochat-cli looks for its data elsewhere"
+
+# The relay's configuration is a conffile, and nothing enables its service.
+zc_check_relay_conf "$ZC_TMP/root/usr/bin/zeltorelay" "$ZC_TMP/root/etc/zeltochat/relay.conf"
+dpkg-deb -e "$deb" "$ZC_TMP/control"
+grep -qxF /etc/zeltochat/relay.conf "$ZC_TMP/control/conffiles" || zc_fail "relay.conf is not a conffile"
+grep -qE '(helper|systemctl) .*enable' "$ZC_TMP/control/postinst" && zc_fail "postinst enables the relay service"
 
 if command -v lintian >/dev/null; then
   lintian --allow-root "$deb" >"$ZC_TMP/lintian.txt" 2>&1
@@ -71,12 +77,21 @@ if [ "${ZC_PACKAGE_INSTALL_TEST:-0}" = 1 ]; then
       timeout 60 /usr/bin/zeltochat-cli </dev/null >"$ZC_TMP/cli.txt" 2>&1 \
       || { cat "$ZC_TMP/cli.txt" >&2; zc_fail "installed zeltochat-cli"; }
     [ -f "$home2/.local/share/zeltochat/system/zeltochat.ini" ] || zc_fail "zeltochat-cli did not seed its folder"
+    [ -e /etc/systemd/system/multi-user.target.wants/zeltorelay.service ] && zc_fail "relay service enabled on install"
+    if command -v systemctl >/dev/null; then
+      [ "$(systemctl is-enabled zeltorelay.service 2>&1)" = disabled ] || zc_fail "relay service is not disabled"
+    fi
+    zc_in_netns /usr/bin/zeltorelay --check >"$ZC_TMP/relay-default.txt" 2>&1 \
+      || { cat "$ZC_TMP/relay-default.txt" >&2; zc_fail "installed zeltorelay --check"; }
     dpkg -r zeltochat >"$ZC_TMP/dpkg-r.txt" 2>&1 || { cat "$ZC_TMP/dpkg-r.txt" >&2; zc_fail "dpkg -r"; }
+    # Removal keeps the administrator's configuration; purging takes it.
+    [ -f /etc/zeltochat/relay.conf ] || zc_fail "dpkg -r removed the relay configuration"
+    dpkg -P zeltochat >"$ZC_TMP/dpkg-p.txt" 2>&1 || { cat "$ZC_TMP/dpkg-p.txt" >&2; zc_fail "dpkg -P"; }
     while read -r f; do
       [ -e "$f" ] || [ -L "$f" ] && zc_fail "left behind after removal: $f"
     done <"$ZC_TMP/installed.txt"
     [ -s "$ZC_TMP/installed.txt" ] || zc_fail "dpkg listed no installed files"
-    echo "install check: $(wc -l <"$ZC_TMP/installed.txt") files installed and removed"
+    echo "install check: $(wc -l <"$ZC_TMP/installed.txt") files installed and purged"
   fi
 fi
 
