@@ -26,6 +26,7 @@
 
 #include "app/chat_main_dlg.h"
 #include "base/cp1251.h"
+#include "gui/click_point.h"
 #include "gui/connection_check_dialog.h"
 #include "gui/history_search_window.h"
 #include "gui/input_box.h"
@@ -128,6 +129,8 @@ ChatMainWindow::ChatMainWindow() {
     // The skin buttons explain themselves also while another window has the focus.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setMinimumSize(200, 150);
+    clicks_ = new ClickPoint;
+    clicks_->setParent(this);
 
     input_ = new InputBox(this);
     input_->setFixedHeight(34);
@@ -402,7 +405,7 @@ void ChatMainWindow::ShowCopyMenu(ViewRole role) {
     menu.addAction(FromCp1251(lang.Extra(ExtraText::WaitingTitle)) + QString(" (%1)").arg(waiting), this,
                    [this] { ShowWaitingMessages(*chat_, this); });
     AddPluginMenu(menu);
-    menu.exec(QCursor::pos());
+    menu.exec(clicks_->Last());
 }
 
 void ChatMainWindow::CopySelectionToInput(ViewRole role) {
@@ -502,14 +505,14 @@ void ChatMainWindow::ShowUserMenu(const std::string& picked) {
     menu.addSeparator();
     item(menu, text(20), ID_USER_REFRESH, [this] { chat_->RefreshPresence(); });
     AddPluginMenu(menu);
-    menu.exec(QCursor::pos());
+    menu.exec(clicks_->Last());
 }
 
 void ChatMainWindow::ShowChatModeMenu() {
     if (!chat_) return;
     QMenu menu(this);
     AddModeItems(menu);
-    menu.exec(QCursor::pos());
+    menu.exec(clicks_->Last());
 }
 
 void ChatMainWindow::AddModeItems(QMenu& menu) {
@@ -532,7 +535,7 @@ void ChatMainWindow::ShowProfileMenu() {
         item->setCheckable(true);
         item->setChecked(profiles[i] + ".cfg" == chat_->User().profileFile);
     }
-    menu.exec(QCursor::pos());
+    menu.exec(clicks_->Last());
 }
 
 void ChatMainWindow::ShowOwnMenu() {
@@ -546,7 +549,7 @@ void ChatMainWindow::ShowOwnMenu() {
     menu.addAction(text(26), this, [this] { chat_->OnCommand(ID_SHOW_OWN_INFO); });
     if (chat_->Roster().IsMember(chat_->OwnId()))
         menu.addAction(text(39), this, [this] { chat_->LeaveConference(); });
-    menu.exec(QCursor::pos());
+    menu.exec(clicks_->Last());
 }
 
 void ChatMainWindow::ShowGroupMenu(const std::string& group) {
@@ -563,7 +566,7 @@ void ChatMainWindow::ShowGroupMenu(const std::string& group) {
     menu.addAction(text(31), this, [this, group] {
         chat_->SendToUserGroup(3, "-", chat_->Roster().GroupIndex(group), group);
     });
-    menu.exec(QCursor::pos());
+    menu.exec(clicks_->Last());
 }
 
 int ChatMainWindow::ScreenRight() const {
@@ -757,7 +760,8 @@ void ChatMainWindow::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const SkinHit hit = HitTest(pictures, width(), height(), at.x(), at.y());
     if (hit.kind == SkinHitKind::Move) {
-        windowHandle()->startSystemMove();
+        // The desktop moves the window where it can (Wayland lets no program place itself).
+        if (!windowHandle()->startSystemMove()) dragFrom_ = event->globalPosition().toPoint() - pos();
         return;
     }
     if (hit.kind == SkinHitKind::Size) {
@@ -777,6 +781,16 @@ void ChatMainWindow::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QWidget::mousePressEvent(event);
+}
+
+void ChatMainWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragFrom_ || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
+    move(event->globalPosition().toPoint() - *dragFrom_);
+}
+
+void ChatMainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    dragFrom_.reset();
+    QWidget::mouseReleaseEvent(event);
 }
 
 bool ChatMainWindow::eventFilter(QObject* watched, QEvent* event) {

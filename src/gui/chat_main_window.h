@@ -1,6 +1,7 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ class QHBoxLayout;
 
 namespace zc {
 
+class ClickPoint;
 class InputBox;
 class HistorySearchWindow;
 class UnreadBadge;
@@ -110,6 +112,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -137,6 +141,9 @@ private:
     std::map<QWidget*, QPointer<UnreadBadge>> badges_;  // by page button
     QPointer<HistorySearchWindow> search_;
     std::string title_;
+    ClickPoint* clicks_ = nullptr;  // where menus open
+    // Set while the window follows the mouse itself, where the desktop cannot move it.
+    std::optional<QPoint> dragFrom_;
 };
 
 }  // namespace zc
