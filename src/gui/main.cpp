@@ -144,6 +144,10 @@ int RunDesktop(int argc, char** argv, const std::string& root, const std::string
     for (const zc::StartupNotice& notice : chat.StartupNotices())
         (notice.fatal ? problems : warnings).push_back(notice.text);
     if (started) {
+        // Said once: on Wayland the bubble plug-in declines every notification.
+        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+            chat.WriteLog(":::Wayland: the notification bubble cannot place itself; notifications go to the "
+                          "desktop's notification server");
         zc::TellUser(warnings, false, false, &window);
         app.exec();
         // A theme that could not be applied again ends the chat too.

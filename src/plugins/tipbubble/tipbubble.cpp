@@ -48,8 +48,10 @@ ZC_EXPORT void GetPluginInfo(PluginInfo* info, int32_t* flag) {
 
 ZC_EXPORT void ShowTipBubble(int32_t /*code*/, PluginCallBlock* block, int32_t* result) {
     DestroyBubble();
-    // A terminal client has no widgets: leave the notification to a later plug-in.
-    if (!block || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    // A terminal client has no widgets, and a Wayland desktop lets no window place itself in a
+    // corner: leave the notification to the desktop's notification server.
+    if (!block || !qobject_cast<QApplication*>(QCoreApplication::instance()) ||
+        QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         if (result) *result = 0;
         return;
     }
