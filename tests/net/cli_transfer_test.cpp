@@ -162,9 +162,9 @@ TEST_F(TransferSession, SendFindsTheLongestNameAndTheFileFromTheStartFolder) {
     Type("/send Bob Smith plan.txt");
     lan.Pump();
     ASSERT_EQ(bob.chat.dialogs.open.size(), 1u);
-    EXPECT_EQ(bob.chat.dialogs.open[0].text, "my notes.txt?");
+    EXPECT_EQ(bob.chat.dialogs.open[0].text, "my notes.txt (7 bytes)?");
     ASSERT_EQ(bobSmith.chat.dialogs.open.size(), 1u);
-    EXPECT_EQ(bobSmith.chat.dialogs.open[0].text, "plan.txt?");
+    EXPECT_EQ(bobSmith.chat.dialogs.open[0].text, "plan.txt (13 bytes)?");
     EXPECT_NE(out.Text().find("-- waiting for Bob Smith to accept plan.txt"), std::string::npos) << out.Text();
 
     // "Bob Smith.txt" is Bob's file "Smith.txt": a name is followed by a blank or nothing.
@@ -173,7 +173,7 @@ TEST_F(TransferSession, SendFindsTheLongestNameAndTheFileFromTheStartFolder) {
     Type("/send Bob Smith.txt");
     lan.Pump();
     ASSERT_EQ(bob.chat.dialogs.open.size(), 1u);
-    EXPECT_EQ(bob.chat.dialogs.open[0].text, "Smith.txt?");
+    EXPECT_EQ(bob.chat.dialogs.open[0].text, "Smith.txt (22 bytes)?");
 
 }
 
