@@ -43,6 +43,8 @@ constexpr const char* kEnglishExtras[] = {
     "No message is waiting",
     "Lost the connection to %s; trying again",
     "Connected to %s again",
+    "Message to send",
+    "Users in the chat",
 };
 
 }  // namespace

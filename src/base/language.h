@@ -39,6 +39,8 @@ enum class ExtraText {
     WaitingNone,
     RelayLost,  // %s: the connection's name
     RelayBack,  // %s: the connection's name
+    InputName,     // what screen readers call the input box
+    UserListName,  // ... and the user list
 };
 
 // The numbered user-visible texts of the chosen language.
