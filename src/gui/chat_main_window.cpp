@@ -30,6 +30,8 @@
 #include "gui/connection_check_dialog.h"
 #include "gui/history_search_window.h"
 #include "gui/input_box.h"
+#include "gui/skin_image.h"
+#include "gui/skin_tool_button.h"
 #include "gui/unread_badge.h"
 #include "gui/user_list_drop.h"
 #include "gui/user_override_dialogs.h"
@@ -178,6 +180,7 @@ void ChatMainWindow::AttachChat(CChatMainDlg* chat) {
     }
     chat_ = chat;
     if (chat_) chat_->SetUnreadListener([this] { ShowUnreadCounts(); });
+    NameForReaders();
 }
 
 void ChatMainWindow::ShowHistorySearch() {
@@ -199,7 +202,7 @@ void ChatMainWindow::ShowUnreadCounts() {
         if (page < 0) continue;
         const int count = chat_->Unread(static_cast<PageMode>(page));
         const QString tip = widget->property("pageTip").toString();
-        widget->setToolTip(count > 0 ? QString("%1 (%2)").arg(tip).arg(count) : tip);
+        static_cast<SkinToolButton*>(widget)->SetExplanation(count > 0 ? QString("%1 (%2)").arg(tip).arg(count) : tip);
         QPointer<UnreadBadge>& badge = badges_[widget];
         if (!badge) badge = new UnreadBadge(widget);
         badge->SetCount(count);
@@ -222,6 +225,8 @@ void ChatMainWindow::PlaceView(QWidget* view, ViewRole role) {
     QObject::connect(view, &QObject::destroyed, this, [this, role, view] {
         if (views_[role] == view) views_.erase(role);
     });
+    NameForReaders();
+    ChainTabOrder();
     if (role == ViewRole::Smiles) {
         // A little window of its own beside the chat, with its title bar.
         view->setWindowFlags(Qt::Tool);
@@ -608,7 +613,7 @@ void ChatMainWindow::SetMainElements(const SkinMainElements& main) {
 }
 
 void ChatMainWindow::AddPicture(const SkinPicture& picture, const std::string& path) {
-    QImage image(QString::fromStdString(path));
+    QImage image = LoadSkinImage(QString::fromStdString(path), devicePixelRatioF(), picture.mask.has_value());
     image = image.convertToFormat(QImage::Format_ARGB32);
     if (picture.mask) {
         const QRgb mask = qRgb(picture.mask->r, picture.mask->g, picture.mask->b);
@@ -622,8 +627,8 @@ void ChatMainWindow::AddPicture(const SkinPicture& picture, const std::string& p
 }
 
 void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path) {
-    auto* widget = new QToolButton(this);
-    const QPixmap pixmap(QString::fromStdString(path));
+    auto* widget = new SkinToolButton(this);
+    const QPixmap pixmap = QPixmap::fromImage(LoadSkinImage(QString::fromStdString(path), devicePixelRatioF(), false));
     const int tip = ButtonToolTipString(button.name);
     if (pixmap.isNull()) {
         // Its picture is missing: the button stays, as small text in the room its siblings
@@ -640,21 +645,25 @@ void ChatMainWindow::AddButton(const SkinButton& button, const std::string& path
         widget->setToolButtonStyle(Qt::ToolButtonTextOnly);
         widget->setFixedSize(size);
     } else {
+        // A sharper picture for a dense screen keeps the size the skin gives it.
+        const QSize size = pixmap.deviceIndependentSize().toSize();
         widget->setIcon(pixmap);
-        widget->setIconSize(pixmap.size());
-        widget->setFixedSize(pixmap.size());
+        widget->setIconSize(size);
+        widget->setFixedSize(size);
     }
     widget->setAutoRaise(true);
     // The button of the page in front is marked.
     widget->setStyleSheet(QString("QToolButton { border: none; border-radius: 4px; padding: 0; background: transparent;"
                                   " color: %2; }"
-                                  "QToolButton:checked { background-color: %1; }")
-                              .arg(Hex(main_.menuHighlight), Hex(main_.menuText)));
-    widget->setFocusPolicy(Qt::NoFocus);
+                                  "QToolButton:checked { background-color: %1; }"
+                                  // Where Tab went, for those who use the keyboard.
+                                  "QToolButton:focus { border: 2px solid %3; }")
+                              .arg(Hex(main_.menuHighlight), Hex(main_.menuText), Hex(main_.alertHighlight)));
     widget->setObjectName(QString::fromStdString(button.name));
     widget->setCheckable(PageOfButton(button.command) >= 0);
-    if (tip >= 0 && chat_) widget->setToolTip(FromCp1251(chat_->Language().LangString(tip)));
-    else if (button.command == ID_MINIMIZE) widget->setToolTip(QCoreApplication::translate("QMdiSubWindow", "Minimize"));
+    if (tip >= 0 && chat_) widget->SetExplanation(FromCp1251(chat_->Language().LangString(tip)));
+    else if (button.command == ID_MINIMIZE) widget->SetExplanation(QCoreApplication::translate("QMdiSubWindow", "Minimize"));
+    else widget->SetExplanation(FromCp1251(button.name));
     const int command = button.command;
     QObject::connect(widget, &QToolButton::clicked, this, [this, command] {
         if (command == ID_CHATMODE_MENU) ShowChatModeMenu();
@@ -705,6 +714,29 @@ void ChatMainWindow::MarkPageButton() {
 
 void ChatMainWindow::FinishLayout() { LayOutSkin(); }
 
+void ChatMainWindow::ChainTabOrder() {
+    // Writing first, then reading, then choosing a page, then the tools.
+    std::vector<QWidget*> order{input_};
+    for (ViewRole role : {ViewRole::ChatText, ViewRole::SecondText, ViewRole::Board, ViewRole::UserList})
+        if (views_.count(role)) order.push_back(views_[role]);
+    for (bool pages : {true, false})
+        for (auto& [button, widget] : buttons_)
+            if ((PageOfButton(button.command) >= 0) == pages) order.push_back(widget);
+    for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void ChatMainWindow::NameForReaders() {
+    if (!chat_) return;
+    const LanguageTable& lang = chat_->Language();
+    input_->setAccessibleName(FromCp1251(lang.Extra(ExtraText::InputName)));
+    const std::map<ViewRole, std::string> names = {{ViewRole::ChatText, lang.LangString(19)},
+                                                   {ViewRole::SecondText, lang.LangString(22)},
+                                                   {ViewRole::Board, lang.LangString(16)},
+                                                   {ViewRole::UserList, lang.Extra(ExtraText::UserListName)},
+                                                   {ViewRole::Smiles, lang.LangString(65)}};
+    for (auto& [role, view] : views_) view->setAccessibleName(FromCp1251(names.at(role)));
+}
+
 void ChatMainWindow::LayOutSkin() {
     if (!skinned_) return;
     const int w = width(), h = height();
@@ -716,6 +748,8 @@ void ChatMainWindow::LayOutSkin() {
     MarkPageButton();
     auto place = [&](QWidget* widget, const SkinBox& box) {
         if (!widget) return;
+        // Sizes the plain window asked for no longer hold: the skin decides.
+        widget->setMinimumSize(0, 0);
         const SkinRect r = ViewRect(box, main_, w, h);
         widget->setGeometry(r.left, r.top, r.Width(), r.Height());
     };
@@ -724,6 +758,7 @@ void ChatMainWindow::LayOutSkin() {
         else if (role != ViewRole::Smiles) place(view, main_.text);
     }
     place(input_, main_.input);
+    ChainTabOrder();
     // Rounded corners and other cut-outs: the mask pixels leave the window's shape.
     QRegion shape(0, 0, w, h);
     for (const Picture& p : pictures_) {

@@ -122,6 +122,10 @@ private:
     QHBoxLayout* pages_ = nullptr;
 
     void LayOutSkin();
+    // Tab goes from the input box to the views, the page buttons and the other buttons.
+    void ChainTabOrder();
+    // The input box and the views as screen readers call them, in the chat's language.
+    void NameForReaders();
     void ShowInputMenu(const QPoint& at);
     static int PageOfButton(int command);
     struct Picture {
