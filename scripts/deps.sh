@@ -4,7 +4,7 @@ ZC_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool imagemagick x11-utils iproute2 util-linux tmux procps python3 dbus nftables
-  sway grim wtype qt6-wayland
+  sway grim wtype qt6-wayland xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire
   dpkg-dev lintian appstream
 )
 

@@ -8,6 +8,8 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "gui/portal_screenshot.h"
+
 namespace zc {
 
 std::string GrabRefusal(const std::string& platformName, const std::string& waylandDisplay) {
@@ -20,6 +22,10 @@ std::string GrabRefusal(const std::string& platformName, const std::string& wayl
     return {};
 }
 
+bool UsesDesktopPortal(const std::string& platformName, const std::string& waylandDisplay) {
+    return platformName.rfind("wayland", 0) == 0 || (!waylandDisplay.empty() && platformName != "xcb");
+}
+
 bool ScreenCaptureQt::Capture(ScreenPicture* picture, std::string* why) {
     auto fail = [why](std::string reason) {
         if (why) *why = std::move(reason);
@@ -29,13 +35,21 @@ bool ScreenCaptureQt::Capture(ScreenPicture* picture, std::string* why) {
     *picture = {};
     if (!qGuiApp) return fail("the program has no screen");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    const std::string refusal =
-        GrabRefusal(QGuiApplication::platformName().toStdString(), wayland ? wayland : "");
-    if (!refusal.empty()) return fail(refusal);
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return fail("the program has no screen");
-    // The whole screen in device pixels, as a screen device context would give it.
-    const QImage image = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB888);
+    const std::string platform = QGuiApplication::platformName().toStdString();
+    QImage image;
+    if (UsesDesktopPortal(platform, wayland ? wayland : "")) {
+        QString reason;
+        image = PortalScreenshot(&reason);
+        if (image.isNull()) return fail(reason.toStdString());
+    } else {
+        const std::string refusal = GrabRefusal(platform, wayland ? wayland : "");
+        if (!refusal.empty()) return fail(refusal);
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen) return fail("the program has no screen");
+        // The whole screen in device pixels, as a screen device context would give it.
+        image = screen->grabWindow(0).toImage();
+    }
+    image = image.convertToFormat(QImage::Format_RGB888);
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) return fail("the screen grab came back empty");
     const size_t row = static_cast<size_t>(image.width()) * 3;
     picture->width = image.width();

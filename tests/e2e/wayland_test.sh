@@ -32,6 +32,7 @@ lan_wait_links 1 2 || exit 1
 # The compositor's and the chat's files belong to the unprivileged user.
 chmod 755 "$LAN_WORK"
 desk_make_root 1 Alice 20 20 620 520
+lan_ini_set "$LAN_WORK/h1/root/profiles/default.cfg" GLOBAL ALLOWSENDDESKTOP 1
 WL=$LAN_WORK/wl
 mkdir -p "$WL/run"
 chmod 700 "$WL/run"
@@ -46,17 +47,27 @@ lan_track $!
 for _ in $(seq 50); do [ -S "$WL/run/wayland-1" ] && break; sleep 0.1; done
 [ -S "$WL/run/wayland-1" ] || { cat "$WL/sway.log"; lan_fail "sway did not start"; exit 1; }
 
-lan_make_root 2 Bob
-lan_start_client 2
-
 dir=$LAN_WORK/h1
+# The chat's own session bus, where the desktop portal is started on demand.
+as_user "${wl_env[@]}" XDG_CURRENT_DESKTOP=sway dbus-daemon --session --nofork --address="unix:path=$WL/bus" \
+  >"$WL/dbus.log" 2>&1 &
+lan_track $!
+for _ in $(seq 50); do [ -S "$WL/bus" ] && break; sleep 0.1; done
+# The wlroots portal will not start without PipeWire, which it needs for screen casts.
+if command -v pipewire >/dev/null; then
+  as_user "${wl_env[@]}" DBUS_SESSION_BUS_ADDRESS="unix:path=$WL/bus" pipewire >"$WL/pipewire.log" 2>&1 &
+  lan_track $!
+fi
 ip netns exec h1 setpriv --reuid=$USER_ID --regid=$USER_ID --clear-groups "${wl_env[@]}" \
   HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" XDG_DATA_HOME="$dir/home/.local/share" TMPDIR="$dir/tmp" \
-  QT_QPA_PLATFORM=wayland ZELTOCHAT_OPEN_LOG="$dir/opened.txt" QTWEBENGINE_DISABLE_SANDBOX=1 \
+  XDG_CURRENT_DESKTOP=sway QT_QPA_PLATFORM=wayland ZELTOCHAT_OPEN_LOG="$dir/opened.txt" QTWEBENGINE_DISABLE_SANDBOX=1 \
   QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox --renderer-process-limit=1 --disable-background-networking" \
-  "$DESK_EXE" --root "$dir/root" --dump-pages "$dir/pages" >"$dir/out" 2>&1 &
+  DBUS_SESSION_BUS_ADDRESS="unix:path=$WL/bus" "$DESK_EXE" --root "$dir/root" --dump-pages "$dir/pages" >"$dir/out" 2>&1 &
 DESK_PID[1]=$!
 lan_track $!
+# Started last, so no process of Alice's side holds its input open.
+lan_make_root 2 Bob
+lan_start_client 2
 
 sway_tree() { as_user "${wl_env[@]}" SWAYSOCK="$(echo "$WL"/run/sway-ipc.*.sock)" swaymsg -t get_tree 2>&1; }
 window_shown() { sway_tree | grep -q '"name": "Zelto Chat v'; }
@@ -83,7 +94,22 @@ lan_check "Alice's chat shows Bob's line" desk_wait_page 1 chat "&lt;Bob&gt;</sp
 bubble_lines=$(cat "$dir/root"/logs/*/*.txt 2>/dev/null | grep -c "Wayland: the notification bubble cannot place itself")
 lan_check "the log says once that no bubble shows on Wayland (said $bubble_lines times)" test "$bubble_lines" = 1
 
-# 4. The screen as the compositor shows it: the window is there, not an empty output.
+# 4. Bob asks for Alice's desktop: the portal takes it where one is installed, else a refusal
+# that says why.
+lan_type 2 "/desktop Alice"
+snapshot=$LAN_WORK/h2/root/download/remotedesktop.bmp
+if [ -x /usr/libexec/xdg-desktop-portal-wlr ]; then
+  for _ in $(seq 100); do [ -s "$snapshot" ] && break; sleep 0.2; done
+  size=$(identify -format '%wx%h' "$snapshot" 2>/dev/null)
+  lan_check "Bob gets Alice's desktop through the portal, 1280x800 (got '$size')" test "$size" = 1280x800
+  convert "$snapshot" "$OUT/wayland_portal_snapshot.png" 2>/dev/null
+else
+  sleep 3
+  lan_check "without a portal the log says why no snapshot is sent" \
+    grep -rq "Desktop snapshot refused: the desktop portal" "$dir/root/logs"
+fi
+
+# 5. The screen as the compositor shows it: the window is there, not an empty output.
 sleep 0.5
 as_user "${wl_env[@]}" grim "$WL/shot.png" && cp "$WL/shot.png" "$OUT/wayland_desktop.png" ||
   lan_fail "grim took no screenshot"
