@@ -1,5 +1,7 @@
 #include "gui/chat_main_window.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QBitmap>
 #include <QClipboard>
@@ -796,7 +798,13 @@ void ChatMainWindow::mousePressEvent(QMouseEvent* event) {
     const SkinHit hit = HitTest(pictures, width(), height(), at.x(), at.y());
     if (hit.kind == SkinHitKind::Move) {
         // The desktop moves the window where it can (Wayland lets no program place itself).
-        if (!windowHandle()->startSystemMove()) dragFrom_ = event->globalPosition().toPoint() - pos();
+        if (!windowHandle()->startSystemMove()) {
+            dragFrom_ = event->globalPosition().toPoint() - pos();
+            static bool said = false;
+            if (chat_ && !std::exchange(said, true))
+                chat_->WriteLog(":::The desktop does not move the window for us (platform " +
+                                QGuiApplication::platformName().toStdString() + "); it follows the mouse itself");
+        }
         return;
     }
     if (hit.kind == SkinHitKind::Size) {
