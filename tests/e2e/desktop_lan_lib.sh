@@ -183,3 +183,17 @@ for left, right in words:
     print((left + right) // 2, (top + bottom) // 2)
 PY
 }
+
+# Visible windows of host N titled exactly so (the title is a grep -E pattern).
+desk_windows_named() {  # N title
+  xdotool search --all --onlyvisible --pid "${DESK_PID[$1]}" --name "^$2\$" 2>/dev/null
+}
+desk_wait_window() {  # N title seconds
+  local deadline=$((SECONDS + $3)) id
+  while [ $SECONDS -lt "$deadline" ]; do
+    id=$(desk_windows_named "$1" "$2" | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}

@@ -94,19 +94,6 @@ user_menu() {  # n
   xdotool key Return
 }
 
-# Visible windows of host N titled exactly so.
-windows_named() {  # N title
-  xdotool search --all --onlyvisible --pid "${DESK_PID[$1]}" --name "^$2\$" 2>/dev/null
-}
-wait_window() {  # N title seconds
-  local deadline=$((SECONDS + $3)) id
-  while [ $SECONDS -lt "$deadline" ]; do
-    id=$(windows_named "$1" "$2" | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 
 # 1. Sent from the user menu and the file dialog: a file of 64 MB with every byte value, so that the progress windows stay a moment.
 payload=$LAN_WORK/h1/home/payload.bin
@@ -119,7 +106,7 @@ with open(sys.argv[1], 'wb') as f:
 " "$payload"
 
 user_menu 11
-dialog=$(wait_window 1 "Send file" 10) || { lan_fail "the file dialog did not open in Alice's window"; desk_report 1; exit 1; }
+dialog=$(desk_wait_window 1 "Send file" 10) || { lan_fail "the file dialog did not open in Alice's window"; desk_report 1; exit 1; }
 xdotool windowfocus --sync "$dialog"
 sleep 0.5
 xdotool type --delay 30 "$payload"
@@ -127,16 +114,16 @@ sleep 0.3
 xdotool key Return
 lan_check "Alice's chat shows the offer" desk_wait_page 1 chat 'Send file .*Bob.*payload\.bin' 10
 
-question=$(wait_window 2 "\[[0-9]+\] File transfer request from Alice" 10) ||
+question=$(desk_wait_window 2 "\[[0-9]+\] File transfer request from Alice" 10) ||
   { lan_fail "Bob was not asked about the file"; desk_report 1 2; exit 1; }
 # Both progress windows, looked for while the bytes move.
 ( for _ in $(seq 300); do
-    id=$(windows_named 2 "Incoming: File" | head -1)
+    id=$(desk_windows_named 2 "Incoming: File" | head -1)
     if [ -n "$id" ]; then
       echo "$id" >"$LAN_WORK/incoming.id"
       import -window "$id" "$OUT/desktop_transfer_progress.png" 2>/dev/null
     fi
-    [ -n "$(windows_named 1 "Outgoing: File")" ] && touch "$LAN_WORK/outgoing.seen"
+    [ -n "$(desk_windows_named 1 "Outgoing: File")" ] && touch "$LAN_WORK/outgoing.seen"
     [ -s "$LAN_WORK/incoming.id" ] && [ -e "$LAN_WORK/outgoing.seen" ] && break
     sleep 0.05
   done ) &
@@ -152,7 +139,7 @@ lan_check "Bob's progress window showed" test -s "$LAN_WORK/incoming.id"
 lan_check "Alice's progress window showed" test -e "$LAN_WORK/outgoing.seen"
 progress_closed() {
   for _ in $(seq 50); do
-    [ -z "$(windows_named 2 "Incoming: File"; windows_named 1 "Outgoing: File")" ] && return 0
+    [ -z "$(desk_windows_named 2 "Incoming: File"; desk_windows_named 1 "Outgoing: File")" ] && return 0
     sleep 0.1
   done
   return 1
@@ -183,7 +170,7 @@ xdotool mouseup 1
 for _ in $(seq 50); do kill -0 $drag 2>/dev/null || break; sleep 0.1; done
 lan_check "the drop was taken (drag source: $(tr '\n' ' ' <"$LAN_WORK/drag.out"))" grep -qx copied "$LAN_WORK/drag.out"
 lan_check "Alice's chat shows the offer of the dropped file" desk_wait_page 1 chat 'Send file .*Bob.*dropped notes\.txt' 10
-if question=$(wait_window 2 "\[[0-9]+\] File transfer request from Alice" 10); then
+if question=$(desk_wait_window 2 "\[[0-9]+\] File transfer request from Alice" 10); then
   xdotool windowfocus --sync "$question"
   sleep 0.3
   xdotool key Return

@@ -127,20 +127,8 @@ read -r bx by hx hy <<<"$bob_at $head_at"
 echo "Bob's entry in Alice's list at $bx $by, the group heading at $hx $hy"
 
 lang() { tr -d '\r' <"$LAN_WORK/h1/root/language/lang_english.cfg" | sed -n "s/^STR$1=//p"; }
-windows_named() {  # N title
-  xdotool search --all --onlyvisible --pid "${DESK_PID[$1]}" --name "^$2\$" 2>/dev/null
-}
-wait_window() {  # N title seconds
-  local deadline=$((SECONDS + $3)) id
-  while [ $SECONDS -lt "$deadline" ]; do
-    id=$(windows_named "$1" "$2" | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 gone() {  # N title seconds
-  for _ in $(seq $(($3 * 10))); do [ -z "$(windows_named "$1" "$2")" ] && return 0; sleep 0.1; done
+  for _ in $(seq $(($3 * 10))); do [ -z "$(desk_windows_named "$1" "$2")" ] && return 0; sleep 0.1; done
   return 1
 }
 # Drags a file from a program of its own to a point of Alice's window; prints what the source
@@ -173,7 +161,7 @@ printf 'dropped right after start\n' >"$dropped"
 told=$(drag_to "$dropped" "$bx" "$by")
 lan_check "the drop onto Bob was taken (source: $told)" test "$told" = copied
 lan_check "Alice's chat shows the offer of the dropped file" desk_wait_page 1 chat 'Send file .*Bob.*first notes\.txt' 10
-if question=$(wait_window 2 "\[[0-9]+\] File transfer request from Alice" 10); then
+if question=$(desk_wait_window 2 "\[[0-9]+\] File transfer request from Alice" 10); then
   import -window root "$OUT/new_user_wm_question.png"
   xdotool windowfocus --sync "$question"
   sleep 0.3
@@ -226,7 +214,7 @@ fi
 smiles_title=$(lang 65)
 xdotool windowfocus --sync "$winA"
 xdotool mousemove --window "$winA" 512 51 click 1
-if smiles=$(wait_window 1 "$smiles_title" 10); then
+if smiles=$(desk_wait_window 1 "$smiles_title" 10); then
   sleep 1
   import -window root "$OUT/new_user_wm_smiles.png"
   # Its own close button (the window manager's Alt+F4) puts it away; one press of the smiles
@@ -236,7 +224,7 @@ if smiles=$(wait_window 1 "$smiles_title" 10); then
   lan_check "the smiles window's own close put it away" gone 1 "$smiles_title" 5
   xdotool windowfocus --sync "$winA"
   xdotool mousemove --window "$winA" 512 51 click 1
-  lan_check "one press of the smiles button brought it back" wait_window 1 "$smiles_title" 5
+  lan_check "one press of the smiles button brought it back" desk_wait_window 1 "$smiles_title" 5
 else
   lan_fail "the smiles button did not open the smiles window"
 fi
