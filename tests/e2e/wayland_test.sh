@@ -38,10 +38,12 @@ mkdir -p "$WL/run"
 chmod 700 "$WL/run"
 printf 'output HEADLESS-1 resolution 1280x800\nxwayland disable\ndefault_border none\n' >"$WL/config"
 chown -R "$USER_ID:$USER_ID" "$WL" "$LAN_WORK/h1"
-as_user() { setpriv --reuid=$USER_ID --regid=$USER_ID --clear-groups "$@"; }
+# An array, not a function: "as_user ... &" then starts setpriv itself (which becomes the
+# program), so $! is the program and cleanup stops it instead of only a subshell around it.
+as_user=(setpriv --reuid=$USER_ID --regid=$USER_ID --clear-groups)
 wl_env=(env -i PATH=/usr/bin:/bin HOME="$WL" XDG_RUNTIME_DIR="$WL/run" WAYLAND_DISPLAY=wayland-1)
 
-as_user "${wl_env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+"${as_user[@]}" "${wl_env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
   sway -c "$WL/config" >"$WL/sway.log" 2>&1 &
 lan_track $!
 for _ in $(seq 50); do [ -S "$WL/run/wayland-1" ] && break; sleep 0.1; done
@@ -49,13 +51,13 @@ for _ in $(seq 50); do [ -S "$WL/run/wayland-1" ] && break; sleep 0.1; done
 
 dir=$LAN_WORK/h1
 # The chat's own session bus, where the desktop portal is started on demand.
-as_user "${wl_env[@]}" XDG_CURRENT_DESKTOP=sway dbus-daemon --session --nofork --address="unix:path=$WL/bus" \
+"${as_user[@]}" "${wl_env[@]}" XDG_CURRENT_DESKTOP=sway dbus-daemon --session --nofork --address="unix:path=$WL/bus" \
   >"$WL/dbus.log" 2>&1 &
 lan_track $!
 for _ in $(seq 50); do [ -S "$WL/bus" ] && break; sleep 0.1; done
 # The wlroots portal will not start without PipeWire, which it needs for screen casts.
 if command -v pipewire >/dev/null; then
-  as_user "${wl_env[@]}" DBUS_SESSION_BUS_ADDRESS="unix:path=$WL/bus" pipewire >"$WL/pipewire.log" 2>&1 &
+  "${as_user[@]}" "${wl_env[@]}" DBUS_SESSION_BUS_ADDRESS="unix:path=$WL/bus" pipewire >"$WL/pipewire.log" 2>&1 &
   lan_track $!
 fi
 ip netns exec h1 setpriv --reuid=$USER_ID --regid=$USER_ID --clear-groups "${wl_env[@]}" \
@@ -69,7 +71,7 @@ lan_track $!
 lan_make_root 2 Bob
 lan_start_client 2
 
-sway_tree() { as_user "${wl_env[@]}" SWAYSOCK="$(echo "$WL"/run/sway-ipc.*.sock)" swaymsg -t get_tree 2>&1; }
+sway_tree() { "${as_user[@]}" "${wl_env[@]}" SWAYSOCK="$(echo "$WL"/run/sway-ipc.*.sock)" swaymsg -t get_tree 2>&1; }
 window_shown() { sway_tree | grep -q '"name": "Zelto Chat v'; }
 deadline=$((SECONDS + 40))
 until window_shown; do
@@ -83,7 +85,7 @@ lan_check "Alice and Bob see each other" lan_wait_users 2 2 30
 text="hello from Wayland $RANDOM"
 sleep 1
 # The first key after wtype's keymap may be lost in the client: End, which changes nothing.
-as_user "${wl_env[@]}" wtype -d 30 -k End "$text" -k Return
+"${as_user[@]}" "${wl_env[@]}" wtype -d 30 -k End "$text" -k Return
 lan_check "Bob's terminal shows the line typed in Alice's window" lan_wait_output 2 "<Alice>: $text\$" 15
 
 # 2. And back.
@@ -111,7 +113,7 @@ fi
 
 # 5. The screen as the compositor shows it: the window is there, not an empty output.
 sleep 0.5
-as_user "${wl_env[@]}" grim "$WL/shot.png" && cp "$WL/shot.png" "$OUT/wayland_desktop.png" ||
+"${as_user[@]}" "${wl_env[@]}" grim "$WL/shot.png" && cp "$WL/shot.png" "$OUT/wayland_desktop.png" ||
   lan_fail "grim took no screenshot"
 colours=$(convert "$OUT/wayland_desktop.png" -format '%k' info: 2>/dev/null)
 lan_check "the screenshot shows more than a blank output ($colours colours)" test "${colours:-0}" -gt 50
