@@ -12,8 +12,8 @@
 #include "net/sender_state.h"
 #include "net/user_roster.h"
 #include "net/waiting_delivery.h"
-#include "services/waiting_messages.h"
 #include "services/user_groups.h"
+#include "services/waiting_messages.h"
 
 namespace zc {
 namespace {
@@ -138,11 +138,9 @@ void DispatchOwned(ChatSession& chat, const CChatPacket& raw) {
         const int byAddress = GroupOfAddress(profile, raw.senderIp, groupCount);
         if (byAddress > 0 && group <= 0) group = byAddress;
         roster.SetGroup(raw.senderId, group);
-    }
-    // A user we may keep messages for; one who is back gets them. Only packets from the
-    // address this identity belongs to come this far.
-    if (raw.senderPage != 777 && raw.senderId != chat.OwnId() && raw.command != CMD_EXIT) {
-        if (const CUserRecord* record = chat.Roster().Find(raw.senderId)) {
+        // A user we may keep messages for; one who is back gets them. Only packets from the
+        // address this identity belongs to come this far.
+        if (record && raw.senderId != chat.OwnId() && raw.command != CMD_EXIT) {
             if (learns) chat.Waiting().Seen(raw.senderId, raw.senderIp, record->nickname, chat.NowSeconds());
             if (chat.Waiting().HasFor(raw.senderId)) DeliverWaiting(chat, raw.senderId, raw.senderIp, rosterName);
         }
