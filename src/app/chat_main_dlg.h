@@ -228,6 +228,8 @@ public:
     void OpenWaiting();
     // Network start, identity and the presence refresh.
     bool InitNetwork();
+    // Which gateways may speak for other segments, as GATEWAYS and the interfaces are now.
+    void TrustGateways(const CNetSettings& settings);
     void StartNetwork();
     // The relay connection came up or went down: one line each way, and presence after a return.
     void OnRelayEvent(RelayEvent event, const std::string& name);
@@ -449,6 +451,7 @@ private:
     SenderState senders_;
     WaitingMessages waiting_;
     std::int64_t lastAddressCheck_ = -1;
+    std::string loggedBadGateways_;  // each bad GATEWAYS text is logged once
     bool watchingNetwork_ = false;  // the platform tells us of address and link changes
     ConferenceGuard conference_;
     ChatHistory history_;

@@ -17,6 +17,7 @@ bool CChatMainDlg::InitNetwork() {
     transports_.Clear();
     CNetSettings s = ReadNetSettings(user_.ProfilePath());
     if (s.ttlClamped) log_.Write(":::TTL above 255, using " + std::to_string(s.ttl));
+    TrustGateways(s);
     auto onText = [this](const std::string& text, const std::string& source) { OnPacketText(text, source); };
     if (s.useServer == 0) {
         log_.Write(":::InitUDPMulticast...");
@@ -52,6 +53,20 @@ bool CChatMainDlg::InitNetwork() {
     log_.Write(":::InitTCP...FAILED");
     if (relay_) relay_->ShutdownAndClose();
     return false;
+}
+
+void CChatMainDlg::TrustGateways(const CNetSettings& s) {
+    // The interfaces' networks are read here, once per start, not for every packet.
+    senders_.gateways.Set(s.gateways, s.gateways.empty() ? std::vector<Ipv4Subnet>{} : p_.system.LocalSubnets());
+    std::string bad;
+    for (const std::string& entry : s.badGateways) bad += (bad.empty() ? "" : ", ") + entry;
+    if (bad != loggedBadGateways_ && !bad.empty()) log_.Write(":::GATEWAYS: not a host's address, ignored: " + bad);
+    loggedBadGateways_ = bad;
+    if (!s.gateways.empty()) {
+        std::string list;
+        for (const std::string& g : s.gateways) list += (list.empty() ? "" : ", ") + g;
+        log_.Write(":::Gateways trusted: " + list);
+    }
 }
 
 void CChatMainDlg::OnRelayEvent(RelayEvent event, const std::string& name) {

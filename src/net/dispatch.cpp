@@ -67,6 +67,23 @@ bool FromItsOwner(ChatSession& chat, const CChatPacket& raw) {
     return false;
 }
 
+// A packet whose IP field is not its source: true when a trusted gateway may speak for that
+// address; otherwise it is dropped here and counted.
+bool Forwarded(ChatSession& chat, const CChatPacket& raw, const std::string& source) {
+    const GatewayTrust& gateways = chat.Senders().gateways;
+    const bool gateway = gateways.IsGateway(source);
+    // Ours, carried back by a second gateway: no news, and no sign that our address changed.
+    if (gateway && raw.senderIp == chat.OwnIp()) return false;
+    if (gateway && gateways.MaySpeakFor(source, raw.senderIp)) return true;
+    // Our own packet from another address: the machine's address has probably changed.
+    if (raw.senderId == chat.OwnId() && raw.senderIp == chat.OwnIp()) chat.CheckOwnAddress();
+    ++chat.Senders().forged;
+    LogForSource(chat, "forged", source,
+                 ":::Packet from " + source + " claims to come from " + raw.senderIp +
+                     (gateway ? ", which its gateway may not speak for" : "") + ", dropped");
+    return false;
+}
+
 void DispatchOwned(ChatSession& chat, const CChatPacket& raw);
 
 }  // namespace
@@ -74,14 +91,10 @@ void DispatchOwned(ChatSession& chat, const CChatPacket& raw);
 void DispatchPacket(ChatSession& chat, const CChatPacket& raw, const std::string& source) {
     // Addresses and identities land in page attributes: anything but their plain forms is an attack.
     if (!ParseDottedIpv4(raw.senderIp) || !IsPlainIdentity(raw.senderId)) return;
-    // The sender is where the datagram came from, whatever its IP field says.
-    if (!source.empty() && source != raw.senderIp) {
-        // Our own packet from another address: the machine's address has probably changed.
-        if (raw.senderId == chat.OwnId() && raw.senderIp == chat.OwnIp()) chat.CheckOwnAddress();
-        ++chat.Senders().forged;
-        LogForSource(chat, "forged", source, ":::Packet from " + source + " claims to come from " + raw.senderIp + ", dropped");
-        return;
-    }
+    // The sender is where the datagram came from, whatever its IP field says, unless a trusted
+    // gateway brought it from elsewhere. The relay transport cannot tell (source is empty): a
+    // copy in relay mode trusts its relay to have checked the address.
+    if (!source.empty() && source != raw.senderIp && !Forwarded(chat, raw, source)) return;
     if (!FromItsOwner(chat, raw)) return;
     DispatchOwned(chat, raw);
 }

@@ -1,11 +1,37 @@
 #include "net/net_settings.h"
 
+#include <algorithm>
+
 #include "base/ini_file.h"
 #include "base/text_helpers.h"
 
 namespace zc {
 
 int PortOr(int value, int fallback) { return (value < kLowestPort || value > kHighestPort) ? fallback : value; }
+
+static std::string Dotted(std::uint32_t ip) {
+    return std::to_string(ip >> 24) + "." + std::to_string(ip >> 16 & 255) + "." + std::to_string(ip >> 8 & 255) + "." +
+           std::to_string(ip & 255);
+}
+
+GatewayList ParseGateways(const std::string& text) {
+    GatewayList list;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find_first_of(", \t", start), text.size());
+        const std::string entry = text.substr(start, end - start);
+        start = end + 1;
+        if (entry.empty()) continue;
+        const auto ip = ParseDottedIpv4(entry);
+        // A host: not "this network", loopback, multicast or broadcast.
+        const unsigned first = ip ? *ip >> 24 : 0;
+        const bool host = first != 0 && first != 127 && first < 224;
+        std::vector<std::string>& into = host ? list.good : list.bad;
+        const std::string item = host ? Dotted(*ip) : entry;  // "010.1.0.254" is the same host as 10.1.0.254
+        if (std::find(into.begin(), into.end(), item) == into.end()) into.push_back(item);
+    }
+    return list;
+}
 
 CNetSettings ReadNetSettings(const std::string& p) {
     auto read = [&](const char* key) { return ValueOrDefault(ReadIniValue(p, "NETWORK", key), ""); };
@@ -27,6 +53,9 @@ CNetSettings ReadNetSettings(const std::string& p) {
         }
         s.group = ValueOrDefault(read("MULTICASTGROUP"), "225.0.0.1");
         s.name = name.size() >= 2 ? name : s.group;
+        GatewayList gateways = ParseGateways(read("GATEWAYS"));
+        s.gateways = std::move(gateways.good);
+        s.badGateways = std::move(gateways.bad);
     } else {
         s.serverPort = PortOr(ParseInt(read("SERVERPORT")), 9011);
         s.server = ValueOrDefault(read("SERVER"), "127.0.0.1");

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace zc {
 
@@ -14,11 +15,20 @@ struct CNetSettings {
     int ttl = 0;            // multicast only, 1..255
     bool ttlClamped = false;  // the file asked for more than a TTL can hold
     std::string group;      // multicast only
+    // Multicast only: relays that bring other segments' packets onto ours (GATEWAYS), and the
+    // entries of that list that are no host's address.
+    std::vector<std::string> gateways, badGateways;
     int serverPort = 0;     // relay only
     std::string server;     // relay only
 };
 
 CNetSettings ReadNetSettings(const std::string& profilePath);
+
+// GATEWAYS: IPv4 host addresses split by commas or blanks; each listed once.
+struct GatewayList {
+    std::vector<std::string> good, bad;
+};
+GatewayList ParseGateways(const std::string& text);
 
 // The ports a profile may name; any other value is replaced by the default.
 inline constexpr int kLowestPort = 1025, kHighestPort = 65530;

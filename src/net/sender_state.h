@@ -2,6 +2,7 @@
 #include <cstddef>
 
 #include "net/answer_pacer.h"
+#include "net/gateway_trust.h"
 #include "net/identity_owners.h"
 #include "net/line_pacer.h"
 #include "net/source_log.h"
@@ -11,6 +12,8 @@ namespace zc {
 // What the dispatcher keeps about senders between packets.
 struct SenderState {
     IdentityOwners owners;
+    // Who may bring other segments' packets; set when the network starts.
+    GatewayTrust gateways;
     SourceLog log;
     // Our answers to their requests, and their lines shown, at a pace.
     AnswerPacer answers;

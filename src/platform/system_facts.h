@@ -1,7 +1,15 @@
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zc {
+
+// An interface's network: its address and netmask, host byte order.
+struct Ipv4Subnet {
+    std::uint32_t address = 0, mask = 0;
+    bool Contains(std::uint32_t ip) const { return (ip & mask) == (address & mask); }
+};
 
 // Facts about this machine and process.
 class SystemFacts {
@@ -13,6 +21,8 @@ public:
     // First non-loopback IPv4 address, or interfaceAddr when that is set and present; "" when none.
     virtual std::string LocalIpv4(const std::string& interfaceAddr) const = 0;
     virtual std::string ExecutablePath() const = 0;
+    // The networks of the interfaces that are up, loopback left out.
+    virtual std::vector<Ipv4Subnet> LocalSubnets() const { return {}; }
     // Hardware address of the interface that holds ip, as raw bytes; empty when none.
     virtual std::string HardwareAddressOf(const std::string& /*ip*/) const { return {}; }
     virtual std::string EnvironmentValue(const std::string& name) const = 0;

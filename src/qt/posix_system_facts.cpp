@@ -57,6 +57,22 @@ std::string PosixSystemFacts::LocalIpv4(const std::string& interfaceAddr) const 
     return wantedFound ? interfaceAddr : first;
 }
 
+std::vector<Ipv4Subnet> PosixSystemFacts::LocalSubnets() const {
+    std::vector<Ipv4Subnet> out;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return out;
+    for (ifaddrs* i = list; i; i = i->ifa_next) {
+        if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != AF_INET) continue;
+        if (!(i->ifa_flags & IFF_UP) || (i->ifa_flags & IFF_LOOPBACK)) continue;
+        Ipv4Subnet net;
+        net.address = ntohl(reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr);
+        net.mask = ntohl(reinterpret_cast<const sockaddr_in*>(i->ifa_netmask)->sin_addr.s_addr);
+        out.push_back(net);
+    }
+    freeifaddrs(list);
+    return out;
+}
+
 std::string PosixSystemFacts::ExecutablePath() const {
     std::error_code ec;
     auto path = std::filesystem::read_symlink("/proc/self/exe", ec);

@@ -18,6 +18,7 @@ public:
     std::string UserName() const override;
     std::string LocalIpv4(const std::string& interfaceAddr) const override;
     std::string ExecutablePath() const override;
+    std::vector<Ipv4Subnet> LocalSubnets() const override;
     std::string EnvironmentValue(const std::string& name) const override;
     std::string HardwareAddressOf(const std::string& ip) const override;
     bool ClaimIdentity(const std::string& id) override;

@@ -195,6 +195,8 @@ public:
     std::string UserName() const override { return user; }
     std::string LocalIpv4(const std::string&) const override { return ip; }
     std::string ExecutablePath() const override { return exe; }
+    std::vector<Ipv4Subnet> subnets;
+    std::vector<Ipv4Subnet> LocalSubnets() const override { return subnets; }
     std::string hardware;  // raw bytes
     std::string HardwareAddressOf(const std::string&) const override { return hardware; }
     std::string EnvironmentValue(const std::string& n) const override;

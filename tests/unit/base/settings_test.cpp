@@ -129,6 +129,14 @@ TEST(NetSettings, PortsTtlAndName) {
     EXPECT_TRUE(n.ttlClamped);
     root.Write("p.cfg", "[NETWORK]\r\nTTL=255\r\n");
     EXPECT_FALSE(ReadNetSettings("p.cfg").ttlClamped);
+
+    // Gateways: commas or blanks between, each host once, the rest set apart to be logged.
+    root.Write("p.cfg", "[NETWORK]\r\nGATEWAYS=10.1.0.254, 010.1.0.253\t10.1.0.254,,bogus 224.0.0.1 127.0.0.1 10.1.0.2555\r\n");
+    n = ReadNetSettings("p.cfg");
+    EXPECT_EQ(n.gateways, (std::vector<std::string>{"10.1.0.254", "10.1.0.253"}));
+    EXPECT_EQ(n.badGateways, (std::vector<std::string>{"bogus", "224.0.0.1", "127.0.0.1", "10.1.0.2555"}));
+    root.Write("p.cfg", "[NETWORK]\r\nSERVERUSE=1\r\nGATEWAYS=10.1.0.254\r\n");
+    EXPECT_TRUE(ReadNetSettings("p.cfg").gateways.empty());  // the relay is the only way in
 }
 
 TEST(WindowParams, LimitsOnReading) {
