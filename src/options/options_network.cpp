@@ -35,6 +35,7 @@ NetworkValues LoadNetwork(const std::string& p) {
     v.group = ValueOrDefault(read("MULTICASTGROUP"), "225.0.0.1");
     v.server = ValueOrDefault(read("SERVER"), "127.0.0.1");
     v.serverPort = std::to_string(PortOr(ParseInt(read("SERVERPORT")), 9011));
+    for (const std::string& g : ParseGateways(read("GATEWAYS")).good) v.gateways += (v.gateways.empty() ? "" : ", ") + g;
     return v;
 }
 
@@ -53,9 +54,12 @@ bool SaveNetwork(const std::string& p, const NetworkValues& a, const NetworkValu
     put("SERVERUSE", a.useServer ? "1" : "0", b.useServer ? "1" : "0");
     put("SERVER", a.server, b.server);
     put("SERVERPORT", a.serverPort, b.serverPort);
+    put("GATEWAYS", a.gateways, b.gateways);
     flags += "INET;";
     return ok;
 }
+
+bool IsGatewaysText(const std::string& text) { return ParseGateways(text).bad.empty(); }
 
 bool IsPortText(const std::string& text) { return NumberIn(text, kLowestPort, kHighestPort); }
 

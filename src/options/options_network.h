@@ -13,6 +13,7 @@ struct NetworkValues {
     bool useServer = false;
     std::string server = "127.0.0.1";
     std::string serverPort = "9011";
+    std::string gateways;  // the addresses of GATEWAYS the chat takes, ", " between
     bool operator==(const NetworkValues&) const = default;
 };
 
@@ -28,5 +29,7 @@ bool IsIpv4Text(const std::string& text);
 bool IsMulticastText(const std::string& text);
 // A relay server: an IPv4 address or a host name.
 bool IsServerText(const std::string& text);
+// GATEWAYS: host addresses split by commas or blanks; empty is none.
+bool IsGatewaysText(const std::string& text);
 
 }  // namespace zc

@@ -34,6 +34,10 @@ COptionsNetworkPage::COptionsNetworkPage(const OptionsStore& store, QWidget* par
     form->addRow(useServer_);
     AddField(form, Tr(127, "Relay server"), saved_.server, "server");
     AddField(form, Tr(128, "Relay server port"), saved_.serverPort, "serverPort");
+    AddField(form, Tr(250, "Gateways"), saved_.gateways, "gateways");
+    auto* hint = new QLabel(Tr(251, "Addresses of zeltorelay gateways on this network, e.g. 10.1.0.254"));
+    hint->setWordWrap(true);
+    form->addRow(QString(), hint);
 }
 
 QLineEdit* COptionsNetworkPage::AddField(QFormLayout* form, const QString& caption, const std::string& value,
@@ -58,6 +62,7 @@ NetworkValues COptionsNetworkPage::Current() const {
     v.useServer = useServer_->isChecked();
     v.server = text("server");
     v.serverPort = text("serverPort");
+    v.gateways = text("gateways");
     return v;
 }
 
@@ -80,6 +85,8 @@ bool COptionsNetworkPage::Check() {
     if (!IsTtlText(v.ttl)) Complain("ttl", Tr(131, "The TTL is a number from 1 to 255"));
     if (!IsServerText(v.server)) Complain("server", Tr(133, "Enter the server's IPv4 address or host name"));
     if (!IsPortText(v.serverPort)) Complain("serverPort", badPort);
+    if (!IsGatewaysText(v.gateways))
+        Complain("gateways", Tr(252, "Gateways are IPv4 addresses of hosts, split by commas or blanks"));
     for (auto& [name, label] : errors_)
         if (!label->isHidden()) return false;
     return true;

@@ -79,8 +79,11 @@ TEST_F(OptionsPages, EachPageWritesItsOwnKeysAndFlagAndKeepsEveryOtherLine) {
              Child<QLineEdit>(w, "port")->setText("9030");
              Child<QLineEdit>(w, "ttl")->setText("16");
              Child<QComboBox>(w, "interface")->setCurrentIndex(0);  // automatic
+             Child<QLineEdit>(w, "gateways")->setText(" 10.1.0.254 10.1.0.253 ");
          },
-         Replace(Replace(Replace(profile_, "PORT=9020", "PORT=9030"), "TTL=4", "TTL=16"), "INTERFACE=10.9.8.7\r\n", ""),
+         Replace(Replace(Replace(Replace(profile_, "PORT=9020", "PORT=9030"), "TTL=4", "TTL=16"),
+                         "INTERFACE=10.9.8.7\r\n", ""),
+                 "MULTICASTGROUP=239.1.2.3\r\n", "MULTICASTGROUP=239.1.2.3\r\nGATEWAYS=10.1.0.254 10.1.0.253\r\n"),
          "INET;"},
         {"relay",
          [&](zc::COptionsWindow& w) {
@@ -181,6 +184,7 @@ TEST_F(OptionsPages, InvalidFieldWritesNothingAndSaysWhyBesideIt) {
         {"multicastGroup", "240.0.0.1", "multicastGroupError", 2},
         {"server", "relay host", "serverError", 2},
         {"server", "10.0.0.256", "serverError", 2},
+        {"gateways", "10.1.0.254, 225.0.0.1", "gatewaysError", 2},
         {"modeText3", "<b>", "modeText3Error", 3},
         {"modeText1", "a|b", "modeText1Error", 3},
         // Table cells as groups/<row>/<column>; only row 0 has a name.
