@@ -1,11 +1,13 @@
 // The connection check's reading of answers to its WHO: datagrams (plain packet texts split at
-// zero bytes, scrambled before they are offered) from strangers. Whatever they hold, the
-// listing stays bounded and free of control characters.
+// zero bytes, scrambled before they are offered) from strangers; and of a relay's status reply
+// (the same bytes up to the first zero). Whatever they hold, the listings stay bounded and free
+// of control characters.
 #include <cstdint>
 #include <string>
 
 #include "doctor/doctor_report.h"
 #include "doctor/peer_answers.h"
+#include "doctor/relay_status.h"
 #include "fuzz_support.h"
 #include "net/subst_codec.h"
 
@@ -34,6 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& detail : line.details) {
         for (unsigned char c : detail) ZC_FUZZ_CHECK(c >= 0x20 && c != 0x7f, detail);
         ZC_FUZZ_CHECK(detail.size() < 200, detail);
+    }
+    for (const zc::doctor::CheckLine& l : RelayLinkLines(zc::doctor::ParseRelayStatus(input.substr(0, input.find('\0'))))) {
+        for (unsigned char c : l.text) ZC_FUZZ_CHECK(c >= 0x20 && c != 0x7f, l.text);
+        ZC_FUZZ_CHECK(l.text.size() < 1200, l.text);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "base/settings.h"
 #include "doctor/desktop_check.h"
 #include "doctor/firewall_check.h"
+#include "doctor/gateway_check.h"
 #include "doctor/group_probe.h"
 #include "doctor/interface_check.h"
 #include "doctor/peer_answers.h"
@@ -32,6 +33,7 @@ std::vector<CheckLine> RunDoctor(const DoctorOptions& o, const std::function<voi
 
     if (!relay) {
         add(CheckRoute(LookUpRoute(net.group), net.group, chosen));
+        if (!net.gateways.empty() || !net.badGateways.empty()) add(CheckGateways(net, all));
         GroupProbe probe({net.group, net.port, net.ttl, net.interfaceAddr});
         add(probe.Open());
         if (probe.IsOpen()) {
@@ -42,6 +44,9 @@ std::vector<CheckLine> RunDoctor(const DoctorOptions& o, const std::function<voi
         bool reached = false;
         add(ProbeRelay(net.server, net.serverPort, WhoBytes(me), answers, o.waitMs, reached));
         if (reached) add(answers.Line(net.ttl, waitSeconds, true));
+        if (reached)
+            for (CheckLine& line : RelayLinkLines(QueryRelayStatus(net.server, net.serverPort, o.waitMs)))
+                add(std::move(line));
     }
 
     std::vector<WatchedPort> ports;

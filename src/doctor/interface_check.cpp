@@ -22,6 +22,10 @@ std::vector<InterfaceAddress> ListIpv4Interfaces() {
         a.running = i->ifa_flags & IFF_RUNNING;
         a.loopback = i->ifa_flags & IFF_LOOPBACK;
         a.multicast = i->ifa_flags & IFF_MULTICAST;
+        char mask[INET_ADDRSTRLEN] = {};
+        if (i->ifa_netmask &&
+            inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(i->ifa_netmask)->sin_addr, mask, sizeof mask))
+            a.netmask = mask;
         out.push_back(a);
     }
     freeifaddrs(list);

@@ -13,6 +13,7 @@ struct InterfaceAddress {
     bool running = false;  // has a link
     bool loopback = false;
     bool multicast = false;
+    std::string netmask;  // "255.255.255.0"; empty when the system gave none
 };
 
 // The IPv4 addresses of this host, in the system's order.

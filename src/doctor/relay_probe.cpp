@@ -117,4 +117,34 @@ CheckLine ProbeRelay(const std::string& server, int port, const std::string& who
                 "check that a ZeltoChat relay listens there");
 }
 
+RelayStatus QueryRelayStatus(const std::string& server, int port, int waitMs) {
+    sockaddr_in to{};
+    Connection c;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    if (!Resolve(server, port, to) || Connect(c, to, deadline) != 0) return {};
+    const std::string query(kRelayStatusQuery, sizeof kRelayStatusQuery);  // with its zero byte
+    if (::send(c.fd, query.data(), query.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(query.size())) return {};
+    // Chat packets the relay passes on before it reads the query are skipped, within a bound.
+    size_t total = 0;
+    while (MsLeft(deadline) > 0 && total < 16 * kMaxRelayStatusBytes) {
+        pollfd p{c.fd, POLLIN, 0};
+        if (::poll(&p, 1, MsLeft(deadline)) <= 0) continue;
+        char buffer[kMaxRelayStatusBytes];
+        const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return {};
+        if (n < 0) continue;
+        total += static_cast<size_t>(n);
+        for (ssize_t i = 0; i < n; ++i) {
+            if (buffer[i] != '\0') {
+                if (c.pending.size() <= kMaxRelayStatusBytes) c.pending += buffer[i];
+                continue;
+            }
+            RelayStatus status = ParseRelayStatus(c.pending);
+            if (status.answered) return status;
+            c.pending.clear();
+        }
+    }
+    return {};
+}
+
 }  // namespace zc::doctor

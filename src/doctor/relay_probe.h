@@ -3,6 +3,7 @@
 
 #include "doctor/doctor_report.h"
 #include "doctor/peer_answers.h"
+#include "doctor/relay_status.h"
 
 namespace zc::doctor {
 
@@ -10,5 +11,9 @@ namespace zc::doctor {
 // Answers of other copies, on either connection, go to answers. The "relay" line.
 CheckLine ProbeRelay(const std::string& server, int port, const std::string& whoBytes, PeerAnswers& answers,
                      int waitMs, bool& reached);
+
+// Asks the relay for its status on a connection of its own; not answered when it does not know
+// the query (an older relay) or says nothing within waitMs.
+RelayStatus QueryRelayStatus(const std::string& server, int port, int waitMs);
 
 }  // namespace zc::doctor

@@ -5,9 +5,11 @@
 #include "doctor/desktop_check.h"
 #include "doctor/doctor_report.h"
 #include "doctor/firewall_check.h"
+#include "doctor/gateway_check.h"
 #include "doctor/interface_check.h"
 #include "doctor/peer_answers.h"
 #include "doctor/port_owner.h"
+#include "doctor/relay_status.h"
 #include "doctor/route_check.h"
 #include "net/chat_packet.h"
 #include "net/commands.h"
@@ -178,7 +180,7 @@ TEST(DoctorRoute, ProcNetRouteLongestPrefixWins) {
 }
 
 TEST(DoctorRoute, Verdicts) {
-    ChosenInterface chosen{true, {"veth1", "10.77.0.1", true, true, false, true}, false};
+    ChosenInterface chosen{true, {"veth1", "10.77.0.1", true, true, false, true, "255.255.255.0"}, false};
     const RouteAnswer none{true, false, "", ""};
     const RouteAnswer viaEth0{true, true, "eth0", ""};
     EXPECT_EQ(FormatLine(CheckRoute(none, "225.0.0.1", chosen)),
@@ -195,10 +197,10 @@ TEST(DoctorRoute, Verdicts) {
 }
 
 TEST(DoctorInterface, ChoiceAndVerdicts) {
-    const std::vector<InterfaceAddress> all = {{"lo", "127.0.0.1", true, true, true, true},
-                                               {"eth0", "192.168.1.5", false, false, false, true},
-                                               {"wlan0", "10.0.0.7", true, true, false, true},
-                                               {"eth1", "10.1.0.2", true, false, false, false}};
+    const std::vector<InterfaceAddress> all = {{"lo", "127.0.0.1", true, true, true, true, "255.0.0.0"},
+                                               {"eth0", "192.168.1.5", false, false, false, true, ""},
+                                               {"wlan0", "10.0.0.7", true, true, false, true, ""},
+                                               {"eth1", "10.1.0.2", true, false, false, false, ""}};
     ChosenInterface c = ChooseInterface(all, "0.0.0.0");
     ASSERT_TRUE(c.found);
     EXPECT_EQ(c.chosen.name, "wlan0");
@@ -216,6 +218,42 @@ TEST(DoctorInterface, ChoiceAndVerdicts) {
               "profile to one of: 10.0.0.7, 10.1.0.2");
     c = ChooseInterface({all[0]}, "");
     EXPECT_EQ(CheckInterface(c, "", {all[0]}).verdict, Verdict::Warn);
+}
+
+TEST(DoctorGateways, EachTrustedGatewayWithTheNetworkItIsOn) {
+    std::vector<InterfaceAddress> all = {{"lo", "127.0.0.1", true, true, true, true, "255.0.0.0"},
+                                         {"eth0", "10.1.0.2", true, true, false, true, "255.255.0.0"}};
+    CNetSettings net;
+    net.gateways = {"10.1.0.254"};
+    EXPECT_EQ(FormatLine(CheckGateways(net, all)),
+              "[ok] gateways: trusting 10.1.0.254 (on eth0)\n       files to users behind a gateway go straight to "
+              "their address: they need a routed path");
+    // Beyond the netmask, or only on the loopback's network, it is heard by nobody here.
+    net.gateways = {"10.1.0.254", "10.2.0.254", "127.0.0.2"};
+    net.badGateways = {"bogus"};
+    const CheckLine line = CheckGateways(net, all);
+    EXPECT_EQ(line.verdict, Verdict::Warn);
+    EXPECT_EQ(line.text, "trusting 10.1.0.254 (on eth0), 10.2.0.254 (on no network of this computer), 127.0.0.2 (on "
+                         "no network of this computer); not addresses, ignored: bogus");
+}
+
+TEST(DoctorRelayStatus, RepliesBecomeRelayLinkLines) {
+    const std::string reply = "zeltorelay-status\ngateway: 225.0.0.1:9010 on 10.1.0.254, TTL 8\n"
+                              "broker: mqtt://10.9.0.1:1883 site a room main, link up\nsites: b\nother: x\n"
+                              "gateway: second\npeers: 3\x1b[2J";
+    std::vector<std::string> lines;
+    for (const CheckLine& l : RelayLinkLines(ParseRelayStatus(reply))) lines.push_back(FormatLine(l));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "[ok] relay link: gateway 225.0.0.1:9010 on 10.1.0.254, TTL 8",
+                         "[ok] relay link: broker mqtt://10.9.0.1:1883 site a room main, link up; sites heard: b",
+                         "[ok] relay link: peers 3[2J"}));
+    // An older relay's silence, another packet, an oversized one: no line.
+    for (const std::string& other : {std::string(), std::string("zeltorelay-status"),
+                                     std::string("10.0.0.2(0A)||x||||0.0||0||6||1:hi//end"),
+                                     "zeltorelay-status\npeers: " + std::string(kMaxRelayStatusBytes, '1')})
+        EXPECT_TRUE(RelayLinkLines(ParseRelayStatus(other)).empty()) << other.substr(0, 40);
+    EXPECT_EQ(FormatLine(RelayLinkLines(ParseRelayStatus("zeltorelay-status\nsites: b, c\n"))[0]),
+              "[ok] relay link: sites heard: b, c");
 }
 
 TEST(DoctorPortOwner, SocketsOnAPortFromProcNet) {
