@@ -6,6 +6,7 @@ ZC_PACKAGES=(
   xvfb openbox xdotool imagemagick x11-utils iproute2 util-linux tmux procps python3 dbus nftables
   sway grim wtype qt6-wayland xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire
   dpkg-dev lintian appstream
+  libmosquitto-dev mosquitto
 )
 
 zc_install_missing() {

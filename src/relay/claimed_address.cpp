@@ -2,6 +2,9 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace zc::relay {
 
 namespace {
@@ -10,6 +13,8 @@ namespace {
 // the address, so it needs no more of the tables than these.
 constexpr unsigned char kDigits[10] = {0xED, 0x6E, 0x54, 0x73, 0x27, 0x5D, 0xFC, 0x26, 0x7A, 0x50};
 constexpr unsigned char kDot = 0xD8, kOpen = 0xCC;
+// "|", twice between fields.
+constexpr char kBars[] = {'\xCE', '\xCE'};
 constexpr size_t kLongestAddress = 15;  // "255.255.255.255"
 
 }  // namespace
@@ -32,6 +37,32 @@ std::optional<uint32_t> ClaimedAddress(std::string_view wire) {
     // inet_pton takes only the plain dotted form, no leading zeros or short forms.
     if (inet_pton(AF_INET, plain, &addr) != 1) return std::nullopt;
     return addr.s_addr;
+}
+
+std::string DottedAddress(uint32_t address) {
+    char text[INET_ADDRSTRLEN] = "?";
+    in_addr a{address};
+    inet_ntop(AF_INET, &a, text, sizeof text);
+    return text;
+}
+
+std::optional<int> PacketCommand(std::string_view wire) {
+    const std::string_view bars(kBars, 2);
+    size_t at = 0;
+    for (int field = 0; field < 5; ++field) {
+        at = wire.find(bars, at);
+        if (at == std::string_view::npos) return std::nullopt;
+        at += 2;
+    }
+    const size_t end = wire.find(bars, at);
+    if (end == std::string_view::npos) return std::nullopt;
+    int value = 0;
+    for (size_t i = at; i < end && i - at < 9; ++i) {
+        const auto* digit = std::find(std::begin(kDigits), std::end(kDigits), static_cast<unsigned char>(wire[i]));
+        if (digit == std::end(kDigits)) break;
+        value = value * 10 + static_cast<int>(digit - std::begin(kDigits));
+    }
+    return value;
 }
 
 }  // namespace zc::relay

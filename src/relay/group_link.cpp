@@ -17,7 +17,7 @@ namespace zc::relay {
 namespace {
 
 // The interface named (by name or address), else the first up non-loopback IPv4 one.
-bool FindInterface(const std::string& wanted, uint32_t& address, unsigned& index, std::string& error) {
+bool FindInterface(const std::string& wanted, uint32_t& address, uint32_t& netmask, unsigned& index, std::string& error) {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) {
         error = std::string("cannot list interfaces: ") + std::strerror(errno);
@@ -32,6 +32,7 @@ bool FindInterface(const std::string& wanted, uint32_t& address, unsigned& index
         if (byAddress ? a == wantedAddr.s_addr
                       : wanted.empty() ? !(i->ifa_flags & IFF_LOOPBACK) && (i->ifa_flags & IFF_UP) : wanted == i->ifa_name) {
             address = a;
+            netmask = i->ifa_netmask ? reinterpret_cast<const sockaddr_in*>(i->ifa_netmask)->sin_addr.s_addr : ~0u;
             index = if_nametoindex(i->ifa_name);
             found = true;
         }
@@ -66,7 +67,7 @@ bool GroupLink::Open(const GroupConfig& config, std::string& error) {
     }
     groupAddress_ = group.s_addr;
     unsigned index = 0;
-    if (!FindInterface(config.interface, address_, index, error)) return false;
+    if (!FindInterface(config.interface, address_, netmask_, index, error)) return false;
     const auto fail = [&](const char* what) {
         error = std::string(what) + ": " + std::strerror(errno);
         return false;

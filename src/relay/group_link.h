@@ -27,6 +27,8 @@ public:
     int ReceiveFd() const { return receiveFd_; }
     // Where our datagrams come from, network byte order; for the log.
     uint32_t Address() const { return address_; }
+    // Whether `address` (network byte order) is on the interface's subnet.
+    bool OnSegment(uint32_t address) const { return (address & netmask_) == (address_ & netmask_); }
     std::string Describe() const;
 
     // Every waiting datagram that is not our own, cut at its first zero byte and ended with one,
@@ -40,6 +42,7 @@ private:
     int receiveFd_ = -1;
     int sendFd_ = -1;
     uint32_t address_ = 0;
+    uint32_t netmask_ = ~0u;
     uint16_t sendPort_ = 0;  // network byte order
     uint32_t groupAddress_ = 0;
 };

@@ -13,13 +13,12 @@
 namespace zc::relay {
 namespace {
 
-constexpr std::string_view kValueOptions[] = {"port", "bind", "max-clients", "max-per-address",
+constexpr std::string_view kValueOptions[] = {"port",      "bind",  "max-clients", "max-per-address",
                                               "greeting-timeout", "quiet-timeout", "iface", "group",
-                                              "group-port", "ttl"};
+                                              "group-port", "ttl", "peer", "peers", "mqtt", "site", "room",
+                                              "mqtt-ca", "mqtt-user", "mqtt-password-file"};
 constexpr std::string_view kFlagOptions[] = {"echo", "nat", "multicast"};
-// Gateway and site options this version does not have yet: named so that a configuration
-// written for them is refused with a clear reason rather than as a typo.
-constexpr std::string_view kNotBuilt[] = {"mqtt", "site", "room"};
+constexpr size_t kLongestPassword = 4096;
 
 template <size_t N>
 bool OneOf(const std::string_view (&names)[N], std::string_view name) {
@@ -56,16 +55,56 @@ bool ReadFile(const std::string& path, std::string& text) {
     return ok;
 }
 
+// A comma-separated list of IPv4 addresses, each added once.
+std::string AddPeers(std::string_view list, std::vector<uint32_t>& peers) {
+    for (size_t start = 0; start <= list.size();) {
+        size_t comma = list.find(',', start);
+        if (comma == std::string_view::npos) comma = list.size();
+        const std::string item(Trim(list.substr(start, comma - start)));
+        start = comma + 1;
+        in_addr address{};
+        if (inet_pton(AF_INET, item.c_str(), &address) != 1) return "bad peer '" + item + "': expected an IPv4 address";
+        if (std::find(peers.begin(), peers.end(), address.s_addr) == peers.end()) peers.push_back(address.s_addr);
+    }
+    return {};
+}
+
+std::string Dotted(uint32_t address) {
+    char text[INET_ADDRSTRLEN] = "?";
+    in_addr a{address};
+    inet_ntop(AF_INET, &a, text, sizeof text);
+    return text;
+}
+
+// What single options cannot tell: options that need another, and the password file.
+std::vector<std::string> CheckTogether(RelayConfig& config) {
+    std::vector<std::string> errors;
+    BrokerConfig& broker = config.broker;
+    if (broker.Enabled() && broker.site.empty()) errors.push_back("mqtt needs a site name (--site NAME)");
+    if (!broker.Enabled() && (!broker.site.empty() || !broker.user.empty() || !broker.passwordFile.empty() ||
+                              !broker.caFile.empty()))
+        errors.push_back("site, mqtt-user, mqtt-password-file and mqtt-ca need mqtt (--mqtt URL)");
+    if (!broker.caFile.empty() && broker.Enabled() && !broker.tls) errors.push_back("mqtt-ca needs an mqtts:// URL");
+    if (!config.peers.empty() && !config.gateway)
+        errors.push_back("peers are gateways of the same segment: they need multicast (--multicast [IFACE])");
+    if (!broker.passwordFile.empty()) {
+        std::string text;
+        if (!ReadFile(broker.passwordFile, text))
+            errors.push_back("cannot read mqtt-password-file " + broker.passwordFile + ": " + std::strerror(errno));
+        else if (text.size() > kLongestPassword)
+            errors.push_back("mqtt-password-file " + broker.passwordFile + " is too long for a password");
+        else
+            broker.password = text.substr(0, text.find_first_of("\r\n"));
+    }
+    return errors;
+}
+
 }  // namespace
 
-bool OptionTakesValue(std::string_view name) {
-    return OneOf(kValueOptions, name) || name == "config" ||
-           OneOf(kNotBuilt, name);
-}
+bool OptionTakesValue(std::string_view name) { return OneOf(kValueOptions, name) || name == "config"; }
 
 std::string SetOption(RelayConfig& config, std::string_view name, std::string_view value, bool hasValue) {
     const std::string quoted = "'" + std::string(value) + "'";
-    if (OneOf(kNotBuilt, name)) return "'" + std::string(name) + "' is not available in this version of zeltorelay";
     if (OneOf(kFlagOptions, name)) {
         bool on = true;
         // "multicast" may name the interface instead of yes or no.
@@ -100,6 +139,19 @@ std::string SetOption(RelayConfig& config, std::string_view name, std::string_vi
             config.group.ttl = static_cast<int>(number);
         else
             config.group.port = static_cast<uint16_t>(number);
+    } else if (name == "peer" || name == "peers") {
+        return AddPeers(value, config.peers);
+    } else if (name == "mqtt") {
+        if (const std::string why = ParseBrokerUrl(value, config.broker); !why.empty())
+            return "bad mqtt URL: " + why;  // the URL may hold a password: not repeated
+    } else if (name == "site" || name == "room") {
+        if (!IsPlainName(value))
+            return "bad " + std::string(name) + " " + quoted + ": expected 1 to 64 letters, digits, '.', '_' or '-'";
+        (name == "site" ? config.broker.site : config.broker.room) = value;
+    } else if (name.starts_with("mqtt-")) {
+        if (value.empty()) return "option " + std::string(name) + " needs a value";
+        (name == "mqtt-ca" ? config.broker.caFile : name == "mqtt-user" ? config.broker.user : config.broker.passwordFile) =
+            value;
     } else if (name == "bind") {
         in_addr probe{};
         if (inet_pton(AF_INET, std::string(value).c_str(), &probe) != 1)
@@ -167,6 +219,21 @@ std::string DescribeConfig(const RelayConfig& config) {
             << "group = " << config.group.group << "\n"
             << "group-port = " << config.group.port << "\n"
             << "ttl = " << config.group.ttl << "\n";
+    if (!config.peers.empty()) {
+        out << "peers = ";
+        for (size_t i = 0; i < config.peers.size(); ++i) out << (i ? ", " : "") << Dotted(config.peers[i]);
+        out << "\n";
+    }
+    const BrokerConfig& broker = config.broker;
+    if (broker.Enabled()) {
+        out << "mqtt = " << broker.Url() << "\n"
+            << "site = " << broker.site << "\n"
+            << "room = " << broker.room << "\n";
+        if (!broker.caFile.empty()) out << "mqtt-ca = " << broker.caFile << "\n";
+        if (!broker.user.empty()) out << "mqtt-user = " << broker.user << "\n";
+        if (!broker.passwordFile.empty()) out << "mqtt-password-file = " << broker.passwordFile << "\n";
+        else if (!broker.password.empty()) out << "# mqtt password: given in the URL, not shown\n";
+    }
     return out.str();
 }
 
@@ -237,6 +304,7 @@ std::vector<std::string> LoadConfig(const CommandLine& commandLine, RelayConfig&
     for (const GivenOption& option : commandLine.options)
         if (std::string error = SetOption(config, option.name, option.value, option.hasValue); !error.empty())
             errors.push_back(error);
+    for (std::string& error : CheckTogether(config)) errors.push_back(std::move(error));
     return errors;
 }
 

@@ -14,9 +14,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "relay/broker_link.h"
 #include "relay/claimed_address.h"
 #include "relay/group_link.h"
 #include "relay/output_queue.h"
+#include "relay/peer_gateways.h"
 #include "relay/stream_splitter.h"
 #include "relay/write_pace.h"
 
@@ -96,6 +98,7 @@ struct RelayServer::Client {
     std::string closeReason;
     uint32_t claimed = 0;     // behind address translation: the address its packets name
     bool toldForged = false;  // a client's forged packets are logged once
+    Clock::time_point statusAnswered{};  // status requests get one answer a second
 };
 
 RelayServer::RelayServer(RelayConfig config, LogFn log)
@@ -143,7 +146,9 @@ bool RelayServer::Listen(std::string& error) {
             return false;
         }
         group_ = std::move(group);
+        if (!config_.peers.empty()) peers_ = std::make_unique<PeerGateways>(config_.peers, group_->Address());
     }
+    if (config_.broker.Enabled() && !broker_) broker_ = std::make_unique<BrokerLink>(config_.broker);
     socklen_t len = sizeof addr;
     getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
     if (listenFd_ >= 0) close(listenFd_);
@@ -170,7 +175,19 @@ bool RelayServer::Run(int stopFd) {
             log_(ErrnoText("epoll_ctl"));
             return false;
         }
-        log_("gateway to the group " + group_->Describe());
+        log_("gateway to the group " + group_->Describe() + (peers_ ? ", peers " + peers_->Describe() : ""));
+    }
+    if (broker_) {
+        std::string error;
+        epoll_event brokerEvent{};
+        brokerEvent.events = EPOLLIN;
+        if (!broker_->Start(error) || (brokerEvent.data.fd = broker_->EventFd(),
+                                       epoll_ctl(epollFd_, EPOLL_CTL_ADD, broker_->EventFd(), &brokerEvent) != 0)) {
+            log_(error.empty() ? ErrnoText("epoll_ctl") : error);
+            return false;
+        }
+        log_("linking to the other sites through " + config_.broker.Url() + " as " + broker_->ClientId() + ", site " +
+             config_.broker.site + " room " + config_.broker.room);
     }
     std::vector<epoll_event> events(kMaxEvents);
     bool ok = true, stop = false;
@@ -178,6 +195,7 @@ bool RelayServer::Run(int stopFd) {
         const auto now = Clock::now();
         CloseSilent(now);
         Pace(now);
+        SendHeldToGroup(now);
         Sweep();
         if (!acceptWatched_ && now >= acceptPausedUntil_) {
             epoll_event ev{};
@@ -203,6 +221,8 @@ bool RelayServer::Run(int stopFd) {
                 if (acceptWatched_) AcceptAll();
             } else if (group_ && fd == group_->ReceiveFd()) {
                 ReadGroup();
+            } else if (broker_ && fd == broker_->EventFd()) {
+                ReadBroker();
             } else if (static_cast<size_t>(fd) < byFd_.size() && byFd_[fd] && !byFd_[fd]->closing) {
                 Client& c = *byFd_[fd];
                 if (ev & EPOLLOUT) Flush(c);
@@ -212,6 +232,10 @@ bool RelayServer::Run(int stopFd) {
         Sweep();
     }
     epoll_ctl(epollFd_, EPOLL_CTL_DEL, stopFd, nullptr);
+    if (broker_) {
+        epoll_ctl(epollFd_, EPOLL_CTL_DEL, broker_->EventFd(), nullptr);
+        broker_->Stop();
+    }
     CloseAll(ok ? "relay stopping" : "relay failed");
     return ok;
 }
@@ -222,6 +246,7 @@ int RelayServer::Wait(epoll_event* events, int max, Clock::time_point now) {
     if (!acceptWatched_) until = acceptPausedUntil_;
     if (!greetings_.empty()) until = std::min(until, greetings_.front().due);
     if (!paced_.empty()) until = std::min(until, paced_.top().due);
+    if (peers_) until = std::min(until, peers_->NextDue());
     if (until == Clock::time_point::max()) return epoll_wait(epollFd_, events, max, -1);
     const auto wait = std::clamp<Clock::duration>(until - now, Clock::duration::zero(), std::chrono::hours(24));
     // The pace is finer than epoll_wait's milliseconds.
@@ -395,16 +420,22 @@ void RelayServer::ReadFrom(Client& client) {
 }
 
 void RelayServer::Broadcast(Client& from, std::string&& chunk) {
-    if (config_.checkSenders || group_) chunk = Admitted(from, chunk);
+    if (config_.checkSenders || group_ || broker_ || chunk.find(kStatusRequest) != std::string::npos)
+        chunk = Admitted(from, chunk);
     if (!chunk.empty()) Fanout(&from, std::move(chunk));
 }
 
-// The packets of a client's chunk that may be passed on; a gateway also sends them to the group.
+// The packets of a client's chunk that may be passed on; a gateway also sends them to the group
+// and to the other sites.
 std::string RelayServer::Admitted(Client& from, const std::string& chunk) {
     std::string out;
     for (size_t begin = 0, end; begin < chunk.size(); begin = end) {
         end = chunk.find('\0', begin) + 1;
         const std::string_view packet(chunk.data() + begin, end - begin);
+        if (IsStatusRequest(packet)) {
+            AnswerStatus(from);
+            continue;
+        }
         if (config_.checkSenders) {
             const auto verdict = check_.Check(packet, from.address);
             if (verdict == SenderCheck::Verdict::Forged) {
@@ -425,22 +456,36 @@ std::string RelayServer::Admitted(Client& from, const std::string& chunk) {
                 from.claimed = claimed;
             }
         }
-        if (group_) {
+        if (group_ || broker_) {
             if (!seen_.Fresh(packet, from.id, now_)) {
                 ++stats_.duplicates;
                 continue;
             }
-            if (group_->Send(packet)) ++stats_.toGroup;
+            if (group_ && group_->Send(packet)) ++stats_.toGroup;
+            ToBroker(packet);
+            KeepIfPresence(packet);
         }
         out.append(packet);
     }
     return out;
 }
 
-// Datagrams from the group that name their own source go to every client.
+// Datagrams from the group that name their own source go to every client and to the other sites;
+// what a peer gateway forwarded goes to our clients only.
 void RelayServer::ReadGroup() {
     group_->ReadAll([this](std::string&& packet, uint32_t source) {
-        if (ClaimedAddress(packet) != source) {
+        const auto claimed = ClaimedAddress(packet);
+        const bool fromPeer = peers_ && peers_->IsPeer(source);
+        if (fromPeer) peers_->Heard(source, packet);
+        if (fromPeer && claimed && claimed != source) {
+            if (!seen_.Fresh(packet, kGroupOrigin | source, now_)) {
+                ++stats_.duplicates;
+                return;
+            }
+            ++stats_.fromPeers;
+            return Fanout(nullptr, std::move(packet));
+        }
+        if (claimed != source) {
             // A forwarded packet of another gateway, or a forgery: either way not ours to pass on.
             if (stats_.forged++ % 1000 == 0)
                 log_("dropped a group packet from " + Dotted(source) + " that speaks for another address (" +
@@ -452,6 +497,8 @@ void RelayServer::ReadGroup() {
             return;
         }
         ++stats_.fromGroup;
+        ToBroker(packet);
+        KeepIfPresence(packet);
         Fanout(nullptr, std::move(packet));
     });
 }
@@ -492,6 +539,16 @@ void RelayServer::Deliver(Client& client, const std::shared_ptr<const std::strin
     if (client.wantOut) return;
     if (client.queue.Packets() > kMaxPaced) return Flush(client);
     Schedule(client, now_);
+}
+
+// One answer a second to each client at most, so a stream of requests earns no more.
+void RelayServer::AnswerStatus(Client& client) {
+    if (client.statusAnswered != Clock::time_point{} && now_ - client.statusAnswered < std::chrono::seconds(1)) return;
+    client.statusAnswered = now_;
+    std::string text = StatusText();
+    text.push_back('\0');
+    const size_t size = text.size();
+    Deliver(client, std::make_shared<const std::string>(std::move(text)), 0, size);
 }
 
 void RelayServer::Schedule(Client& client, Clock::time_point now) {

@@ -1,14 +1,17 @@
 #pragma once
 #include <chrono>
+#include <ctime>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <queue>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "relay/broker_config.h"
 #include "relay/group_link.h"
 #include "relay/seen_packets.h"
 #include "relay/sender_check.h"
@@ -40,6 +43,10 @@ struct RelayConfig {
     // client packets to the group.
     bool gateway = false;
     GroupConfig group;
+    // Other gateways of the same segment (IPv4, network order); needs `gateway`.
+    std::vector<uint32_t> peers;
+    // Other sites through an MQTT broker.
+    BrokerConfig broker;
 };
 
 // What the server did, for tests and the benchmark; read after Run returned.
@@ -51,7 +58,11 @@ struct RelayStats {
     uint64_t forged = 0;         // packets dropped for naming an address they do not come from
     uint64_t duplicates = 0;     // packets a gateway had already passed on by another way
     uint64_t fromGroup = 0;      // datagrams from the group passed on to clients
-    uint64_t toGroup = 0;        // client packets sent to the group
+    uint64_t toGroup = 0;        // client and broker packets sent to the group
+    uint64_t fromPeers = 0;      // packets other gateways of the segment forwarded, passed to clients
+    uint64_t toBroker = 0;       // packets published to the broker
+    uint64_t fromBroker = 0;     // broker packets passed on
+    uint64_t brokerDropped = 0;  // broker packets refused: too long, unreadable, or claiming this segment
 };
 
 // Passes every zero-terminated packet of one client on to all the others. One thread, one
@@ -63,6 +74,13 @@ struct RelayStats {
 // a moment) reach it one by one. A client with more than 64 packets waiting for their turn, or
 // whose socket is full, has fallen behind: it has unread packets anyway, so all that waits for
 // it goes out in one gathered write.
+class BrokerLink;
+class PeerGateways;
+
+// A client that sends exactly this and a zero byte gets the relay's status instead: this line
+// and "key: value" lines, in one packet.
+inline constexpr std::string_view kStatusRequest = "zeltorelay-status";
+
 class RelayServer {
 public:
     using LogFn = std::function<void(const std::string&)>;
@@ -106,6 +124,17 @@ private:
     void Broadcast(Client& from, std::string&& chunk);
     std::string Admitted(Client& from, const std::string& chunk);
     void ReadGroup();
+    // The broker side, in broker_side.cpp.
+    void ReadBroker();
+    void FromBroker(const std::string& topic, const std::string& gateway, std::string&& payload);
+    void DropFromBroker(const std::string& why);
+    void ToBroker(std::string_view packet);
+    void KeepIfPresence(std::string_view packet);
+    void SendHeldToGroup(Clock::time_point now);
+    // The answer to a status request, in relay_status.cpp.
+    bool IsStatusRequest(std::string_view packet) const;
+    void AnswerStatus(Client& client);
+    std::string StatusText() const;
     void Fanout(const Client* from, std::string&& chunk);
     void Deliver(Client& client, const std::shared_ptr<const std::string>& chunk, size_t begin, size_t end);
     void Schedule(Client& client, Clock::time_point now);
@@ -141,6 +170,15 @@ private:
     SenderCheck check_;
     std::unique_ptr<GroupLink> group_;  // when a gateway
     SeenPackets seen_;
+    std::unique_ptr<PeerGateways> peers_;  // when a gateway with peers
+    std::unique_ptr<BrokerLink> broker_;   // when linked to other sites
+    bool brokerUp_ = false;
+    bool brokerToldDown_ = false;       // "link down" is logged once per change
+    std::time_t brokerDownSince_ = 0;
+    std::string presence_;              // the latest presence query from our side, for a new link
+    Clock::time_point presenceAt_{};
+    std::unordered_map<std::string, Clock::time_point> sites_;  // other sites, when last heard
+    uint64_t linkRefused_ = 0;          // of the link's refusals, those counted in brokerDropped
 };
 
 }  // namespace zc::relay

@@ -5,18 +5,20 @@
 #include "relay/claimed_address.h"
 #include "relay/seen_packets.h"
 #include "relay/sender_check.h"
+#include "relay_group_member.h"
 #include "relay_test_server.h"
 
 namespace zc::relay::test {
 namespace {
-
-uint32_t Ip(const char* dotted) { return inet_addr(dotted); }
 
 TEST(RelayGateway, PacketsSpeakOnlyForTheirOwnAddressAndPassOnce) {
     EXPECT_EQ(ClaimedAddress(WirePacket("hi", "10.77.0.9")), Ip("10.77.0.9"));
     for (const std::string& bad : {WirePacket("hi", "10.77.0"), WirePacket("hi", "10.77.0.900"), WirePacket("hi", ""),
                                   std::string("10.77.0.9(X)||plain text"), WirePacket("hi", "1.2.3.4").substr(0, 7)})
         EXPECT_FALSE(ClaimedAddress(bad)) << bad;
+    // The command is read as the chat reads it; a packet cut short has none.
+    EXPECT_EQ(PacketCommand(WirePacket("hi")), 6);
+    EXPECT_EQ(PacketCommand(WirePacket("hi").substr(0, 30)), std::nullopt);
 
     SenderCheck strict, nat(true);
     strict.SetLocalAddresses({Ip("10.77.0.4")});
@@ -38,41 +40,6 @@ TEST(RelayGateway, PacketsSpeakOnlyForTheirOwnAddressAndPassOnce) {
     for (int i = 0; i < 40000; ++i) seen.Fresh(std::to_string(i), 3, t0 + 8s);
     EXPECT_LE(seen.Size(), SeenPackets::kMaxEntries);
 }
-
-// A UDP socket on the group, as a chat copy on the segment.
-class GroupMember {
-public:
-    GroupMember() {
-        fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-        int one = 1;
-        setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in a{AF_INET, htons(kPort), {Ip("225.0.0.1")}, {}};
-        ip_mreqn join{{Ip("225.0.0.1")}, {Ip("127.0.0.1")}, 0};
-        timeval wait{0, 300000};
-        ok_ = bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-              setsockopt(fd_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &join, sizeof join) == 0 &&
-              setsockopt(fd_, IPPROTO_IP, IP_MULTICAST_IF, &join, sizeof join) == 0 &&
-              setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait) == 0;
-    }
-    ~GroupMember() { close(fd_); }
-    bool Ok() const { return ok_; }
-    void Send(const std::string& packet) {
-        sockaddr_in to{AF_INET, htons(kPort), {Ip("225.0.0.1")}, {}};
-        sendto(fd_, packet.data(), packet.size() + 1, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    }
-    // Every datagram within the wait, without its zero byte.
-    std::vector<std::string> Received() {
-        std::vector<std::string> out;
-        char buffer[5000];
-        for (ssize_t n; (n = recv(fd_, buffer, sizeof buffer, 0)) > 0;) out.emplace_back(buffer, strnlen(buffer, n));
-        return out;
-    }
-    static constexpr uint16_t kPort = 19010;
-
-private:
-    int fd_ = -1;
-    bool ok_ = false;
-};
 
 class GatewaySocketTest : public RelaySocketTest {
 protected:

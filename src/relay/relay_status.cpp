@@ -1,0 +1,48 @@
+// The answer to a status request: what the connection check shows about this relay.
+#include <algorithm>
+#include <vector>
+
+#include "relay/peer_gateways.h"
+#include "relay/relay_server.h"
+
+namespace zc::relay {
+
+namespace {
+
+constexpr auto kRecentSites = std::chrono::minutes(10);
+
+std::string ClockTime(std::time_t at) {
+    char stamp[16] = "?";
+    std::tm local{};
+    if (localtime_r(&at, &local)) std::strftime(stamp, sizeof stamp, "%H:%M:%S", &local);
+    return stamp;
+}
+
+}  // namespace
+
+bool RelayServer::IsStatusRequest(std::string_view packet) const {
+    return packet.size() == kStatusRequest.size() + 1 && packet.starts_with(kStatusRequest);
+}
+
+std::string RelayServer::StatusText() const {
+    std::string out = std::string(kStatusRequest) + "\n";
+    if (group_) out += "gateway: " + group_->Describe() + "\n";
+    if (broker_) {
+        const BrokerConfig& broker = config_.broker;
+        out += "broker: " + broker.Url() + " site " + broker.site + " room " + broker.room + ", " +
+               (brokerUp_ ? std::string("link up")
+                          : brokerToldDown_ ? "link down since " + ClockTime(brokerDownSince_) : std::string("connecting")) +
+               "\n";
+        std::vector<std::string> sites;
+        for (const auto& [site, heard] : sites_)
+            if (now_ - heard < kRecentSites) sites.push_back(site);
+        std::sort(sites.begin(), sites.end());
+        std::string list;
+        for (const std::string& site : sites) list += (list.empty() ? "" : ", ") + site;
+        if (!list.empty()) out += "sites: " + list + "\n";
+    }
+    if (peers_) out += "peers: " + peers_->Describe() + "\n";
+    return out;
+}
+
+}  // namespace zc::relay
