@@ -31,6 +31,7 @@ zc_check_tree "$ZC_TMP/root/usr"
 [ "$(dpkg-deb -f "$deb" Package)" = zeltochat ] || zc_fail "package name"
 [ "$(dpkg-deb -f "$deb" Section)" = net ] || zc_fail "section"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6core6' || zc_fail "Depends does not name the Qt libraries"
+dpkg-deb -f "$deb" Depends | grep -q 'libmosquitto1' || zc_fail "Depends does not name libmosquitto1 (the relay's broker link)"
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || zc_fail "no maintainer"
 # The installed programs look for the shipped data under /usr, not under the build's prefix.
 grep -qa '/usr/share/zeltochat/data' "$ZC_TMP/root/usr/bin/zeltochat" || zc_fail "zeltochat looks for its data elsewhere"
