@@ -19,6 +19,8 @@ constexpr int kKeepAliveSeconds = 30;
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
 constexpr auto kLongestRetry = std::chrono::seconds(30);
 constexpr size_t kLongestGatewayName = 256;
+// "zeltochat/" and two names of at most 64 (see IsPlainName); longer topics are nobody's.
+constexpr size_t kLongestTopic = 140;
 
 std::string RandomSuffix() {
     std::random_device random;
@@ -27,7 +29,12 @@ std::string RandomSuffix() {
     return text;
 }
 
-std::string ErrorText(int rc) { return rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc); }
+// Without the library's final full stop, since the log line goes on.
+std::string ErrorText(int rc) {
+    std::string text = rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc);
+    if (text.ends_with('.')) text.pop_back();
+    return text;
+}
 
 }  // namespace
 
@@ -150,7 +157,8 @@ void BrokerLink::OnSubscribe(mosquitto*, void* self, int, int count, const int* 
 
 void BrokerLink::OnMessage(mosquitto*, void* self, const mosquitto_message* message, const mosquitto_property* props) {
     auto* link = static_cast<BrokerLink*>(self);
-    if (message->payloadlen < 0 || static_cast<size_t>(message->payloadlen) > kMaxPayload || !message->topic) {
+    if (message->payloadlen < 0 || static_cast<size_t>(message->payloadlen) > kMaxPayload || !message->topic ||
+        strnlen(message->topic, kLongestTopic + 1) > kLongestTopic) {
         ++link->refused_;
         return;
     }

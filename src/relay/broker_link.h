@@ -30,7 +30,7 @@ public:
         std::string payload;  // Message
         int retrySeconds = 0;  // Down
     };
-    static constexpr size_t kMaxQueued = 4096;    // messages waiting for the loop
+    static constexpr size_t kMaxQueued = 1024;    // messages waiting for the loop
     static constexpr size_t kMaxUnsent = 1024;    // publishes waiting for the socket
     static constexpr size_t kMaxPayload = 4097;   // a chat packet and its zero byte
 
