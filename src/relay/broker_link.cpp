@@ -106,18 +106,18 @@ void BrokerLink::Work() {
         std::string reason;
         bool wasUp = false;
         int rc = mosquitto_connect_async(mosq_, config_.host.c_str(), config_.port, kKeepAliveSeconds);
+        if (rc != MOSQ_ERR_SUCCESS) reason = ErrorText(rc);  // errno is still the failure's
         const auto started = std::chrono::steady_clock::now();
-        while (rc == MOSQ_ERR_SUCCESS && !Stopping()) {
+        while (reason.empty() && !Stopping()) {
             rc = mosquitto_loop(mosq_, 250, 1);
             wasUp = wasUp || up_;
-            if (rc == MOSQ_ERR_SUCCESS && !up_ && std::chrono::steady_clock::now() - started > kConnectTimeout) {
+            if (rc != MOSQ_ERR_SUCCESS)
+                reason = refusal_.empty() ? ErrorText(rc) : refusal_;
+            else if (!up_ && std::chrono::steady_clock::now() - started > kConnectTimeout)
                 reason = refusal_.empty() ? "no answer within 10 s" : refusal_;
-                break;
-            }
         }
-        up_ = false;
         if (Stopping()) break;
-        if (reason.empty()) reason = refusal_.empty() ? ErrorText(rc) : refusal_;
+        up_ = false;
         mosquitto_disconnect(mosq_);
         if (wasUp) retry = std::chrono::seconds(1);
         Post({Event::Kind::Down, reason, {}, {}, static_cast<int>(retry.count())});

@@ -10,6 +10,8 @@ namespace zc::relay {
 namespace {
 
 constexpr auto kRecentSites = std::chrono::minutes(10);
+// The answer stays one read of a client that takes 4096 bytes at a time.
+constexpr size_t kListedSites = 32;
 
 std::string ClockTime(std::time_t at) {
     char stamp[16] = "?";
@@ -38,7 +40,8 @@ std::string RelayServer::StatusText() const {
             if (now_ - heard < kRecentSites) sites.push_back(site);
         std::sort(sites.begin(), sites.end());
         std::string list;
-        for (const std::string& site : sites) list += (list.empty() ? "" : ", ") + site;
+        for (size_t i = 0; i < std::min(sites.size(), kListedSites); ++i) list += (i ? ", " : "") + sites[i];
+        if (sites.size() > kListedSites) list += " and " + std::to_string(sites.size() - kListedSites) + " more";
         if (!list.empty()) out += "sites: " + list + "\n";
     }
     if (peers_) out += "peers: " + peers_->Describe() + "\n";
