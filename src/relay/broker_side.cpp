@@ -107,9 +107,11 @@ void RelayServer::KeepIfPresence(std::string_view packet) {
 
 void RelayServer::SendHeldToGroup(Clock::time_point now) {
     if (!peers_) return;
-    peers_->SendDue(now, [this](std::string_view packet) {
+    const std::string down = peers_->SendDue(now, [this](std::string_view packet) {
         if (group_->Send(packet)) ++stats_.toGroup;
     });
+    if (!down.empty())
+        log_("gateway " + down + " let another site's packet pass: sending them to the group at once until it is heard");
 }
 
 }  // namespace zc::relay

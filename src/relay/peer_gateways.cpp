@@ -3,12 +3,15 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "relay/claimed_address.h"
 
 namespace zc::relay {
 
 namespace {
+
+constexpr int kMissesToDown = 2;
 
 uint64_t Key(std::string_view bytes) { return std::hash<std::string_view>{}(bytes) ^ (uint64_t{bytes.size()} << 48); }
 
@@ -23,11 +26,16 @@ bool PeerGateways::IsPeer(uint32_t address) const {
     return std::any_of(peers_.begin(), peers_.end(), [address](const Peer& p) { return p.address == address; });
 }
 
-void PeerGateways::Heard(uint32_t peer, std::string_view packet) {
+bool PeerGateways::Heard(uint32_t peer, std::string_view packet) {
+    bool wasDown = false;
     for (Peer& p : peers_)
-        if (p.address == peer) p.down = false;
+        if (p.address == peer) {
+            wasDown = std::exchange(p.down, false);
+            p.misses = 0;
+        }
     if (auto it = counts_.find(Key(packet)); it != counts_.end() && it->second.appeared < it->second.held)
         ++it->second.appeared;
+    return wasDown;
 }
 
 bool PeerGateways::SendNow(std::string_view packet, Clock::time_point now) {
@@ -41,7 +49,8 @@ bool PeerGateways::SendNow(std::string_view packet, Clock::time_point now) {
     return false;
 }
 
-void PeerGateways::SendDue(Clock::time_point now, const std::function<void(std::string_view)>& send) {
+std::string PeerGateways::SendDue(Clock::time_point now, const std::function<void(std::string_view)>& send) {
+    std::string down;
     while (!held_.empty() && held_.front().due <= now) {
         const Held held = std::move(held_.front());
         held_.pop_front();
@@ -52,12 +61,14 @@ void PeerGateways::SendDue(Clock::time_point now, const std::function<void(std::
         if (appeared) continue;
         // Every live gateway below us should have sent it by now.
         for (Peer& p : peers_)
-            if (!p.down && ntohl(p.address) < ntohl(self_)) {
+            if (!p.down && ntohl(p.address) < ntohl(self_) && ++p.misses >= kMissesToDown) {
                 p.down = true;
                 p.downSince = std::time(nullptr);
+                down += (down.empty() ? "" : ", ") + DottedAddress(p.address);
             }
         send(held.packet);
     }
+    return down;
 }
 
 PeerGateways::Clock::time_point PeerGateways::NextDue() const {

@@ -476,7 +476,8 @@ void RelayServer::ReadGroup() {
     group_->ReadAll([this](std::string&& packet, uint32_t source) {
         const auto claimed = ClaimedAddress(packet);
         const bool fromPeer = peers_ && peers_->IsPeer(source);
-        if (fromPeer) peers_->Heard(source, packet);
+        if (fromPeer && peers_->Heard(source, packet))
+            log_("gateway " + Dotted(source) + " heard again: holding the other sites' packets back for it");
         if (fromPeer && claimed && claimed != source) {
             if (!seen_.Fresh(packet, kGroupOrigin | source, now_)) {
                 ++stats_.duplicates;
