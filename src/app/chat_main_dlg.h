@@ -184,6 +184,9 @@ public:
     // source: the address the text came from; empty where the transport cannot tell.
     void OnPacketText(const std::string& text, const std::string& source = {});
     bool OwnAddressChanged() const;
+    // The address our packets name: the chosen interface's, else the one the relay sees us at,
+    // else the first interface's.
+    std::string OwnAddressFor(const CNetSettings& s) const;
     void DispatchPacket(const CChatPacket& packet, const std::string& source = {});
 
     void EndDialog();

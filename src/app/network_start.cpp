@@ -90,9 +90,20 @@ void CChatMainDlg::OnRelayEvent(RelayEvent event, const std::string& name) {
     (up ? relayEverUp_ : relayEverDown_) = true;
 }
 
+std::string CChatMainDlg::OwnAddressFor(const CNetSettings& s) const {
+    const bool interfaceChosen = !s.interfaceAddr.empty() && s.interfaceAddr != "0.0.0.0";
+    // A relay believes only packets that name the address we connect from, which is the route's
+    // source toward it, not necessarily the first interface (a docker bridge, a second card).
+    if (s.useServer != 0 && !interfaceChosen) {
+        const std::string toward = p_.system.SourceAddressToward(s.server);
+        // A relay on this machine takes any of its addresses; others must not be told 127.x.
+        if (!toward.empty() && toward.rfind("127.", 0) != 0) return toward;
+    }
+    return p_.system.LocalIpv4(s.interfaceAddr);
+}
+
 void CChatMainDlg::ComputeIdentity() {
-    const CNetSettings s = ReadNetSettings(user_.ProfilePath());
-    std::string ip = p_.system.LocalIpv4(s.interfaceAddr);
+    const std::string ip = OwnAddressFor(ReadNetSettings(user_.ProfilePath()));
     ownIp_ = ip.empty() ? "0.0.0.0" : ip;
     // Copies beside each other on one machine must not speak for each other.
     ownId_ = ClaimCopyIdentity(p_.system, p_.system.HardwareAddressOf(ownIp_), ownIp_, p_.system.UserName());
@@ -100,7 +111,7 @@ void CChatMainDlg::ComputeIdentity() {
 }
 
 bool CChatMainDlg::OwnAddressChanged() const {
-    const std::string ip = p_.system.LocalIpv4(ReadNetSettings(user_.ProfilePath()).interfaceAddr);
+    const std::string ip = OwnAddressFor(ReadNetSettings(user_.ProfilePath()));
     return !ip.empty() && ip != ownIp_;
 }
 

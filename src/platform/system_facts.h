@@ -23,6 +23,9 @@ public:
     virtual std::string ExecutablePath() const = 0;
     // The networks of the interfaces that are up, loopback left out.
     virtual std::vector<Ipv4Subnet> LocalSubnets() const { return {}; }
+    // The address this machine would send from to the dotted IPv4 host (the route's source, asked
+    // of the kernel without sending anything); "" when there is no route.
+    virtual std::string SourceAddressToward(const std::string& /*host*/) const { return {}; }
     // Hardware address of the interface that holds ip, as raw bytes; empty when none.
     virtual std::string HardwareAddressOf(const std::string& /*ip*/) const { return {}; }
     virtual std::string EnvironmentValue(const std::string& name) const = 0;

@@ -11,6 +11,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -55,6 +56,23 @@ std::string PosixSystemFacts::LocalIpv4(const std::string& interfaceAddr) const 
     }
     freeifaddrs(list);
     return wantedFound ? interfaceAddr : first;
+}
+
+std::string PosixSystemFacts::SourceAddressToward(const std::string& host) const {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(9);  // connecting a datagram socket only picks the route
+    if (inet_pton(AF_INET, host.c_str(), &to.sin_addr) != 1) return {};
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return {};
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    char text[INET_ADDRSTRLEN] = {};
+    const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
+                    getsockname(fd, reinterpret_cast<sockaddr*>(&from), &len) == 0 &&
+                    inet_ntop(AF_INET, &from.sin_addr, text, sizeof text) != nullptr;
+    close(fd);
+    return ok && from.sin_addr.s_addr != 0 ? std::string(text) : std::string();
 }
 
 std::vector<Ipv4Subnet> PosixSystemFacts::LocalSubnets() const {

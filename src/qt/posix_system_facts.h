@@ -19,6 +19,7 @@ public:
     std::string LocalIpv4(const std::string& interfaceAddr) const override;
     std::string ExecutablePath() const override;
     std::vector<Ipv4Subnet> LocalSubnets() const override;
+    std::string SourceAddressToward(const std::string& host) const override;
     std::string EnvironmentValue(const std::string& name) const override;
     std::string HardwareAddressOf(const std::string& ip) const override;
     bool ClaimIdentity(const std::string& id) override;

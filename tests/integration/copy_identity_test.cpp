@@ -113,6 +113,23 @@ TEST(CopyIdentity, ACopyBesideTheDesktopNeitherSpeaksNorLeavesForItsUser) {
     EXPECT_EQ(Names(bob.chat.Use()), (std::vector<std::string>{"Alice", "Bob", "Carol", "Script"}));
 }
 
+// A relay believes only the address a client connects from: in relay mode without a chosen
+// interface the copy names the route's source toward the relay, unless the relay is local.
+TEST(CopyIdentity, RelayModeNamesTheAddressTheRelaySees) {
+    for (const auto& [server, expected] : {std::pair<std::string, std::string>{"10.9.0.1", "10.3.0.5"},
+                                           {"127.0.0.1", "172.17.0.1"}, {"relay.example", "172.17.0.1"}}) {
+        TempRoot root;
+        FakeLockBoard board;
+        WriteIniValue("profiles/default.cfg", "NETWORK", "SERVERUSE", "1");
+        WriteIniValue("profiles/default.cfg", "NETWORK", "SERVER", server);
+        FakeChat chat(board);
+        chat.system.ip = "172.17.0.1";  // a container bridge listed first
+        chat.system.routeSources = {{"10.9.0.1", "10.3.0.5"}, {"127.0.0.1", "127.0.0.1"}};
+        chat.Use().ComputeIdentity();
+        EXPECT_EQ(chat.dlg->OwnIp(), expected) << server;
+    }
+}
+
 TEST(HistoryCommands, MenuCommandsOpenThisMonthsFiles) {
     TempRoot root;
     FakeLockBoard board;

@@ -196,7 +196,12 @@ public:
     std::string LocalIpv4(const std::string&) const override { return ip; }
     std::string ExecutablePath() const override { return exe; }
     std::vector<Ipv4Subnet> subnets;
+    std::map<std::string, std::string> routeSources;  // host -> the address we would send from
     std::vector<Ipv4Subnet> LocalSubnets() const override { return subnets; }
+    std::string SourceAddressToward(const std::string& host) const override {
+        const auto it = routeSources.find(host);
+        return it == routeSources.end() ? std::string() : it->second;
+    }
     std::string hardware;  // raw bytes
     std::string HardwareAddressOf(const std::string&) const override { return hardware; }
     std::string EnvironmentValue(const std::string& n) const override;
