@@ -28,7 +28,14 @@ std::vector<CheckLine> RunDoctor(const DoctorOptions& o, const std::function<voi
     const std::vector<InterfaceAddress> all = ListIpv4Interfaces();
     const ChosenInterface chosen = ChooseInterface(all, net.interfaceAddr);
     add(CheckInterface(chosen, net.interfaceAddr, all));
-    const DoctorIdentity me = NewDoctorIdentity(chosen.found ? chosen.chosen.address : "");
+    std::string speakAs = chosen.found ? chosen.chosen.address : "";
+    const bool interfaceChosen = !net.interfaceAddr.empty() && net.interfaceAddr != "0.0.0.0";
+    if (relay && !interfaceChosen) {
+        // As the chat does: a relay believes only the address it sees us connect from.
+        const RouteAnswer toward = LookUpRoute(net.server);
+        if (toward.found && !toward.source.empty() && toward.source.rfind("127.", 0) != 0) speakAs = toward.source;
+    }
+    const DoctorIdentity me = NewDoctorIdentity(speakAs);
     PeerAnswers answers(me.id, o.ownIds);
 
     if (!relay) {
