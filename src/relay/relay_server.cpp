@@ -195,6 +195,12 @@ bool RelayServer::Run(int stopFd) {
         const auto now = Clock::now();
         CloseSilent(now);
         Pace(now);
+        // A copy a peer already put on the group, still unread after a busy moment, must be seen
+        // before a held one goes out.
+        if (peers_ && peers_->NextDue() <= now) {
+            now_ = now;
+            ReadGroup();
+        }
         SendHeldToGroup(now);
         Sweep();
         if (!acceptWatched_ && now >= acceptPausedUntil_) {
@@ -222,6 +228,8 @@ bool RelayServer::Run(int stopFd) {
             } else if (group_ && fd == group_->ReceiveFd()) {
                 ReadGroup();
             } else if (broker_ && fd == broker_->EventFd()) {
+                // Likewise before our own copy of a broker packet goes to the group.
+                if (group_) ReadGroup();
                 ReadBroker();
             } else if (static_cast<size_t>(fd) < byFd_.size() && byFd_[fd] && !byFd_[fd]->closing) {
                 Client& c = *byFd_[fd];
