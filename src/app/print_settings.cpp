@@ -23,6 +23,13 @@ private:
 
 }  // namespace
 
+// The gateways the chat trusts, as the key would be written; bad entries are left out.
+static std::string JoinedGateways(const std::vector<std::string>& gateways) {
+    std::string out;
+    for (const std::string& g : gateways) out += (out.empty() ? "" : ",") + g;
+    return out;
+}
+
 std::string PrintSettings(const SystemNames& names) {
     const GlobalSettings g = ReadGlobalSettings();
     Lines global("zeltochat.ini/GLOBAL/");
@@ -80,7 +87,8 @@ std::string PrintSettings(const SystemNames& names) {
         .Add("MULTICASTGROUP", n.group)
         .Add("SERVER", n.server)
         .Add("SERVERPORT", n.serverPort)
-        .Add("FTPORT", n.filePort);
+        .Add("FTPORT", n.filePort)
+        .Add("GATEWAYS", JoinedGateways(n.gateways));
 
     const WindowParams w = ReadWindowParams();
     Lines param("main.ini/PARAM/");
