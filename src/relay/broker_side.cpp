@@ -71,6 +71,12 @@ void RelayServer::FromBroker(const std::string& topic, const std::string& gatewa
     if (group_ && group_->OnSegment(*claimed))
         return DropFromBroker("from site " + std::string(site) + " speaks for " + DottedAddress(*claimed) +
                               " on this segment");
+    // Nor for a host another site, or our own side, has lately spoken for.
+    if (!addressSites_.Admit(*claimed, site, now_)) {
+        const std::string holder = addressSites_.Holder(*claimed, now_);
+        return DropFromBroker("from site " + std::string(site) + " speaks for " + DottedAddress(*claimed) + ", heard " +
+                              (holder.empty() ? std::string("on this side") : "at site " + holder));
+    }
     if (auto it = sites_.find(std::string(site)); it != sites_.end()) {
         it->second = now_;
     } else {
@@ -95,12 +101,11 @@ void RelayServer::DropFromBroker(const std::string& why) {
         log_("dropped a broker packet: " + why + " (" + std::to_string(stats_.brokerDropped) + " dropped so far)");
 }
 
-void RelayServer::ToBroker(std::string_view packet) {
-    if (broker_ && broker_->Publish(packet)) ++stats_.toBroker;
-}
-
-void RelayServer::KeepIfPresence(std::string_view packet) {
-    if (!broker_ || PacketCommand(packet) != kPresenceQuery) return;
+void RelayServer::OurSideSpoke(std::string_view packet) {
+    if (!broker_) return;
+    if (broker_->Publish(packet)) ++stats_.toBroker;
+    if (const auto claimed = ClaimedAddress(packet)) addressSites_.Ours(*claimed, now_);
+    if (PacketCommand(packet) != kPresenceQuery) return;
     presence_.assign(packet);
     presenceAt_ = now_;
 }

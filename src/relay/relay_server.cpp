@@ -470,8 +470,7 @@ std::string RelayServer::Admitted(Client& from, const std::string& chunk) {
                 continue;
             }
             if (group_ && group_->Send(packet)) ++stats_.toGroup;
-            ToBroker(packet);
-            KeepIfPresence(packet);
+            OurSideSpoke(packet);
         }
         out.append(packet);
     }
@@ -506,8 +505,7 @@ void RelayServer::ReadGroup() {
             return;
         }
         ++stats_.fromGroup;
-        ToBroker(packet);
-        KeepIfPresence(packet);
+        OurSideSpoke(packet);
         Fanout(nullptr, std::move(packet));
     });
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "relay/broker_config.h"
+#include "relay/address_sites.h"
 #include "relay/group_link.h"
 #include "relay/seen_packets.h"
 #include "relay/sender_check.h"
@@ -128,8 +129,8 @@ private:
     void ReadBroker();
     void FromBroker(const std::string& topic, const std::string& gateway, std::string&& payload);
     void DropFromBroker(const std::string& why);
-    void ToBroker(std::string_view packet);
-    void KeepIfPresence(std::string_view packet);
+    // A packet of our side that passed its checks: to the other sites, and its address is ours.
+    void OurSideSpoke(std::string_view packet);
     void SendHeldToGroup(Clock::time_point now);
     // The answer to a status request, in relay_status.cpp.
     bool IsStatusRequest(std::string_view packet) const;
@@ -178,6 +179,7 @@ private:
     std::string presence_;              // the latest presence query from our side, for a new link
     Clock::time_point presenceAt_{};
     std::unordered_map<std::string, Clock::time_point> sites_;  // other sites, when last heard
+    AddressSites addressSites_;
     uint64_t linkRefused_ = 0;          // of the link's refusals, those counted in brokerDropped
 };
 

@@ -59,13 +59,16 @@ echo "Alice's identity: $ALICE_ID"
 ip netns exec h6 python3 "$SOURCE_DIR/tests/net/stranger_packets.py" "$SOURCE_DIR/docs/protocol.md" \
   "10.1.0.1($ALICE_ID)||Alice||||0.0||0||6||1:forged on site B//end"
 sites_publish_forged "10.1.0.1($ALICE_ID)||Alice||||0.0||0||6||1:forged at the broker//end"
+# And as Bella, whose floor no gateway's segment check covers: her own gateway heard her there.
+sites_publish_forged "10.3.0.5($(sites_user_id 4 Bella))||Bella||||0.0||0||6||1:forged as Bella//end"
 lan_type 4 "after the forgeries"
 lan_check "Anna sees Bert's next line" lan_wait_output 2 '<Bert>: after the forgeries$' 10
-for n in 2 1; do
-  lan_check "h$n shows no forged line as Alice" bash -c "! grep -q 'forged' '$LAN_WORK/h$n/out'"
+for n in "${CHATS[@]}"; do
+  lan_check "h$n shows no forged line" bash -c "! grep -q 'forged' '$LAN_WORK/h$n/out'"
 done
 lan_check "site B's gateway dropped the forgery" grep -q 'speaks for another address' "$LAN_WORK/gw21.log"
 lan_check "site A's gateway dropped the broker's" grep -q 'dropped a broker packet.* speaks for 10.1.0.1 on this segment' "$LAN_WORK/gw11.log"
+lan_check "and so did site B's" grep -q 'dropped a broker packet.* speaks for 10.1.0.1, heard at site a' "$LAN_WORK/gw21.log"
 
 # The broker goes away for 30 s: each site chats on; afterwards the sites meet again.
 sites_stop_broker
@@ -87,4 +90,10 @@ lan_type 1 "MSG->Bella: still there?"
 lan_check "Bella gets Alice's private message after the cut" lan_wait_output 5 '<Alice>: still there\?$' 10
 
 for n in "${CHATS[@]}"; do lan_stop_client "$n"; done
+# The connection check names the links: Alice's gateways, and what Bella's relay says of its own.
+for n in 1 5; do
+  ip netns exec "h$n" env HOME="$LAN_WORK/h$n/home" "$BUILD_DIR/zeltochat-cli" --root "$LAN_WORK/h$n/root" --doctor \
+    >"$LAN_WORK/doctor$n.txt" 2>&1
+done
+cat "$LAN_WORK/doctor1.txt" "$LAN_WORK/doctor5.txt"
 sites_finish "${CHATS[@]}"
