@@ -95,5 +95,7 @@ for n in 1 5; do
   ip netns exec "h$n" env HOME="$LAN_WORK/h$n/home" "$BUILD_DIR/zeltochat-cli" --root "$LAN_WORK/h$n/root" --doctor \
     >"$LAN_WORK/doctor$n.txt" 2>&1
 done
-cat "$LAN_WORK/doctor1.txt" "$LAN_WORK/doctor5.txt"
+lan_check "Alice's check names her gateways" grep -q '^\[ok\] gateways: trusting 10.1.0.254 (on v1brA), 10.1.0.253' "$LAN_WORK/doctor1.txt"
+lan_check "Bella's check names her relay's links" grep -q \
+  '^\[ok\] relay link: broker mqtt://10.9.0.30:1883 site b room main, link up; sites heard: a$' "$LAN_WORK/doctor5.txt"
 sites_finish "${CHATS[@]}"
