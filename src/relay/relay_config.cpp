@@ -213,10 +213,10 @@ std::string DescribeConfig(const RelayConfig& config) {
         << "\n"
         << "quiet-timeout = " << config.quietTimeout.count() << "\n"
         << "nat = " << (config.nat ? "yes" : "no") << "\n"
-        << "multicast = " << (config.gateway ? "yes" : "no") << "\n";
+        << "multicast = "
+        << (!config.gateway ? "no" : config.group.interface.empty() ? "yes" : config.group.interface.c_str()) << "\n";
     if (config.gateway)
-        out << "iface = " << config.group.interface << "\n"
-            << "group = " << config.group.group << "\n"
+        out << "group = " << config.group.group << "\n"
             << "group-port = " << config.group.port << "\n"
             << "ttl = " << config.group.ttl << "\n";
     if (!config.peers.empty()) {
