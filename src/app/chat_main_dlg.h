@@ -341,6 +341,8 @@ private:
     void OnTransferEnd(int command, const CmyFileTrans& transfer);
     // The line a transfer's failure shows; a broken connection's waits briefly in heldTransferLine_.
     void ShowTransferFailure(const CmyFileTrans& transfer);
+    // Why no connection came, for a peer that is not on a network of this computer.
+    std::string RouteHint(const std::string& peerIp) const;
     void ShowCancelledByPeer(const std::string& peerName);
     static constexpr int kPeerCancelWordMs = 1500;
     void ShowHeldTransferLine();

@@ -132,6 +132,7 @@ void CmyFileTrans::OnWaitTimer() {
     }
     // A connection that comes after this is turned away: the worker sees the stop flag.
     stop_->store(true);
+    waitedOut_ = true;
     Report(order_.mode == TransferMode::Avatar ? 0 : ID_TRANSFER_ABORTED);
 }
 

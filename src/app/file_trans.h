@@ -62,6 +62,9 @@ public:
     void OnWaitTimer();
     // The time limit stopped it.
     bool OverTime() const { return overTime_; }
+    // Nobody connected within the wait.
+    bool WaitedOut() const { return waitedOut_; }
+    bool EverConnected() const { return connected_; }
     // Whether the worker thread still runs.
     bool Running() const { return running_; }
 
@@ -86,6 +89,7 @@ private:
     std::int64_t startedAtMs_ = 0, connectedAtMs_ = 0;
     bool connected_ = false;
     bool overTime_ = false;
+    bool waitedOut_ = false;
     bool running_ = false;
     bool reported_ = false;
 };

@@ -10,10 +10,12 @@
 #include "base/language.h"
 #include "base/message_text.h"
 #include "base/text_helpers.h"
+#include "net/net_settings.h"
 #include "net/transfer_requests.h"
 #include "platform/dialogs.h"
 #include "platform/screen_capture.h"
 #include "platform/shell.h"
+#include "platform/system_facts.h"
 #include "platform/timers.h"
 #include "platform/window_commands.h"
 #include "services/bmp_writer.h"
@@ -190,7 +192,12 @@ void CChatMainDlg::OnTransferEnd(int command, const CmyFileTrans& t) {
                 ShowCancelledByPeer(t.CancelledBy());
                 break;
             }
-            line(ChatLineKind::TransferNotify, language_.LangString(108));
+            line(ChatLineKind::TransferNotify,
+                 language_.LangString(108) +
+                     (t.WaitedOut() ? ": " + language_.Extra(ExtraText::TransferNoConnection,
+                                                             std::to_string(kTransferWaitMs / 1000)) +
+                                          RouteHint(order.peerIp)
+                                    : std::string()));
             SendPacket(CMD_FILE_ABORT, "", order.peerId);
             log_.Write(":::Transfer file aborted");
             break;
@@ -223,6 +230,7 @@ void CChatMainDlg::ShowTransferFailure(const CmyFileTrans& t) {
     if (!t.CancelledBy().empty()) return ShowCancelledByPeer(t.CancelledBy());
     const TransferResult& result = t.Result();
     std::string text = language_.LangString(109);
+    if (!t.EverConnected()) text += RouteHint(t.Order().peerIp);
     if (!result.connectionLost) return ShowLine(ChatLineKind::Alert, "", LineText::Plain(text), ChatPage::Main);
     if (result.length) {
         const auto [done, total] = TransferAmountText(result.bytes, *result.length);
@@ -233,6 +241,16 @@ void CChatMainDlg::ShowTransferFailure(const CmyFileTrans& t) {
     // A cancel on the other side breaks the connection before its word arrives by packet.
     heldTransferLine_ = HeldTransferLine{t.Order().peerId, t.Order().peerIp, LineText::Plain(text)};
     p_.timers.SetTimer(kTransferLineTimer, kPeerCancelWordMs);
+}
+
+std::string CChatMainDlg::RouteHint(const std::string& peerIp) const {
+    // In relay mode, or behind a gateway, the chat's packets find the peer but a connection may not.
+    const auto ip = ParseDottedIpv4(peerIp);
+    if (!ip) return {};
+    if (ReadNetSettings(user_.ProfilePath()).useServer == 0)
+        for (const Ipv4Subnet& net : p_.system.LocalSubnets())
+            if (net.Contains(*ip)) return {};
+    return " " + language_.Extra(ExtraText::TransferNeedsRoute, peerIp);
 }
 
 void CChatMainDlg::ShowHeldTransferLine() {

@@ -45,6 +45,9 @@ constexpr const char* kEnglishExtras[] = {
     "Connected to %s again",
     "Message to send",
     "Users in the chat",
+    "no connection within %s s",
+    "(files go straight between the two computers, not through a gateway or relay: they need a route to each "
+    "other, %s)",
 };
 
 }  // namespace

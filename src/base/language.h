@@ -41,6 +41,8 @@ enum class ExtraText {
     RelayBack,  // %s: the connection's name
     InputName,     // what screen readers call the input box
     UserListName,  // ... and the user list
+    TransferNoConnection,  // %s: seconds
+    TransferNeedsRoute,    // %s: the other computer's address
 };
 
 // The numbered user-visible texts of the chosen language.

@@ -214,17 +214,23 @@ TEST_F(ThreeHosts, NothingUnaskedStartsATransferOrOpensAWindow) {
 
 TEST_F(ThreeHosts, NoConnectionWithinThreeSecondsIsAnAbortOnOneSideAndAFailureOnTheOther) {
     bob.chat.transferSockets->FailConnects(1000);
+    // Alice and Bob share a network; to Bob, Alice is beyond his (behind a gateway, say).
+    alice.chat.system.subnets = {{0x0A000001u, 0xFFFFFF00u}};
+    bob.chat.system.subnets = {{0xC0A80505u, 0xFFFFFF00u}};
     OfferAndAccept(*this, "late.bin", Bytes(100));
     ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return !bob.dlg().TransferRunning() && alice.dlg().TransferRunning(); }));
     // One try and fifteen more, a second apart.
     EXPECT_EQ(bob.chat.transferSockets->ConnectAttempts(), 16);
     EXPECT_EQ(bob.chat.transferSockets->Pauses(), std::vector<int>(15, 1000));
-    EXPECT_NE(bob.Body().find("File transfer failed"), std::string::npos);
+    EXPECT_NE(bob.Body().find("File transfer failed (files go straight between the two computers, not through a "
+                              "gateway or relay: they need a route to each other, 10.0.0.1)"),
+              std::string::npos);
     EXPECT_NE(LogOf(bob).find("::: Transfer file failure"), std::string::npos);
 
     alice.dlg();
     alice.chat.timers.Advance(3000);
-    EXPECT_NE(alice.Body().find("File transfer aborted"), std::string::npos);
+    EXPECT_NE(alice.Body().find("File transfer aborted: no connection within 3 s"), std::string::npos);
+    EXPECT_EQ(alice.Body().find("files go straight"), std::string::npos);
     EXPECT_TRUE(alice.chat.transferWindows.windows.at(0)->hidden);
     ASSERT_TRUE(RunUntil(lan, {&alice, &bob}, [&] { return Idle({&alice, &bob}); }));
     EXPECT_NE(LogOf(alice).find(":::Transfer file aborted"), std::string::npos);
