@@ -58,15 +58,10 @@ bool CChatMainDlg::InitNetwork() {
 void CChatMainDlg::TrustGateways(const CNetSettings& s) {
     // The interfaces' networks are read here, once per start, not for every packet.
     senders_.gateways.Set(s.gateways, s.gateways.empty() ? std::vector<Ipv4Subnet>{} : p_.system.LocalSubnets());
-    std::string bad;
-    for (const std::string& entry : s.badGateways) bad += (bad.empty() ? "" : ", ") + entry;
+    const std::string bad = JoinTexts(s.badGateways, ", ");
     if (bad != loggedBadGateways_ && !bad.empty()) log_.Write(":::GATEWAYS: not a host's address, ignored: " + bad);
     loggedBadGateways_ = bad;
-    if (!s.gateways.empty()) {
-        std::string list;
-        for (const std::string& g : s.gateways) list += (list.empty() ? "" : ", ") + g;
-        log_.Write(":::Gateways trusted: " + list);
-    }
+    if (!s.gateways.empty()) log_.Write(":::Gateways trusted: " + JoinTexts(s.gateways, ", "));
 }
 
 void CChatMainDlg::OnRelayEvent(RelayEvent event, const std::string& name) {

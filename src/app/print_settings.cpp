@@ -1,6 +1,7 @@
 #include "app/print_settings.h"
 
 #include "base/settings.h"
+#include "base/text_helpers.h"
 #include "net/net_settings.h"
 
 namespace zc {
@@ -22,13 +23,6 @@ private:
 };
 
 }  // namespace
-
-// The gateways the chat trusts, as the key would be written; bad entries are left out.
-static std::string JoinedGateways(const std::vector<std::string>& gateways) {
-    std::string out;
-    for (const std::string& g : gateways) out += (out.empty() ? "" : ",") + g;
-    return out;
-}
 
 std::string PrintSettings(const SystemNames& names) {
     const GlobalSettings g = ReadGlobalSettings();
@@ -88,7 +82,8 @@ std::string PrintSettings(const SystemNames& names) {
         .Add("SERVER", n.server)
         .Add("SERVERPORT", n.serverPort)
         .Add("FTPORT", n.filePort)
-        .Add("GATEWAYS", JoinedGateways(n.gateways));
+        // As the key would be written; bad entries are left out.
+        .Add("GATEWAYS", JoinTexts(n.gateways, ","));
 
     const WindowParams w = ReadWindowParams();
     Lines param("main.ini/PARAM/");

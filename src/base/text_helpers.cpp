@@ -47,6 +47,12 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
     return out;
 }
 
+std::string JoinTexts(const std::vector<std::string>& items, std::string_view separator) {
+    std::string out;
+    for (size_t i = 0; i < items.size(); ++i) (i ? out.append(separator) : out).append(items[i]);
+    return out;
+}
+
 std::string RemoveChars(std::string text, std::string_view chars) {
     std::string out;
     out.reserve(text.size());

@@ -21,6 +21,8 @@ std::string ExtractField(std::string_view source, std::string_view delimiter, in
 // Every occurrence of from replaced by to, left to right.
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
 std::string RemoveChars(std::string text, std::string_view chars);
+// The items one after another, the separator between each two.
+std::string JoinTexts(const std::vector<std::string>& items, std::string_view separator);
 // Items each ending in the separator, packed into parts of at most room bytes; an item that
 // alone is longer than room is left out.
 std::vector<std::string> SplitAfterSeparators(std::string_view items, char separator, size_t room);

@@ -15,12 +15,6 @@ const InterfaceAddress* NetworkOf(const std::string& address, const std::vector<
     return nullptr;
 }
 
-std::string Joined(const std::vector<std::string>& items) {
-    std::string out;
-    for (const std::string& item : items) out += (out.empty() ? "" : ", ") + item;
-    return out;
-}
-
 }  // namespace
 
 CheckLine CheckGateways(const CNetSettings& net, const std::vector<InterfaceAddress>& all) {
@@ -31,8 +25,8 @@ CheckLine CheckGateways(const CNetSettings& net, const std::vector<InterfaceAddr
         listed.push_back(g + (on ? " (on " + on->name + ")" : " (on no network of this computer)"));
         if (!on) astray.push_back(g);
     }
-    std::string text = listed.empty() ? "none trusted" : "trusting " + Joined(listed);
-    if (!net.badGateways.empty()) text += "; not addresses, ignored: " + Joined(net.badGateways);
+    std::string text = listed.empty() ? "none trusted" : "trusting " + JoinTexts(listed, ", ");
+    if (!net.badGateways.empty()) text += "; not addresses, ignored: " + JoinTexts(net.badGateways, ", ");
     CheckLine line = Ok(kName, text);
     if (!astray.empty())
         line = Warn(kName, text,
