@@ -86,15 +86,8 @@ void CChatMainDlg::OnRelayEvent(RelayEvent event, const std::string& name) {
 }
 
 std::string CChatMainDlg::OwnAddressFor(const CNetSettings& s) const {
-    const bool interfaceChosen = !s.interfaceAddr.empty() && s.interfaceAddr != "0.0.0.0";
-    // A relay believes only packets that name the address we connect from, which is the route's
-    // source toward it, not necessarily the first interface (a docker bridge, a second card).
-    if (s.useServer != 0 && !interfaceChosen) {
-        const std::string toward = p_.system.SourceAddressToward(s.server);
-        // A relay on this machine takes any of its addresses; others must not be told 127.x.
-        if (!toward.empty() && toward.rfind("127.", 0) != 0) return toward;
-    }
-    return p_.system.LocalIpv4(s.interfaceAddr);
+    return AddressToName(s, p_.system.LocalIpv4(s.interfaceAddr),
+                         [this](const std::string& server) { return p_.system.SourceAddressToward(server); });
 }
 
 void CChatMainDlg::ComputeIdentity() {

@@ -28,14 +28,12 @@ std::vector<CheckLine> RunDoctor(const DoctorOptions& o, const std::function<voi
     const std::vector<InterfaceAddress> all = ListIpv4Interfaces();
     const ChosenInterface chosen = ChooseInterface(all, net.interfaceAddr);
     add(CheckInterface(chosen, net.interfaceAddr, all));
-    std::string speakAs = chosen.found ? chosen.chosen.address : "";
-    const bool interfaceChosen = !net.interfaceAddr.empty() && net.interfaceAddr != "0.0.0.0";
-    if (relay && !interfaceChosen) {
-        // As the chat does: a relay believes only the address it sees us connect from.
-        const RouteAnswer toward = LookUpRoute(net.server);
-        if (toward.found && !toward.source.empty() && toward.source.rfind("127.", 0) != 0) speakAs = toward.source;
-    }
-    const DoctorIdentity me = NewDoctorIdentity(speakAs);
+    // The address the chat would name, so a relay that checks its clients passes our WHO on.
+    const DoctorIdentity me = NewDoctorIdentity(
+        AddressToName(net, chosen.found ? chosen.chosen.address : "", [](const std::string& server) {
+            const RouteAnswer toward = LookUpRoute(server);
+            return toward.found ? toward.source : std::string();
+        }));
     PeerAnswers answers(me.id, o.ownIds);
 
     if (!relay) {

@@ -33,6 +33,14 @@ GatewayList ParseGateways(const std::string& text) {
     return list;
 }
 
+std::string AddressToName(const CNetSettings& s, const std::string& interfaceAddress,
+                          const std::function<std::string(const std::string& server)>& routeSourceToward) {
+    const bool interfaceChosen = !s.interfaceAddr.empty() && s.interfaceAddr != "0.0.0.0";
+    if (s.useServer == 0 || interfaceChosen) return interfaceAddress;
+    const std::string toward = routeSourceToward(s.server);
+    return toward.empty() || toward.rfind("127.", 0) == 0 ? interfaceAddress : toward;
+}
+
 CNetSettings ReadNetSettings(const std::string& p) {
     auto read = [&](const char* key) { return ValueOrDefault(ReadIniValue(p, "NETWORK", key), ""); };
     CNetSettings s;

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,13 @@ struct CNetSettings {
 };
 
 CNetSettings ReadNetSettings(const std::string& profilePath);
+
+// The address our packets name. A relay believes only the address it sees a client connect from,
+// so in relay mode without a chosen interface that is the route's source toward the relay, as
+// `routeSourceToward(server)` tells it, unless unknown ("") or loopback (a relay on this machine
+// takes any of its addresses, and others must not be told 127.x); else `interfaceAddress`.
+std::string AddressToName(const CNetSettings& s, const std::string& interfaceAddress,
+                          const std::function<std::string(const std::string& server)>& routeSourceToward);
 
 // GATEWAYS: IPv4 host addresses split by commas or blanks; each listed once.
 struct GatewayList {
