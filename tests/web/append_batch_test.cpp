@@ -9,6 +9,7 @@
 
 #include "gui/web/web_view_factory.h"
 #include "support/temp_root.h"
+#include "web/spin.h"
 
 namespace zc {
 namespace {
@@ -17,11 +18,7 @@ const char kPage[] =
     "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\"></head>"
     "<body id=\"BODY_TEXT\">\n<span id=\"ENDOFTEXT\"></span>\n</body></html>";
 
-void Spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using test::Spin;
 
 template <class Done>
 bool WaitFor(Done done, int ms = 5000) {

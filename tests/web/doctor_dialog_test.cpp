@@ -15,15 +15,12 @@
 #include "gui/chat_main_window.h"
 #include "gui/connection_check_dialog.h"
 #include "support/chat_fixture.h"
+#include "web/spin.h"
 
 namespace zc {
 namespace {
 
-void Spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using test::Spin;
 
 std::vector<QDialog*> CheckDialogs() {
     std::vector<QDialog*> out;

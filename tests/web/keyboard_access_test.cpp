@@ -14,15 +14,12 @@
 #include "support/chat_fixture.h"
 #include "ui/html/skin_host.h"
 #include "ui/html/skin_theme.h"
+#include "web/spin.h"
 
 namespace zc {
 namespace {
 
-void Spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using test::Spin;
 
 void Press(int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);

@@ -37,15 +37,12 @@
 #include "support/lan_host.h"
 #include "support/temp_root.h"
 #include "ui/html/user_list_page.h"
+#include "web/spin.h"
 
 namespace zc {
 namespace {
 
-void Spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using test::Spin;
 
 template <class Done>
 bool WaitFor(Done done, int ms = 5000) {

@@ -22,15 +22,12 @@
 #include "support/chat_fixture.h"
 #include "ui/html/chat_document.h"
 #include "ui/html/smiles_window.h"
+#include "web/spin.h"
 
 namespace zc {
 namespace {
 
-void Spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using test::Spin;
 
 template <class Done>
 bool WaitFor(Done done, int ms = 5000) {
