@@ -178,35 +178,23 @@ RelayConfig SiteRelay(const std::string& url, const char* site, const char* grou
     return config;
 }
 
-TEST(RelayBroker, TwoSitesMeetOnceWithoutEchoesForgeriesOrLostPresence) {
+// Delivery once, no echoes and the segment rule are shown by the two-site namespace run; here the
+// status answer and a cut of one relay's link, which that run cannot make.
+TEST(RelayBroker, StatusAndALinkCutWithPresenceCaughtUp) {
     GroupMember member(19011);
     ASSERT_TRUE(member.Ok()) << "multicast on lo is needed: run inside the test network namespace";
     Broker broker;
     ASSERT_TRUE(broker.Start()) << "mosquitto (Debian package mosquitto) did not start";
     LinkCutter cutter(broker.Port());
     const std::string url = "mqtt://127.0.0.1:" + std::to_string(broker.Port());
-    Relay a(SiteRelay(url, "a")), a2(SiteRelay(url, "a")), b(SiteRelay(cutter.Url(), "b", "lo", 19011));
-    for (Relay* relay : {&a, &a2, &b}) ASSERT_TRUE(relay->Start());
-    auto atA = a.Connect(), atA2 = a2.Connect(), atB = b.Connect();
+    Relay a(SiteRelay(url, "a")), b(SiteRelay(cutter.Url(), "b", "lo", 19011));
+    for (Relay* relay : {&a, &b}) ASSERT_TRUE(relay->Start());
+    auto atA = a.Connect(), atB = b.Connect();
 
-    // Both relays of site a publish the same packet: site b's client and group have it once,
-    // and neither relay of site a takes the other's back.
     const std::string hello = WirePacket("hello from site a", "10.1.0.5");
     atA->SendPacket(hello);
-    atA2->SendPacket(hello);
     EXPECT_EQ(atB->NextPacket(), hello);
     EXPECT_EQ(member.Received(), std::vector<std::string>{hello});
-    EXPECT_EQ(atB->NextPacket(300ms), std::nullopt);
-    EXPECT_EQ(atA->NextPacket(300ms), std::nullopt);
-
-    const std::string answer = WirePacket("hello from site b");
-    atB->SendPacket(answer);
-    EXPECT_EQ(atA->NextPacket(), answer);
-    EXPECT_EQ(member.Received(), std::vector<std::string>{answer});
-    // Site a cannot speak for a host of site b's segment.
-    atA->SendPacket(WirePacket("forged", "127.0.0.9"));
-    EXPECT_NE(b.log.WaitFor("dropped a broker packet: from site a speaks for 127.0.0.9 on this segment"), "");
-    EXPECT_EQ(atB->NextPacket(300ms), std::nullopt);
 
     atB->SendPacket(std::string(kStatusRequest));
     EXPECT_EQ(atB->NextPacket(), "zeltorelay-status\ngateway: 225.0.0.1:19011 on 127.0.0.1, TTL 1\nbroker: " +
@@ -228,9 +216,7 @@ TEST(RelayBroker, TwoSitesMeetOnceWithoutEchoesForgeriesOrLostPresence) {
     EXPECT_EQ(b.log.Count("broker link down: "), 1u);  // once per change, not per retry
 
     b.Stop();
-    EXPECT_EQ(b.Stats().brokerDropped, 1u);
     EXPECT_EQ(b.Stats().fromBroker, 1u);
-    EXPECT_GE(b.Stats().duplicates, 1u);
 }
 
 // Gives lo the extra addresses two gateways of one segment need; only in a namespace of our own.
