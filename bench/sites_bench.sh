@@ -45,15 +45,15 @@ PID[broker]=$SITES_BROKER_PID
 
 # Runs one direction: listeners first, then the sender; CPU ticks of every server around it.
 declare -A TICKS
-run_phase() {  # name sender-host sender-mode [sender args...] -- listener specs "host mode [relay]"...
+run_phase() {  # name sender-host sender-mode [sender args...] -- listeners, each "host mode [relay]"...
   local name=$1 host=$2 mode=$3
   shift 3
   local sender_args=()
   while [ "$1" != -- ]; do sender_args+=("$1"); shift; done
   shift
-  local spec pids=() k i=0
-  for spec in "$@"; do
-    set -- $spec
+  local listener pids=() k i=0
+  for listener in "$@"; do
+    set -- $listener
     i=$((i + 1))
     if [ "$2" = listen-udp ]; then
       ip netns exec "h$1" python3 "$PROBE" listen-udp "$LAN_WORK/$name.h$1.$i" "$RUN_SECONDS" &
